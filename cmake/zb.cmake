@@ -11,9 +11,9 @@ function(zb_sources out)
   set(${out} ${all} PARENT_SCOPE)
 endfunction()
 
-# A static library from every .cpp of one folder; a folder with no sources yet gives none.
-function(zb_library name dir)
-  zb_sources(srcs ${dir})
+# A static library from every .cpp of the given folders; a folder with no sources yet gives none.
+function(zb_library name dirs)
+  zb_sources(srcs ${dirs})
   if(NOT srcs)
     return()
   endif()
