@@ -1,0 +1,662 @@
+#!/usr/bin/python3
+"""Generates every picture the setup program loads into one folder.
+
+    make_pictures.py OUTDIR                  writes the pictures
+    make_pictures.py --list                  prints their file names (no imaging library needed)
+    make_pictures.py OUTDIR --sheet FILE     also writes a contact sheet and an options-screen
+                                             mock-up (FILE and FILE with "-mockup" before .png)
+
+Output is byte-for-byte the same on every run: no time stamps, no randomness. Shapes are drawn
+at SS times the final size and box-filtered down, so edges are anti-aliased and flat areas keep
+their exact colours (the toolkit draws some bitmaps with white as a transparent key colour).
+"""
+
+import argparse
+import io
+import math
+import struct
+import sys
+from pathlib import Path
+
+SS = 4  # supersampling factor
+
+WHITE = (255, 255, 255)
+INK = (0x1F, 0x26, 0x24)            # graphite: glyphs, arrows
+MUTED = (0x6B, 0x74, 0x71)          # resting glyphs
+BORDER = (0x9C, 0xA6, 0xA3)         # resting control borders
+BORDER_SOFT = (0xBA, 0xC3, 0xC0)    # resting button border
+TEAL = (0x08, 0x9B, 0x80)           # the wizard's link colour; hover accents
+TEAL_DEEP = (0x07, 0x73, 0x5F)      # primary face, checked boxes
+TEAL_PRESS = (0x05, 0x5E, 0x4E)
+PRIMARY_HOVER = ((0x0E, 0x8E, 0x75), (0x09, 0x7B, 0x66))
+TINT_HOVER = (0xF0, 0xF8, 0xF6)
+TINT_PRESS = (0xDD, 0xEE, 0xEA)
+DISABLED_FACE = (0xF3, 0xF4, 0xF4)
+DISABLED_LINE = (0xD6, 0xDA, 0xD9)
+DISABLED_FILL = (0xB3, 0xC8, 0xC2)  # disabled primary face and checked marks
+PANEL_TOP = (0x11, 0x3B, 0x32)      # brand panel, deep green
+PANEL_BOTTOM = (0x07, 0x1F, 0x1A)
+GRAPHITE_TOP = (0x2E, 0x34, 0x38)   # brand panel of the Belgian variant
+GRAPHITE_BOTTOM = (0x17, 0x1B, 0x1E)
+GOLD = (0xD6, 0xA8, 0x55)           # warm accent
+GOLD_LIGHT = (0xF0, 0xCF, 0x8A)
+CREAM = (0xF7, 0xEC, 0xD4)
+
+PANEL_WIDTH = 320  # the operator line and the four small labels stand left of x = 320
+PAGE_WIDTH, PAGE_HEIGHT = 960, 720
+
+
+# --- drawing helpers -----------------------------------------------------------------------
+
+def _pil():
+    from PIL import Image, ImageDraw, ImageFilter
+    return Image, ImageDraw, ImageFilter
+
+
+class Canvas:
+    """An RGBA drawing surface addressed in final-size pixels (floats), stored supersampled."""
+
+    def __init__(self, width, height, background, scale=SS):
+        Image, ImageDraw, _ = _pil()
+        self.width, self.height, self.scale = width, height, scale
+        alpha = 0 if background is None else 255
+        colour = (0, 0, 0) if background is None else background
+        self.image = Image.new("RGBA", (width * scale, height * scale), colour + (alpha,))
+        self.draw = ImageDraw.Draw(self.image)
+
+    def box(self, x0, y0, x1, y1):
+        s = self.scale
+        return [round(x0 * s), round(y0 * s), round(x1 * s) - 1, round(y1 * s) - 1]
+
+    def pt(self, x, y):
+        return (round(x * self.scale), round(y * self.scale))
+
+    def rrect(self, x0, y0, x1, y1, radius, fill):
+        self.draw.rounded_rectangle(self.box(x0, y0, x1, y1), radius=round(radius * self.scale),
+                                    fill=fill + (255,))
+
+    def framed_rrect(self, x0, y0, x1, y1, radius, line, face, width):
+        self.rrect(x0, y0, x1, y1, radius, line)
+        self.rrect(x0 + width, y0 + width, x1 - width, y1 - width, max(radius - width, 0), face)
+
+    def circle(self, cx, cy, r, fill):
+        self.draw.ellipse(self.box(cx - r, cy - r, cx + r, cy + r), fill=fill + (255,))
+
+    def stroke(self, points, width, colour):
+        """A polyline with round joints and caps."""
+        pts = [self.pt(x, y) for x, y in points]
+        w = round(width * self.scale)
+        self.draw.line(pts, fill=colour + (255,), width=w, joint="curve")
+        for x, y in points:
+            self.circle(x, y, width / 2, colour)
+
+    def gradient_rrect(self, x0, y0, x1, y1, radius, top, bottom):
+        Image, ImageDraw, _ = _pil()
+        box = self.box(x0, y0, x1, y1)
+        w, h = box[2] - box[0] + 1, box[3] - box[1] + 1
+        ramp = vertical_gradient(w, h, top, bottom)
+        mask = Image.new("L", (w, h), 0)
+        ImageDraw.Draw(mask).rounded_rectangle([0, 0, w - 1, h - 1],
+                                               radius=round(radius * self.scale), fill=255)
+        self.image.paste(ramp, (box[0], box[1]), mask)
+
+    def overlay(self, paint, opacity):
+        """Runs `paint(canvas)` on a clear layer and blends it in at `opacity`."""
+        Image, _, _ = _pil()
+        layer = Canvas(self.width, self.height, None, self.scale)
+        paint(layer)
+        alpha = layer.image.getchannel("A").point(lambda a: a * opacity)
+        layer.image.putalpha(alpha)
+        self.image = Image.alpha_composite(self.image, layer.image)
+        self.draw = _pil()[1].Draw(self.image)
+
+    def result(self, mode="RGB"):
+        Image, _, _ = _pil()
+        small = self.image.resize((self.width, self.height), Image.Resampling.BOX)
+        return small if mode == "RGBA" else small.convert(mode)
+
+
+def vertical_gradient(width, height, top, bottom):
+    Image, _, _ = _pil()
+    column = Image.new("RGB", (1, height))
+    for y in range(height):
+        t = y / max(height - 1, 1)
+        column.putpixel((0, y), tuple(round(a + (b - a) * t) for a, b in zip(top, bottom)))
+    return column.resize((width, height), Image.Resampling.NEAREST)
+
+
+def mix(a, b, t):
+    return tuple(round(x + (y - x) * t) for x, y in zip(a, b))
+
+
+# --- bitmaps ---------------------------------------------------------------------------------
+
+# Three-slice skins: the toolkit draws w/2 columns at the left, stretches column w/2 over the
+# middle and draws w/2 columns from column w/2 + 1 at the right. An odd width makes the three
+# slices cover the bitmap exactly, so every skin width below is odd.
+SLICE_WIDTH = 41
+
+
+def button(height, radius, state, primary):
+    w = SLICE_WIDTH
+    c = Canvas(w, height, WHITE)
+    if primary:
+        faces = {
+            "normal": ((0x0C, 0x86, 0x6F), TEAL_DEEP),
+            "hover": PRIMARY_HOVER,
+            "pressed": (TEAL_PRESS, (0x06, 0x66, 0x55)),
+            "disabled": (DISABLED_FILL, DISABLED_FILL),
+        }
+        top, bottom = faces[state]
+        c.gradient_rrect(0, 0, w, height, radius, top, bottom)
+        if state in ("normal", "hover"):
+            # a one-pixel darker base gives the face a little weight on the white page
+            c.overlay(lambda l: l.rrect(0, height - radius * 2, w, height, radius, TEAL_PRESS), 0.6)
+            c.gradient_rrect(0, 0, w, height - 1, radius, top, bottom)
+    else:
+        looks = {
+            "normal": (BORDER_SOFT, WHITE, (0xF3, 0xF5, 0xF4)),
+            "hover": (TEAL, TINT_HOVER, (0xE8, 0xF3, 0xF0)),
+            "pressed": (TEAL_DEEP, TINT_PRESS, TINT_PRESS),
+            "disabled": (DISABLED_LINE, DISABLED_FACE, DISABLED_FACE),
+        }
+        line, top, bottom = looks[state]
+        c.rrect(0, 0, w, height, radius, line)
+        c.gradient_rrect(1, 1, w - 1, height - 1, radius - 1, top, bottom)
+    return c.result()
+
+
+def focused_default():
+    """The default skin's hover face with a light inner ring marking the keyboard focus."""
+    c = Canvas(SLICE_WIDTH, 34, WHITE)
+    c.gradient_rrect(0, 0, SLICE_WIDTH, 34, 5, *PRIMARY_HOVER)
+    c.overlay(lambda l: l.draw.rounded_rectangle(l.box(2, 2, SLICE_WIDTH - 2, 32),
+                                                 radius=round(3.5 * l.scale),
+                                                 outline=WHITE + (255,), width=l.scale), 0.5)
+    return c.result()
+
+
+def check_box(checked, state):
+    """24 x 24: the toolkit stretches the square to the control's height, 24 in the layout."""
+    c = Canvas(24, 24, WHITE)
+    if checked:
+        face = {"normal": TEAL_DEEP, "hover": (0x0C, 0x8C, 0x73),
+                "pressed": TEAL_PRESS, "disabled": DISABLED_FILL}[state]
+        c.rrect(2, 2, 22, 22, 4, face)
+        c.stroke([(7.0, 12.4), (10.6, 16.0), (17.2, 8.6)], 2.2, WHITE)
+    else:
+        line, face = {"normal": (BORDER, WHITE), "hover": (TEAL, TINT_HOVER),
+                      "pressed": (TEAL_DEEP, TINT_PRESS),
+                      "disabled": (DISABLED_LINE, DISABLED_FACE)}[state]
+        c.framed_rrect(2, 2, 22, 22, 4, line, face, 1.5)
+    return c.result()
+
+
+def radio(selected, state):
+    """27 x 27, the height of a radio row in the layout."""
+    c = Canvas(27, 27, WHITE)
+    cx = cy = 13.5
+    if selected:
+        ring = {"normal": TEAL_DEEP, "hover": (0x0C, 0x8C, 0x73),
+                "pressed": TEAL_PRESS, "disabled": DISABLED_FILL}[state]
+        c.circle(cx, cy, 11, ring)
+        c.circle(cx, cy, 9, WHITE if state != "pressed" else TINT_PRESS)
+        c.circle(cx, cy, 5, ring)
+    else:
+        line, face = {"normal": (BORDER, WHITE), "hover": (TEAL, TINT_HOVER),
+                      "pressed": (TEAL_DEEP, TINT_PRESS)}[state]
+        c.circle(cx, cy, 11, line)
+        c.circle(cx, cy, 9.5, face)
+    return c.result()
+
+
+def arrow(up):
+    """Drop-down arrow, drawn by the toolkit with white as the key colour."""
+    c = Canvas(12, 8, WHITE)
+    if up:
+        c.stroke([(1.5, 6.0), (6.0, 1.8), (10.5, 6.0)], 1.8, TEAL_DEEP)
+    else:
+        c.stroke([(1.5, 2.0), (6.0, 6.2), (10.5, 2.0)], 1.8, INK)
+    return c.result()
+
+
+def close_glyph(state):
+    """13 x 14. Image-only with white key colour in the message box header; three-sliced in
+    the wizard's 14 x 14 button, where the middle column is drawn twice."""
+    c = Canvas(13, 14, WHITE)
+    cx, cy = 6.5, 7.0
+    if state != "normal":
+        c.circle(cx, cy, 6.5, (0xE6, 0xEE, 0xEB) if state == "hover" else (0xD2, 0xDE, 0xDA))
+    colour = MUTED if state == "normal" else INK
+    arm = 3.2
+    c.stroke([(cx - arm, cy - arm), (cx + arm, cy + arm)], 1.6, colour)
+    c.stroke([(cx - arm, cy + arm), (cx + arm, cy - arm)], 1.6, colour)
+    return c.result()
+
+
+def progress(kind):
+    """13 x 6, three-sliced over the 600 x 6 bar."""
+    c = Canvas(13, 6, WHITE)
+    if kind == "track":
+        c.rrect(0, 0, 13, 6, 3, (0xE3, 0xE8, 0xE6))
+    elif kind == "fill":
+        c.gradient_rrect(0, 0, 13, 6, 3, (0x12, 0xA8, 0x8A), TEAL_DEEP)
+    else:
+        c.gradient_rrect(0, 0, 13, 6, 3, GOLD_LIGHT, GOLD)
+    return c.result()
+
+
+def focus_ring():
+    """24 x 24 focus mark around a check box or radio square; white is the key colour."""
+    c = Canvas(24, 24, WHITE)
+    c.framed_rrect(0, 0, 24, 24, 6, (0x9F, 0xD6, 0xCA), WHITE, 1.5)
+    return c.result()
+
+
+# --- backgrounds -------------------------------------------------------------------------------
+
+def z_mark(c, cx, cy, size, colour):
+    """The brand's Z: two bars joined by a diagonal, drawn as one polygon."""
+    h = size
+    w = size * 0.82
+    bar = size * 0.2
+    x0, y0 = cx - w / 2, cy - h / 2
+    x1, y1 = cx + w / 2, cy + h / 2
+    pts = [(x0, y0), (x1, y0), (x1, y0 + bar), (x0 + bar * 1.25, y1 - bar),
+           (x1, y1 - bar), (x1, y1), (x0, y1), (x0, y1 - bar), (x1 - bar * 1.25, y0 + bar),
+           (x0, y0 + bar)]
+    c.draw.polygon([c.pt(x, y) for x, y in pts], fill=colour + (255,))
+
+
+def chip_emblem(c, cx, cy, r, field):
+    """A poker chip: gold rim with cream inserts, an inner ring, the Z in the middle."""
+    c.circle(cx, cy, r, GOLD)
+    for i in range(8):
+        a = i * math.pi / 4 + math.pi / 8
+        pts = [(cx + rr * math.cos(a + da), cy + rr * math.sin(a + da))
+               for da, rr in ((-0.17, r * 0.95), (0.17, r * 0.95), (0.2, r * 0.78),
+                              (-0.2, r * 0.78))]
+        c.draw.polygon([c.pt(x, y) for x, y in pts], fill=CREAM + (255,))
+    c.circle(cx, cy, r * 0.72, GOLD_LIGHT)
+    c.circle(cx, cy, r * 0.67, field)
+    z_mark(c, cx, cy, r * 0.62, GOLD_LIGHT)
+
+
+def square_emblem(c, cx, cy, r, field):
+    c.rrect(cx - r, cy - r, cx + r, cy + r, r * 0.28, GOLD)
+    c.rrect(cx - r + 3, cy - r + 3, cx + r - 3, cy + r - 3, r * 0.22, field)
+    z_mark(c, cx, cy, r * 0.9, GOLD_LIGHT)
+
+
+def radial_glow(size, strength):
+    """An L mask: `strength` at the centre fading smoothly to 0 at the rim."""
+    Image, _, _ = _pil()
+    ramp = Image.radial_gradient("L").point(lambda v: round(max(0, 255 - v * 1.42) * strength))
+    return ramp.resize((size, size), Image.Resampling.BILINEAR)
+
+
+def brand_panel(belgian):
+    """The left panel, 320 x 720: emblem at the top, the operator line under it at y = 135,
+    a quiet pattern in the middle and a darker, plain band behind the four small labels."""
+    Image, _, _ = _pil()
+    top, bottom = (GRAPHITE_TOP, GRAPHITE_BOTTOM) if belgian else (PANEL_TOP, PANEL_BOTTOM)
+    scale = 2
+    c = Canvas(PANEL_WIDTH, PAGE_HEIGHT, WHITE, scale=scale)
+    c.image.paste(vertical_gradient(PANEL_WIDTH * scale, PAGE_HEIGHT * scale, top, bottom),
+                  (0, 0))
+    glow = radial_glow(560 * scale, 0.16)
+    c.image.paste(mix(top, WHITE, 0.35) + (255,), ((160 - 280) * scale, (70 - 280) * scale),
+                  glow)
+
+    def rings(layer):
+        cx, cy = 300, 420
+        for r, w in ((210, 3), (172, 1.5), (128, 1.5)):
+            layer.draw.ellipse(layer.box(cx - r, cy - r, cx + r, cy + r),
+                               outline=WHITE + (255,), width=round(w * layer.scale))
+        for i in range(12):
+            a = i * math.pi / 6
+            layer.stroke([(cx + 180 * math.cos(a), cy + 180 * math.sin(a)),
+                          (cx + 202 * math.cos(a), cy + 202 * math.sin(a))], 6, WHITE)
+
+    def facets(layer):
+        for i in range(-6, 10):
+            x = i * 56
+            layer.stroke([(x, 720), (x + 380, 180)], 1.2, WHITE)
+
+    c.overlay(facets if belgian else rings, 0.05)
+    band_height = 200
+    band = vertical_gradient(PANEL_WIDTH * scale, band_height * scale, bottom,
+                             mix(bottom, (0, 0, 0), 0.25))
+    fade = vertical_gradient(PANEL_WIDTH * scale, band_height * scale, (0, 0, 0),
+                             WHITE).convert("L")
+    c.image.paste(band, (0, (PAGE_HEIGHT - band_height) * scale), fade)
+    field = mix(top, bottom, 0.1)
+    if belgian:
+        square_emblem(c, 160, 68, 36, field)
+    else:
+        chip_emblem(c, 160, 68, 42, field)
+    c.rrect(136, 120, 184, 122, 1, GOLD)  # a short rule between emblem and operator line
+    return c.result()
+
+
+def background(variant):
+    """960 x 720: the brand panel left of x = 320 where white text stands, plain white on the
+    right where the options, the buttons (which fill their corners white) and the close
+    button stand, and a thin warm line between them."""
+    Image, ImageDraw, _ = _pil()
+    page = Image.new("RGB", (PAGE_WIDTH, PAGE_HEIGHT), WHITE)
+    page.paste(brand_panel(variant == 108), (0, 0))
+    ImageDraw.Draw(page).rectangle([PANEL_WIDTH - 2, 0, PANEL_WIDTH - 1, PAGE_HEIGHT - 1],
+                                   fill=GOLD)
+    return page
+
+
+# --- icon and cursor -------------------------------------------------------------------------
+
+def icon_image(size):
+    c = Canvas(size, size, None, scale=8)
+    r = size / 2 - max(size / 32, 0.5)
+    if size <= 16:
+        c.circle(size / 2, size / 2, r, GOLD)
+        c.circle(size / 2, size / 2, r - 1.6, PANEL_TOP)
+        z_mark(c, size / 2, size / 2, r * 0.95, GOLD_LIGHT)
+    else:
+        chip_emblem(c, size / 2, size / 2, r, PANEL_TOP)
+    return c.result("RGBA")
+
+
+def hand_cursor():
+    """32 x 32 pointing hand, white with a black outline; the hot spot is the fingertip."""
+    Image, ImageDraw, ImageFilter = _pil()
+    s = 8
+    mask = Image.new("L", (32 * s, 32 * s), 0)
+    d = ImageDraw.Draw(mask)
+
+    def rr(x0, y0, x1, y1, r):
+        d.rounded_rectangle([x0 * s, y0 * s, x1 * s - 1, y1 * s - 1], radius=r * s, fill=255)
+
+    rr(9, 1, 14, 19, 2.5)          # index finger
+    rr(13, 9, 18, 20, 2.5)         # middle
+    rr(17, 10, 22, 21, 2.5)        # ring
+    rr(21, 12, 26, 22, 2.5)        # little finger
+    rr(9, 14, 26, 28, 4)           # palm
+    d.polygon([(4 * s, 17 * s), (7 * s, 14.5 * s), (12 * s, 20 * s), (10 * s, 25 * s)], fill=255)
+    d.ellipse([3.5 * s, 14.5 * s, 7.5 * s, 18.5 * s], fill=255)
+    outline = mask.filter(ImageFilter.MaxFilter(2 * s + 1))
+    body = Image.new("RGBA", mask.size, (0, 0, 0, 0))
+    body.paste((0, 0, 0, 255), (0, 0), outline)
+    body.paste((255, 255, 255, 255), (0, 0), mask)
+    seams = ImageDraw.Draw(body)
+    for x in (13.5, 17.5, 21.5):
+        seams.line([(x * s, 13 * s), (x * s, 18 * s)], fill=(0, 0, 0, 255), width=s)
+    return body.resize((32, 32), Image.Resampling.BOX), (11, 0)
+
+
+def dib_entry(image):
+    """An icon or cursor image as a 32-bit DIB with its AND mask, as Windows stores them."""
+    w, h = image.size
+    header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    rows = []
+    for y in reversed(range(h)):
+        for x in range(w):
+            r, g, b, a = image.getpixel((x, y))
+            rows.append(bytes((b, g, r, a)))
+    stride = ((w + 31) // 32) * 4
+    mask = bytearray()
+    for y in reversed(range(h)):
+        row = bytearray(stride)
+        for x in range(w):
+            if image.getpixel((x, y))[3] == 0:
+                row[x // 8] |= 0x80 >> (x % 8)
+        mask += row
+    return header + b"".join(rows) + bytes(mask)
+
+
+def icon_file(entries, kind, hotspot=(0, 0)):
+    """ICO (kind 1) or CUR (kind 2) container of (size, payload) entries."""
+    out = struct.pack("<HHH", 0, kind, len(entries))
+    offset = 6 + 16 * len(entries)
+    for size, data in entries:
+        dim = 0 if size >= 256 else size
+        a, b = (1, 32) if kind == 1 else hotspot
+        out += struct.pack("<BBBBHHII", dim, dim, 0, 0, a, b, len(data), offset)
+        offset += len(data)
+    return out + b"".join(data for _, data in entries)
+
+
+def png_bytes(image):
+    buffer = io.BytesIO()
+    image.save(buffer, "PNG", optimize=False)
+    return buffer.getvalue()
+
+
+# --- the catalogue -----------------------------------------------------------------------------
+
+STATES = ("normal", "pressed", "hover", "disabled")
+
+# Skins: ids of the normal, pressed, hover-or-focus and disabled faces (None: the skin reuses
+# another face for that state), how a face is drawn, and what the skin is for.
+SKINS = [
+    ((210, 211, 213, 218), lambda s: button(34, 5, s, True), "default skin, white text"),
+    ((214, 215, 216, 219), lambda s: button(34, 5, s, False), "default light skin"),
+    ((221, 222, 223, 224), lambda s: button(46, 6, s, False), "browse / first message-box button"),
+    ((225, 226, 227, 228), lambda s: button(46, 6, s, True), "primary / second message-box button"),
+    ((245, 247, 248, 246), lambda s: check_box(True, s), "check box, ticked"),
+    ((249, 252, 253, 251), lambda s: check_box(False, s), "check box, clear"),
+    ((256, 262, 261, 263), lambda s: radio(True, s), "radio button, selected"),
+    ((257, 265, 264, None), lambda s: radio(False, s), "radio button, clear (normal also disabled)"),
+    ((255, 274, 273, None), close_glyph, "close button (white key)"),
+]
+
+SINGLES = [
+    (217, focused_default, "default skin: focused (spare)"),
+    (250, lambda: arrow(False), "drop-down arrow, list closed (white key)"),
+    (254, lambda: arrow(True), "drop-down arrow, list open (white key)"),
+    (258, lambda: progress("track"), "progress bar track"),
+    (259, lambda: progress("fill"), "progress bar fill"),
+    (260, lambda: progress("done"), "progress bar fill, warm accent (spare)"),
+    (271, focus_ring, "focus mark of a check box or radio square (white key, spare)"),
+]
+
+
+def _bitmaps():
+    """(id, maker, use) for every bitmap resource, by id."""
+    b = list(SINGLES)
+    for ids, draw, use in SKINS:
+        b += [(i, lambda d=draw, s=state: d(s), f"{use}: {state}")
+              for i, state in zip(ids, STATES) if i is not None]
+    return sorted(b, key=lambda t: t[0])
+
+
+def catalogue():
+    """(file name, resource, writer or None, use) for every output; writer(path) makes it."""
+    items = [(f"background{v}.jpg", f"ZB/{v}", v, "wizard background"
+              + (" (Belgian variant)" if v == 108 else "")) for v in (107, 108)]
+    items += [(f"bitmap{i}.bmp", f"bitmap {i}", make, use) for i, make, use in _bitmaps()]
+    items.append(("icon101.ico", "icon 101", "icon", "program and window icon"))
+    items.append(("cursor220.cur", "cursor 220", "cursor", "hand cursor over links"))
+    return items
+
+
+def write_all(outdir):
+    outdir.mkdir(parents=True, exist_ok=True)
+    images = {}
+    for name, _, maker, _ in catalogue():
+        path = outdir / name
+        if maker in (107, 108):
+            image = background(maker)
+            image.save(path, "JPEG", quality=92, subsampling=0, optimize=False,
+                       progressive=False)
+        elif maker == "icon":
+            sizes = [16, 32, 48, 256]
+            icons = {s: icon_image(s) for s in sizes}
+            entries = [(s, png_bytes(icons[s]) if s == 256 else dib_entry(icons[s]))
+                       for s in sizes]
+            path.write_bytes(icon_file(entries, 1))
+            image = icons[48]
+        elif maker == "cursor":
+            image, hotspot = hand_cursor()
+            path.write_bytes(icon_file([(32, dib_entry(image))], 2, hotspot))
+        else:
+            image = maker()
+            image.save(path, "BMP")
+        images[name] = image
+    return images
+
+
+# --- review sheets (build tree only) -----------------------------------------------------------
+
+def _font(size, bold=False):
+    from PIL import ImageFont
+    name = "DejaVuSans-Bold.ttf" if bold else "DejaVuSans.ttf"
+    try:
+        return ImageFont.truetype(f"/usr/share/fonts/truetype/dejavu/{name}", size)
+    except OSError:
+        return ImageFont.load_default()
+
+
+def three_slice(image, width, height):
+    """The toolkit's drawing of a skin at another width, to review skins as they will look."""
+    Image, _, _ = _pil()
+    w, h = image.size
+    half = w // 2
+    out = Image.new("RGB", (width, height))
+    left = image.crop((0, 0, half, h)).resize((half, height), Image.Resampling.NEAREST)
+    mid = image.crop((half, 0, half + 1, h)).resize((max(width - 2 * half, 0), height),
+                                                     Image.Resampling.NEAREST)
+    right = image.crop((half + 1, 0, half + 1 + half, h)).resize((half, height),
+                                                                 Image.Resampling.NEAREST)
+    out.paste(left, (0, 0))
+    if mid.size[0]:
+        out.paste(mid, (half, 0))
+    out.paste(right, (width - half, 0))
+    return out
+
+
+def keyed(page, image, x, y):
+    """Draws `image` with white as the transparent key colour."""
+    from PIL import ImageChops
+    rgb = image.convert("RGB")
+    r, g, b = (band.point(lambda v: 255 if v == 255 else 0) for band in rgb.split())
+    white = ImageChops.multiply(ImageChops.multiply(r, g), b)
+    page.paste(rgb, (x, y), ImageChops.invert(white))
+
+
+def contact_sheet(images, path):
+    Image, ImageDraw, _ = _pil()
+    bitmaps = [(n, im) for n, im in images.items() if n.startswith("bitmap")]
+    zoom, cell_w, cell_h, cols = 3, 190, 190, 8
+    rows = (len(bitmaps) + 2 + cols - 1) // cols
+    sheet = Image.new("RGB", (cols * cell_w, rows * cell_h + 380), (0xE9, 0xEC, 0xEB))
+    d = ImageDraw.Draw(sheet)
+    small = _font(12)
+    for k, (name, im) in enumerate(bitmaps + [(n, images[n]) for n in
+                                              ("icon101.ico", "cursor220.cur")]):
+        x, y = (k % cols) * cell_w + 8, (k // cols) * cell_h + 8
+        d.text((x, y), f"{name} {im.size[0]}x{im.size[1]}", fill=(0, 0, 0), font=small)
+        base = Image.new("RGB", (cell_w - 16, 70), WHITE)
+        base.paste(im.convert("RGB") if im.mode != "RGBA" else im, (4, 4),
+                   im if im.mode == "RGBA" else None)
+        sheet.paste(base, (x, y + 18))
+        big = im.resize((im.size[0] * zoom, im.size[1] * zoom), Image.Resampling.NEAREST)
+        big = big.crop((0, 0, min(big.size[0], cell_w - 16), min(big.size[1], 90)))
+        holder = Image.new("RGB", big.size, (0xF5, 0xF5, 0xF5))
+        holder.paste(big.convert("RGB"), (0, 0), big if big.mode == "RGBA" else None)
+        sheet.paste(holder, (x, y + 92))
+    y0 = rows * cell_h
+    for k, name in enumerate(("background107.jpg", "background108.jpg")):
+        sheet.paste(images[name].resize((480, 360), Image.Resampling.LANCZOS),
+                    (k * 500 + 8, y0 + 10))
+    sheet.save(path)
+
+
+def mockup(images, path):
+    """The options screen with every skin at its layout place, and a question box."""
+    Image, ImageDraw, _ = _pil()
+    bmp = {int(n[6:9]): im for n, im in images.items() if n.startswith("bitmap")}
+    page = images["background107.jpg"].copy()
+    d = ImageDraw.Draw(page)
+    f1, f3, f4, f5, f7 = _font(27, True), _font(19, True), _font(16), _font(16, True), _font(18)
+    grey, black, white = (0x66, 0x66, 0x66), (0, 0, 0), WHITE
+    d.text((340, 21), "Welcome to Zembrico", fill=black, font=f1)
+    d.text((340, 57), "The home of online poker", fill=grey, font=f3)
+    d.text((340, 100), "Installation:", fill=black, font=f4)
+    d.rounded_rectangle([646, 89, 945, 120], radius=5, outline=(0xB0, 0xB8, 0xB5), fill=WHITE)
+    d.text((661, 96), "English", fill=grey, font=f4)
+    keyed(page, bmp[250], 945 - 15 - 12, 89 + 12)
+    for y, sel, text, sub in ((145, True, "Standard", " (Recommended)"),
+                              (190, False, "Custom", " (Choose shortcut options and install folder)")):
+        page.paste(bmp[256 if sel else 257], (340, y))
+        d.text((375, y + 4), text, fill=black, font=f5)
+        d.text((375 + d.textlength(text, font=f5), y + 4), sub, fill=grey, font=f4)
+    for y, ident, text in ((235, 245, "Desktop shortcut"), (280, 248, "Quick launch shortcut"),
+                           (325, 249, "Start menu shortcut"),
+                           (370, 246, "Create shortcut for all users")):
+        page.paste(bmp[ident], (370, y))
+        d.text((402, y + 3), text, fill=black if ident != 246 else (0xC0, 0xC0, 0xC0), font=f4)
+    d.text((370, 415), "Install location:", fill=black, font=f4)
+    d.rectangle([370, 443, 759, 470], outline=(0xB0, 0xB8, 0xB5), fill=WHITE)
+    d.text((378, 448), "C:\\Program Files (x86)\\Zembrico", fill=grey, font=f4)
+    for x, y, w, h, skin, text, colour in ((780, 435, 160, 46, 223, "Browse...", black),
+                                           (540, 654, 190, 46, 225, "Install", white)):
+        page.paste(three_slice(bmp[skin], w, h), (x, y))
+        tw = d.textlength(text, font=f5)
+        d.text((x + (w - tw) / 2, y + 13), text, fill=colour, font=f5)
+    d.text((370, 493), "Space required: 182.4 MB", fill=grey, font=f4)
+    d.text((370, 523), "Space available: 41.7 GB", fill=grey, font=f4)
+    page.paste(bmp[249], (340, 600))
+    d.text((372, 603), "I agree to the terms of the", fill=grey, font=f4)
+    d.text((372 + d.textlength("I agree to the terms of the ", font=f4), 603),
+           "Zembrico licence agreement", fill=(0x08, 0x9B, 0x80), font=f5)
+    page.paste(three_slice(bmp[255], 14, 14), (922, 26))
+    op = "Operated by Zembrico Ltd"
+    d.text(((320 - d.textlength(op, font=f7)) / 2, 135), op, fill=white, font=f7)
+    for k, text in enumerate(("Trusted by millions", "Safe and secure", "Exclusive games",
+                              "Unmatched prizes")):
+        d.text((16, 593 + 30 * k), text, fill=white, font=f7)
+
+    progress_page = images["background107.jpg"].copy()
+    p = ImageDraw.Draw(progress_page)
+    p.text((340, 21), "Installing...", fill=black, font=f1)
+    p.text((340, 76), "Nearly there...", fill=grey, font=f3)
+    progress_page.paste(three_slice(bmp[258], 600, 6), (340, 121))
+    progress_page.paste(three_slice(bmp[259], 372, 6), (340, 121))
+    box = Image.new("RGB", (360, 280), WHITE)
+    b = ImageDraw.Draw(box)
+    b.rectangle([0, 0, 359, 56], fill=(0xF5, 0xF5, 0xF5))
+    b.rectangle([0, 0, 359, 279], outline=(0x80, 0x80, 0x80))
+    b.text((120, 18), "Installing Zembrico", fill=black, font=f5)
+    keyed(box, bmp[273], 360 - 25, 21)
+    b.text((15, 76), "Are you sure you want to quit\nthe installation?", fill=black, font=f4)
+    for y, skin, text, colour in ((280 - 126, 221, "Quit installation", black),
+                                  (280 - 66, 225, "Continue installation", white)):
+        box.paste(three_slice(bmp[skin], 320, 46), (20, y))
+        b.text((20 + (320 - b.textlength(text, font=f5)) / 2, y + 13), text, fill=colour,
+               font=f5)
+    progress_page.paste(box, (480 - 180, 360 - 140))
+    sheet = Image.new("RGB", (PAGE_WIDTH, PAGE_HEIGHT * 2 + 10), (0x40, 0x40, 0x40))
+    sheet.paste(page, (0, 0))
+    sheet.paste(progress_page, (0, PAGE_HEIGHT + 10))
+    sheet.save(path)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("outdir", nargs="?", type=Path)
+    parser.add_argument("--list", action="store_true", help="print the output file names")
+    parser.add_argument("--sheet", type=Path, help="also write review sheets to this PNG")
+    args = parser.parse_args(argv)
+    if args.list:
+        print("\n".join(name for name, _, _, _ in catalogue()))
+        return 0
+    if args.outdir is None:
+        parser.error("an output folder is needed")
+    images = write_all(args.outdir)
+    if args.sheet:
+        contact_sheet(images, args.sheet)
+        mockup(images, args.sheet.with_name(args.sheet.stem + "-mockup.png"))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
