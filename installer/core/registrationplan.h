@@ -1,0 +1,60 @@
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "installer/core/installparameters.h"
+
+// What registering an installation writes, computed from the parameters alone, so that the
+// Windows step only carries it out.
+
+inline constexpr char kUninstallKeyPrefix[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// The texts every registration value and shortcut is built from.
+struct RegistrationTexts {
+  std::string fullDisplayName;  // D: display name, " - " + oname when there is one
+  std::string iconFile;         // I: install folder + "\" + icon path
+  std::string uninstaller;      // U: install folder + "\" + brand + "Uninstall.exe"
+  std::string mainApp;          // M: install folder + "\" + brand + "Update.exe"
+  std::string uninstallArgs;    // Au: "/u:" + display name, " /o:" + oid when there is one
+  std::string mainAppArgs;      // Am: "--o:" + oid, or empty
+  std::string key;              // K: below HKEY_LOCAL_MACHINE
+};
+
+RegistrationTexts MakeRegistrationTexts(const InstallParameters& params);
+
+// The launcher that the finish page starts and the shortcuts point to (M).
+std::string MainAppPath(const InstallParameters& params);
+
+// The launcher's command line: its file name, then " --o:" + oid when there is one.
+std::string LaunchCommandLine(const InstallParameters& params);
+
+// "UninstallString": U in double quotes, a space, Au.
+std::string UninstallString(const RegistrationTexts& texts);
+
+// The C library's ctime form of `local`, in English whatever the locale:
+// "Tue Dec  8 04:14:18 2026\n" (25 characters, the line feed included).
+std::string CtimeText(const std::tm& local);
+
+// A shortcut file and the registry value that records it.
+struct ShortcutPlace {
+  std::string file;
+  std::string valueName;
+};
+
+// Where the shortcuts go. Folders that are unknown (empty) give no shortcut, or the user's own
+// folder in place of an unknown common one.
+struct ShortcutPlan {
+  std::string uninstallShortcut;  // in the install folder, always made
+  std::string groupFolder;        // program group; value "CSMPGroup" or "SMPGroup"
+  std::string groupValueName;
+  std::string groupAppShortcut;
+  std::string groupUninstallShortcut;
+  std::optional<ShortcutPlace> desktop;      // value "DTLink"
+  std::optional<ShortcutPlace> startMenu;    // value "CSMLink" or "SMLink"
+  std::optional<ShortcutPlace> quickLaunch;  // value "QLLink"
+};
+
+ShortcutPlan PlanShortcuts(const InstallParameters& params, const RegistrationTexts& texts);
