@@ -1,0 +1,103 @@
+#include "installer/core/lzmaunpacker.h"
+
+#include <lzma.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr std::uint32_t kPropertiesSize = 5;
+
+// liblzma refuses smaller dictionaries; it would round up to this anyway.
+constexpr std::uint32_t kMinDictionary = 4096;
+
+// Owns the decoder state, and the filter options that lzma_properties_decode allocates.
+struct LzmaDecoder {
+    lzma_stream stream = LZMA_STREAM_INIT;
+    lzma_options_lzma* options = nullptr;
+
+    LzmaDecoder() = default;
+    LzmaDecoder(const LzmaDecoder&) = delete;
+    LzmaDecoder& operator=(const LzmaDecoder&) = delete;
+    ~LzmaDecoder() {
+        lzma_end(&stream);
+        std::free(options);
+    }
+};
+
+}  // namespace
+
+MemoryUnpackSink::MemoryUnpackSink(std::uint8_t* buffer, std::uint32_t capacity)
+    : buffer_(buffer), capacity_(capacity) {}
+
+int MemoryUnpackSink::write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t& taken) {
+    const std::uint32_t n = std::min(count, capacity_ - position_);
+    if (n != 0) std::memcpy(buffer_ + position_, bytes, n);
+    position_ += n;
+    highWater_ = std::max(highWater_, position_);
+    taken = n;
+    return 0;
+}
+
+void LzmaUnpacker::setInput(const std::uint8_t* data, std::uint32_t length) {
+    input_ = data;
+    inputLength_ = length;
+    position_ = 0;
+}
+
+void LzmaUnpacker::setSink(std::unique_ptr<UnpackSink> sink) {
+    sink_ = std::move(sink);
+}
+
+int LzmaUnpacker::run() {
+    if (!sink_ || inputLength_ - position_ < kPropertiesSize) return 1;
+    std::uint32_t remaining = sink_->totalSize();
+
+    LzmaDecoder decoder;
+    lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, nullptr}, {LZMA_VLI_UNKNOWN, nullptr}};
+    if (lzma_properties_decode(&filters[0], nullptr, input_ + position_, kPropertiesSize) !=
+        LZMA_OK) {
+        return 1;
+    }
+    decoder.options = static_cast<lzma_options_lzma*>(filters[0].options);
+    position_ += kPropertiesSize;
+    // A dictionary larger than the whole output never holds more than the output, so the
+    // decode is the same with a dictionary of the output's size; small tables then need
+    // kilobytes instead of the 8 MiB the packer declares.
+    decoder.options->dict_size =
+        std::min(decoder.options->dict_size, std::max(remaining, kMinDictionary));
+
+    // The stream is decoded from a private copy of the block, taken once.
+    const std::uint32_t packedSize = inputLength_ - position_;
+    std::unique_ptr<std::uint8_t[]> packed(new (std::nothrow) std::uint8_t[packedSize]);
+    if (!packed) return 1;
+    std::memcpy(packed.get(), input_ + position_, packedSize);
+    if (lzma_raw_decoder(&decoder.stream, filters) != LZMA_OK) return 1;
+
+    decoder.stream.next_in = packed.get();
+    decoder.stream.avail_in = packedSize;
+    std::uint8_t step[kStepSize];
+    while (remaining != 0) {
+        const std::size_t before = decoder.stream.avail_in;
+        decoder.stream.next_out = step;
+        decoder.stream.avail_out = std::min(remaining, kStepSize);
+        const lzma_ret ret = lzma_code(&decoder.stream, LZMA_RUN);
+        // LZMA_BUF_ERROR only says that no progress was possible: the input has run out.
+        if (ret != LZMA_OK && ret != LZMA_STREAM_END && ret != LZMA_BUF_ERROR) return 1;
+        position_ += static_cast<std::uint32_t>(before - decoder.stream.avail_in);
+        const auto produced =
+            static_cast<std::uint32_t>(std::min(remaining, kStepSize) - decoder.stream.avail_out);
+        if (produced != 0) {
+            std::uint32_t taken = 0;
+            if (sink_->write(step, produced, taken) != 0) return 1;
+            remaining -= produced;
+        } else if (before == decoder.stream.avail_in) {
+            break;
+        }
+        if (ret != LZMA_OK) break;
+    }
+    return remaining == 0 ? 0 : 1;
+}

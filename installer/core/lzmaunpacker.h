@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+// Receives the bytes an LzmaUnpacker decodes.
+class UnpackSink {
+  public:
+    virtual ~UnpackSink() = default;
+
+    // Takes `count` decoded bytes; sets `taken` to how many it consumed. Returns 0 to go on and
+    // non-zero to stop the decode (the run then fails).
+    virtual int write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t& taken) = 0;
+
+    // The number of bytes the decode must produce.
+    virtual std::uint32_t totalSize() const = 0;
+
+    // Called by the owner of the decode once it has ended.
+    virtual void finish() = 0;
+};
+
+// Decodes into a caller buffer of fixed capacity; bytes beyond the capacity are dropped.
+class MemoryUnpackSink final : public UnpackSink {
+  public:
+    // `buffer` must hold `capacity` bytes and outlive the sink.
+    MemoryUnpackSink(std::uint8_t* buffer, std::uint32_t capacity);
+
+    int write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t& taken) override;
+    std::uint32_t totalSize() const override { return capacity_; }
+    void finish() override {}
+
+    // The highest write position reached: the bytes of the buffer that hold decoded data.
+    std::uint32_t highWater() const { return highWater_; }
+
+  private:
+    std::uint8_t* buffer_;
+    std::uint32_t highWater_ = 0;
+    std::uint32_t capacity_;
+    std::uint32_t position_ = 0;
+};
+
+// Decodes one raw LZMA1 block: a 5-byte properties header (lc/lp/pb byte, u32 little-endian
+// dictionary size), then the compressed stream, which needs no end marker. One per decode.
+class LzmaUnpacker {
+  public:
+    // Output is handed to the sink in steps of at most this many bytes.
+    static constexpr std::uint32_t kStepSize = 1024;
+
+    // The input block: properties header and stream. It must outlive run().
+    void setInput(const std::uint8_t* data, std::uint32_t length);
+
+    // Takes ownership of `sink`; destroys the previous one.
+    void setSink(std::unique_ptr<UnpackSink> sink);
+    UnpackSink* sink() const { return sink_.get(); }
+
+    // Decodes the input until the sink's totalSize() bytes have been written to it. Returns 0 on
+    // success and 1 on failure: no sink, a block shorter than its header, invalid properties, no
+    // memory, a corrupt stream, a sink that asked to stop, or a stream that ends before the
+    // total was produced (which would otherwise pass for a complete decode). Exceptions from the
+    // sink pass through.
+    int run();
+
+  private:
+    std::unique_ptr<UnpackSink> sink_;
+    const std::uint8_t* input_ = nullptr;
+    std::uint32_t inputLength_ = 0;
+    std::uint32_t position_ = 0;
+};

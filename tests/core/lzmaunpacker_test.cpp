@@ -1,0 +1,143 @@
+#include "installer/core/lzmaunpacker.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "installer/core/lzmapacker.h"
+
+namespace {
+
+std::vector<std::uint8_t> Pack(const std::vector<std::uint8_t>& data) {
+    LzmaPacker packer;
+    packer.add(data.data(), data.size());
+    return packer.finish();
+}
+
+// Half random bytes, half repeated text: both the literal and the match paths get exercised.
+std::vector<std::uint8_t> SampleData(std::size_t size) {
+    std::vector<std::uint8_t> data(size);
+    std::mt19937 random(7);
+    const char text[] = "the quick brown fox jumps over the lazy dog ";
+    for (std::size_t i = 0; i < size; ++i) {
+        data[i] =
+            (i / 4096) % 2 ? static_cast<std::uint8_t>(random()) : text[i % (sizeof text - 1)];
+    }
+    return data;
+}
+
+// Keeps everything it is given and the largest single write; may refuse after a while.
+class RecordingSink final : public UnpackSink {
+  public:
+    RecordingSink(std::vector<std::uint8_t>& out, std::uint32_t total, std::size_t refuseAfter,
+                  std::uint32_t& largestWrite)
+        : out_(out), total_(total), refuseAfter_(refuseAfter), largestWrite_(largestWrite) {}
+    int write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t& taken) override {
+        out_.insert(out_.end(), bytes, bytes + count);
+        largestWrite_ = std::max(largestWrite_, count);
+        taken = count;
+        return out_.size() > refuseAfter_ ? 1 : 0;
+    }
+    std::uint32_t totalSize() const override { return total_; }
+    void finish() override {}
+
+  private:
+    std::vector<std::uint8_t>& out_;
+    std::uint32_t total_;
+    std::size_t refuseAfter_;
+    std::uint32_t& largestWrite_;
+};
+
+// Decodes `block` into `out`; `largestWrite` receives the largest step handed to the sink.
+int Decode(const std::vector<std::uint8_t>& block, std::vector<std::uint8_t>& out,
+           std::uint32_t total, std::size_t refuseAfter = SIZE_MAX,
+           std::uint32_t* largestWrite = nullptr) {
+    std::uint32_t largest = 0;
+    LzmaUnpacker unpacker;
+    unpacker.setInput(block.data(), static_cast<std::uint32_t>(block.size()));
+    unpacker.setSink(std::make_unique<RecordingSink>(out, total, refuseAfter, largest));
+    const int result = unpacker.run();
+    if (largestWrite) *largestWrite = largest;
+    return result;
+}
+
+}  // namespace
+
+TEST(LzmaUnpacker, PackerWritesTheShippedPropertiesHeader) {
+    const auto block = Pack({1, 2, 3});
+    ASSERT_GE(block.size(), 5u);
+    EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.begin() + 5),
+              (std::vector<std::uint8_t>{0x5D, 0x00, 0x00, 0x80, 0x00}));
+}
+
+TEST(LzmaUnpacker, DecodesExactlyTheTotalInSteps) {
+    const auto data = SampleData(300000);
+    const auto block = Pack(data);
+    for (std::uint32_t total : {0u, 1u, 1023u, 1024u, 1025u, 300000u}) {
+        std::vector<std::uint8_t> out;
+        std::uint32_t largestWrite = 0;
+        ASSERT_EQ(Decode(block, out, total, SIZE_MAX, &largestWrite), 0) << total;
+        EXPECT_EQ(out, std::vector<std::uint8_t>(data.begin(), data.begin() + total)) << total;
+        EXPECT_LE(largestWrite, LzmaUnpacker::kStepSize);
+    }
+}
+
+TEST(LzmaUnpacker, AStreamShorterThanTheTotalFails) {
+    const auto data = SampleData(5000);
+    const auto block = Pack(data);
+    std::vector<std::uint8_t> out;
+    EXPECT_EQ(Decode(block, out, 5001), 1);
+    EXPECT_EQ(out, data);
+
+    // Cut in the middle: what decodes is delivered, and the run still fails.
+    const std::vector<std::uint8_t> cut(block.begin(), block.begin() + block.size() / 2);
+    out.clear();
+    EXPECT_EQ(Decode(cut, out, 5000), 1);
+    EXPECT_LT(out.size(), 5000u);
+}
+
+TEST(LzmaUnpacker, BadInputFails) {
+    const auto good = Pack(SampleData(2000));
+    std::vector<std::uint8_t> invalidProperties = good;
+    invalidProperties[0] = 0xE1;  // above the largest lc/lp/pb combination
+    std::vector<std::uint8_t> lcPlusLpTooLarge = good;
+    lcPlusLpTooLarge[0] = (2 * 5 + 1) * 9 + 4;  // lc 4, lp 1
+    std::vector<std::uint8_t> corrupt = good;
+    for (std::size_t i = 5; i < corrupt.size(); ++i) corrupt[i] ^= 0x5A;
+    for (const auto& block :
+         {invalidProperties, lcPlusLpTooLarge, corrupt,
+          std::vector<std::uint8_t>(good.begin(), good.begin() + 4), std::vector<std::uint8_t>()}) {
+        std::vector<std::uint8_t> out;
+        EXPECT_EQ(Decode(block, out, 2000), 1);
+    }
+}
+
+TEST(LzmaUnpacker, ASinkThatStopsEndsTheRunWithFailure) {
+    const auto block = Pack(SampleData(10000));
+    std::vector<std::uint8_t> out;
+    EXPECT_EQ(Decode(block, out, 10000, /*refuseAfter=*/3000), 1);
+    EXPECT_LT(out.size(), 10000u);
+}
+
+TEST(LzmaUnpacker, RunWithoutSinkFails) {
+    const auto block = Pack({1});
+    LzmaUnpacker unpacker;
+    unpacker.setInput(block.data(), static_cast<std::uint32_t>(block.size()));
+    EXPECT_EQ(unpacker.run(), 1);
+}
+
+TEST(MemoryUnpackSink, DropsBytesBeyondItsCapacity) {
+    std::uint8_t buffer[4] = {};
+    MemoryUnpackSink sink(buffer, 3);
+    std::uint32_t taken = 99;
+    const std::uint8_t bytes[] = {1, 2, 3, 4, 5};
+    EXPECT_EQ(sink.write(bytes, 2, taken), 0);
+    EXPECT_EQ(taken, 2u);
+    EXPECT_EQ(sink.write(bytes + 2, 3, taken), 0);
+    EXPECT_EQ(taken, 1u);
+    EXPECT_EQ(sink.highWater(), 3u);
+    EXPECT_EQ(sink.totalSize(), 3u);
+    EXPECT_EQ(buffer[2], 3);
+    EXPECT_EQ(buffer[3], 0);
+}
