@@ -2,6 +2,10 @@
 
 set(ZB_WARNINGS -Wall -Wextra -Werror)
 
+# __FILE__ as a path inside the repository ("plib/pbase64.cpp"), so that assertion messages
+# read the same in every build tree and on every machine.
+add_compile_options(-fmacro-prefix-map=${PROJECT_SOURCE_DIR}/=)
+
 function(zb_sources out)
   set(all)
   foreach(dir IN LISTS ARGN)

@@ -10,14 +10,6 @@ namespace {
 
 const char* OrEmpty(const char* text) noexcept { return text ? text : ""; }
 
-std::size_t BoundedLength(const char* text, std::size_t maxLength) noexcept {
-    if (!text) {
-        return 0;
-    }
-    const void* zero = std::memchr(text, 0, maxLength);
-    return zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : maxLength;
-}
-
 std::uint32_t CheckedSize(std::size_t length) {
     // The text plus its terminator must fit the block's 32-bit size.
     if (length >= std::numeric_limits<std::uint32_t>::max()) {
@@ -48,7 +40,7 @@ PString& AppendNumber(PString& s, Number value, int base) {
 PString::PString(const char* text) : PString(text, std::numeric_limits<std::size_t>::max()) {}
 
 PString::PString(const char* text, std::size_t maxLength) {
-    appendBytes(text, BoundedLength(text, maxLength));
+    appendBytes(text, boundedLength(text, maxLength));
 }
 
 PString& PString::operator=(const PString& other) {
@@ -66,7 +58,7 @@ PString& PString::operator=(const char* text) {
 void PString::assign(const char* text) { assign(text, std::numeric_limits<std::size_t>::max()); }
 
 void PString::assign(const char* text, std::size_t maxLength) {
-    const std::uint32_t length = CheckedSize(BoundedLength(text, maxLength));
+    const std::uint32_t length = CheckedSize(boundedLength(text, maxLength));
     const auto* source = reinterpret_cast<const std::uint8_t*>(text);
     if (length != 0 && block_.data() && source >= block_.data() &&
         source < block_.data() + block_.capacity()) {
@@ -93,7 +85,7 @@ PString& PString::append(const char* text) {
 }
 
 PString& PString::append(const char* text, std::size_t maxLength) {
-    appendBytes(text, BoundedLength(text, maxLength));
+    appendBytes(text, boundedLength(text, maxLength));
     return *this;
 }
 
@@ -128,6 +120,16 @@ void PString::truncate(std::size_t newLength) noexcept {
         data()[newLength] = '\0';
         block_.size_ = static_cast<std::uint32_t>(newLength + 1);
     }
+}
+
+std::size_t PString::boundedLength(const char* text, std::size_t maxLength) noexcept {
+    std::size_t length = 0;
+    if (text) {
+        while (length < maxLength && text[length] != '\0') {
+            ++length;
+        }
+    }
+    return length;
 }
 
 bool PString::endsWith(const char* suffix) const noexcept {

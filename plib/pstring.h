@@ -79,6 +79,8 @@ public:
     bool operator==(const PString& other) const noexcept { return view() == other.view(); }
     bool operator==(const char* other) const noexcept;
 
+    // The length of `text` up to its first zero byte, at most `maxLength`; 0 for null.
+    static std::size_t boundedLength(const char* text, std::size_t maxLength) noexcept;
     // ASCII case-insensitive comparison, ordering as if both were in upper case: <0, 0 or >0.
     static int compareNoCase(const char* a, const char* b) noexcept;
     // Position of the first case-insensitive (ASCII) occurrence of `pattern` in `text`, or npos.

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "plib/pcodetables.h"
 #include "plib/pstring.h"
 #include "plib/putf16.h"
+#include "plib/putf8.h"
 
 // Gives the code points of one text, one per call.
 class PStringReader {
@@ -95,37 +97,12 @@ protected:
 // is skipped). Immutable; safe from any thread.
 const PStringEncodingPStringX& PMixedEncoding() noexcept;
 
-// ---- UTF-8 ----
-
-// Longest UTF-8 sequence this program writes or reads (code points up to 0x7FFFFFFF).
-inline constexpr std::size_t kUtf8MaxSequence = 6;
-
-// Writes the UTF-8 form of `codePoint` into `out`: 1 byte below 0x80, 2 below 0x800, 3 below
-// 0x10000, 4 below 0x200000, 5 below 0x4000000, else 6. Returns the byte count; 0 for a negative
-// code point, which is dropped.
-std::size_t PUtf8Encode(std::int32_t codePoint, char out[kUtf8MaxSequence]) noexcept;
-
-// Decodes one sequence at `cursor`, which ends at `end` (null: no end but the zero byte).
-// Returns the code point and moves `cursor` past it; 0 at a zero byte or at `end` (cursor kept);
-// -1 when the sequence is cut off by `end` (cursor kept at its start); -2 when it is malformed
-// (a stray continuation byte, 0xFE/0xFF, a missing continuation byte or an over-long form;
-// cursor moved past the first byte).
-std::int32_t PUtf8Decode(const char*& cursor, const char* end) noexcept;
-
-// Decodes `text` (ending at a zero byte or after `length` bytes) into `out`, one 16-bit unit
-// per code point (only the low 16 bits of a code point above U+FFFF are kept), until the text
-// ends or `capacity` units are written; adds no terminator. Returns the units written. Throws
-// PI18NError "UTF-8 format error" on a malformed sequence.
-std::size_t PUtf8ToUtf16(const char* text, std::size_t length, PWChar* out,
-                         std::size_t capacity);
-
-// The number of characters of the zero-terminated UTF-8 `text`; a malformed byte counts as one.
-std::size_t PUtf8CountChars(const char* text) noexcept;
-
 // ---- Conversions to and from UTF-16 ----
 
 // Replaces `out` with `text` in UTF-16, zero-terminated: one unit per code point read through
-// `encoding` (low 16 bits kept), or one unit per byte when `encoding` is null.
+// `encoding`, or one unit per byte when `encoding` is null. Of a code point above U+FFFF only
+// the low 16 bits are kept; when those are 0 the encoding's replacement character stands
+// instead, so that the text handed to the system is not cut short.
 void PStringToUtf16(PUtf16Block& out, const PString& text, const PStringEncoding* encoding);
 // The same for multi-line text controls: each LF becomes CR LF and CRs are dropped.
 void PStringToUtf16Crlf(PUtf16Block& out, const PString& text, const PStringEncoding* encoding);
@@ -134,15 +111,3 @@ void PStringToUtf16Crlf(PUtf16Block& out, const PString& text, const PStringEnco
 // mixed encoding, each unit as one code point, so that a text made by PStringToUtf16 converts
 // back to the same units, unpaired surrogates included.
 void PUtf16ToPString(PString& out, const PWChar* text, std::size_t units = PString::npos);
-
-// ---- Code tables ----
-
-// The Windows-1252 byte of `codePoint`, or -1 when it has none. Code points below 128 are
-// their own bytes.
-int PWindows1252FromCodePoint(std::int32_t codePoint) noexcept;
-// The code point of a Windows-1252 byte; 0 for the five undefined bytes 0x81, 0x8D, 0x8F, 0x90
-// and 0x9D.
-std::int32_t PWindows1252ToCodePoint(std::uint8_t byte) noexcept;
-// The lower-case code point of `codePoint` (simple one-to-one Unicode mapping), or the code
-// point itself.
-std::int32_t PToLowerCodePoint(std::int32_t codePoint) noexcept;
