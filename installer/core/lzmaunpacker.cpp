@@ -69,6 +69,7 @@ int LzmaUnpacker::run() {
     // kilobytes instead of the 8 MiB the packer declares.
     decoder.options->dict_size =
         std::min(decoder.options->dict_size, std::max(remaining, kMinDictionary));
+    if (decoder.options->dict_size > kMaxDictionary) return 1;
 
     // The stream is decoded from a private copy of the block, taken once.
     const std::uint32_t packedSize = inputLength_ - position_;

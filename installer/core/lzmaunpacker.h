@@ -45,6 +45,9 @@ class LzmaUnpacker {
   public:
     // Output is handed to the sink in steps of at most this many bytes.
     static constexpr std::uint32_t kStepSize = 1024;
+    // Larger dictionaries (xz's largest preset uses 64 MiB) count as invalid properties, so that
+    // a damaged header cannot ask for gigabytes. The packer uses 8 MiB.
+    static constexpr std::uint32_t kMaxDictionary = 64u << 20;
 
     // The input block: properties header and stream. It must outlive run().
     void setInput(const std::uint8_t* data, std::uint32_t length);
@@ -54,10 +57,10 @@ class LzmaUnpacker {
     UnpackSink* sink() const { return sink_.get(); }
 
     // Decodes the input until the sink's totalSize() bytes have been written to it. Returns 0 on
-    // success and 1 on failure: no sink, a block shorter than its header, invalid properties, no
-    // memory, a corrupt stream, a sink that asked to stop, or a stream that ends before the
-    // total was produced (which would otherwise pass for a complete decode). Exceptions from the
-    // sink pass through.
+    // success and 1 on failure: no sink, a block shorter than its header, invalid properties
+    // (kMaxDictionary included), no memory, a corrupt stream, a sink that asked to stop, or a
+    // stream that ends before the total was produced (which would otherwise pass for a complete
+    // decode). Exceptions from the sink pass through.
     int run();
 
   private:

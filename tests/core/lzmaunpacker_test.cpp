@@ -113,6 +113,18 @@ TEST(LzmaUnpacker, BadInputFails) {
     }
 }
 
+TEST(LzmaUnpacker, DictionariesAboveTheLimitAreRefusedBeforeDecoding) {
+    auto block = Pack(SampleData(2000));
+    const std::uint32_t dictionary = LzmaUnpacker::kMaxDictionary * 2;
+    for (int i = 0; i < 4; ++i) block[1 + i] = static_cast<std::uint8_t>(dictionary >> (8 * i));
+    std::vector<std::uint8_t> out;
+    EXPECT_EQ(Decode(block, out, 200u << 20), 1);
+    EXPECT_TRUE(out.empty());
+    // A dictionary larger than the output is only as large as the output needs.
+    EXPECT_EQ(Decode(block, out, 2000), 0);
+    EXPECT_EQ(out, SampleData(2000));
+}
+
 TEST(LzmaUnpacker, ASinkThatStopsEndsTheRunWithFailure) {
     const auto block = Pack(SampleData(10000));
     std::vector<std::uint8_t> out;
