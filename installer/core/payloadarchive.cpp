@@ -32,9 +32,10 @@ bool DecodeFileTable(ResourceCursor& cursor, std::uint32_t tableSize,
     return unpacker.run() == 0;
 }
 
-// Reads the header and the file table of an archive; false when the table is damaged.
-bool ReadFileList(ResourceCursor& cursor, std::uint32_t& totalSize,
-                  std::vector<PayloadFile>& files) {
+}  // namespace
+
+bool ReadPayloadFiles(ResourceCursor& cursor, std::uint32_t& totalSize,
+                      std::vector<PayloadFile>& files) {
     const std::uint32_t tableSize = cursor.readU32();
     totalSize = cursor.readU32();
     std::vector<std::uint8_t> table;
@@ -42,7 +43,17 @@ bool ReadFileList(ResourceCursor& cursor, std::uint32_t& totalSize,
            ParseFileTable(table.data(), tableSize, totalSize, files);
 }
 
-}  // namespace
+std::vector<std::uint32_t> PayloadFileSizes(const std::vector<PayloadFile>& files,
+                                            std::uint32_t totalSize) {
+    std::vector<std::uint32_t> sizes;
+    std::uint32_t start = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::uint32_t end = i + 1 == files.size() ? totalSize : files[i].endOffset;
+        sizes.push_back(end - start);
+        start = end;
+    }
+    return sizes;
+}
 
 bool IsSafeRelativePath(std::string_view name) {
     if (!name.empty() && name.front() == '\x10') name.remove_prefix(1);
@@ -163,7 +174,7 @@ bool ExtractPayload(const std::uint8_t* resource, std::uint32_t size, const PStr
     ResourceCursor cursor(resource, size);
     std::uint32_t totalSize = 0;
     std::vector<PayloadFile> files;
-    if (!ReadFileList(cursor, totalSize, files)) return false;
+    if (!ReadPayloadFiles(cursor, totalSize, files)) return false;
     log("\nExtracting files:");
     const std::uint32_t packedSize = cursor.readU32();
     const std::uint8_t* packed = cursor.readBlock(packedSize);
@@ -190,14 +201,10 @@ std::uint32_t RequiredSpace(const std::uint8_t* resource, std::uint32_t size,
     }
     std::uint32_t totalSize = 0;
     std::vector<PayloadFile> files;
-    if (!ReadFileList(cursor, totalSize, files)) return totalSize;
+    if (!ReadPayloadFiles(cursor, totalSize, files)) return totalSize;
     std::uint32_t space = 0;
-    std::uint32_t start = 0;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::uint32_t end = i + 1 == files.size() ? totalSize : files[i].endOffset;
-        const std::uint32_t fileSize = end - start;
+    for (std::uint32_t fileSize : PayloadFileSizes(files, totalSize)) {
         space += (fileSize / clusterSize + (fileSize % clusterSize != 0)) * clusterSize;
-        start = end;
     }
     return space;
 }

@@ -56,6 +56,18 @@ bool IsSafeRelativePath(std::string_view name);
 bool ParseFileTable(const std::uint8_t* table, std::uint32_t size, std::uint32_t totalSize,
                     std::vector<PayloadFile>& files);
 
+class ResourceCursor;
+
+// Reads the header and the file table of the archive at `cursor` (its start): the total data
+// size into `totalSize` and the files into `files`. False when the table does not decode or is
+// damaged (ParseFileTable). Fields past the resource throw PAssert (ResourceCursor).
+bool ReadPayloadFiles(ResourceCursor& cursor, std::uint32_t& totalSize,
+                      std::vector<PayloadFile>& files);
+
+// The size of each file of `files`, whose data holds `totalSize` bytes in all.
+std::vector<std::uint32_t> PayloadFileSizes(const std::vector<PayloadFile>& files,
+                                            std::uint32_t totalSize);
+
 // Writes the decoded data into the files of a list through an ExtractTarget: at most one file
 // is open at a time, in list order; each file is opened (and announced) when it starts.
 class FileSetUnpackSink final : public UnpackSink {

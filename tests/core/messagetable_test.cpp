@@ -1,0 +1,207 @@
+#include "installer/core/messagetable.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "installer/core/languagetable.h"
+#include "installer/core/messagecompiler.h"
+#include "plib/perror.h"
+
+namespace {
+
+MessageTable Load(const std::string& text) {
+    MessageTable table;
+    I18nLineReader reader(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    std::string error;
+    EXPECT_GE(i18nLoadDynamicTable(table, reader, error), 0) << error;
+    return table;
+}
+
+std::string Lookup(const MessageTable& table, std::uint32_t key, int language) {
+    PString out;
+    table.lookup(out, key, language);
+    return std::string(out.view());
+}
+
+std::string Lookup(const MessageTable& table, std::uint32_t key, int language, const char* arg) {
+    PString out;
+    table.lookup(out, key, language, PString(arg));
+    return std::string(out.view());
+}
+
+const int kPt = FindLanguageCode("pt");
+const int kPtBr = FindLanguageCode("pt-BR");
+const int kEnGb = FindLanguageCode("en-GB");
+const int kFr = FindLanguageCode("fr");
+
+const char kSample[] =
+    "# THIS IS A GENERATED FILE! DO NOT EDIT!\r\n"
+    "en TXTINS_Install_Zembrico_Software 0 Install %0 Software\r\n"
+    "en TXTINS_OK 0 OK\r\n"
+    "en TXTINS_Cancel 0 Cancel\r\n"
+    "pt TXTINS_OK 0 OK-pt\r\n"
+    "pt TXTINS_Yes 0 Sim\r\n"
+    "pt-BR TXTINS_Yes 0 Sim-BR\r\n"
+    "xx TXTINS_OK 0 unknown language\r\n"
+    "en TXTINS_No_Such_Key 0 unknown key\r\n"
+    "en TXTINS_Are_you_sure_you_wish_to_cance_ELL 0 Line one\\nLine two\r\n"
+    "en TXTINS_Lang_English 2 English\r\n"
+    "en TXTINS_Cancel 0 Cancel again\r\n";
+
+}  // namespace
+
+TEST(MessageTable, CommentsOnlyLoadsAndEveryLookupGivesThePlaceholder) {
+    MessageTable table;
+    const std::string text = "# one\r\n  # two\r\n\r\n";
+    I18nLineReader reader(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    std::string error;
+    EXPECT_EQ(i18nLoadDynamicTable(table, reader, error), 2);
+    EXPECT_TRUE(table.loaded());
+    EXPECT_EQ(Lookup(table, TXTINS_OK, kFr), "LC_3_MSG_11 ");
+    EXPECT_EQ(Lookup(table, TXTINS_Install_Zembrico_Software, 3, "Zembrico"),
+              "LC_3_MSG_91 Zembrico ");
+    PString two;
+    table.lookup(two, TXTINS_OK, -1, PString("a"), PString("b"));
+    EXPECT_EQ(two.view(), "LC_-1_MSG_11 a b ");
+}
+
+TEST(MessageTable, AMissingTextAbortsWithItsLineNumber) {
+    MessageTable table = Load(kSample);
+    const std::string text =
+        "# c\r\nen TXTINS_OK 0 OK\r\n\r\nen TXTINS_Cancel 0\r\nen TXTINS_Yes 0 Yes";
+    I18nLineReader reader(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    std::string error;
+    EXPECT_EQ(i18nLoadDynamicTable(table, reader, error), -1);
+    EXPECT_EQ(error, "unexpected EOL on line 3");
+    // The table loaded before stays.
+    EXPECT_EQ(Lookup(table, TXTINS_OK, 0), "OK");
+}
+
+TEST(MessageTable, UnknownLanguagesAndKeysAreSkipped) {
+    const std::string text = kSample;
+    I18nLineReader reader(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    MessageTable table;
+    std::string error;
+    EXPECT_EQ(i18nLoadDynamicTable(table, reader, error), 12);
+    EXPECT_EQ(Lookup(table, TXTINS_OK, 0), "OK");
+}
+
+TEST(MessageTable, LookupFallsBackAlongTheLanguages) {
+    const MessageTable table = Load(kSample);
+    EXPECT_EQ(Lookup(table, TXTINS_Install_Zembrico_Software, kEnGb, "Zembrico"),
+              "Install Zembrico Software");
+    EXPECT_EQ(Lookup(table, TXTINS_Yes, kPtBr), "Sim-BR");
+    EXPECT_EQ(Lookup(table, TXTINS_OK, kPtBr), "OK-pt");             // pt-BR -> pt
+    EXPECT_EQ(Lookup(table, TXTINS_Cancel, kPtBr), "Cancel again");  // -> en; later line wins
+    EXPECT_EQ(Lookup(table, TXTINS_OK, kPt), "OK-pt");
+    EXPECT_EQ(Lookup(table, TXTINS_OK, -1), "OK");
+    EXPECT_EQ(Lookup(table, TXTINS_OK, kLanguageCount), "OK");
+    EXPECT_EQ(Lookup(table, TXTINS_Yes, 0), "LC_0_MSG_57 ");
+    EXPECT_EQ(Lookup(table, TXTINS_Yes, kPtBr), "Sim-BR");
+    ASSERT_NE(table.cell(0, TXTINS_Lang_English), nullptr);
+    EXPECT_EQ(table.cell(0, TXTINS_Lang_English)->flag, 2u);
+}
+
+TEST(MessageTable, KeysZeroAndOutOfRangeLeaveTheOutputUnchanged) {
+    const MessageTable table = Load(kSample);
+    for (std::uint32_t key : {0u, 148u, 100000u}) {
+        PString out("kept");
+        table.lookup(out, key, 0, PString("x"));
+        EXPECT_EQ(out.view(), "kept") << key;
+    }
+    PString out("kept");
+    MessageTable().lookup(out, TXTINS_OK, 0);
+    EXPECT_EQ(out.view(), "kept");
+}
+
+TEST(MessageTable, EscapedLineBreaksBecomeLineBreaks) {
+    const MessageTable table = Load(kSample);
+    EXPECT_EQ(Lookup(table, TXTINS_Are_you_sure_you_wish_to_cance_ELL, 0), "Line one\nLine two");
+}
+
+TEST(MessageTable, TheCompiledResourceLoadsAndDumpsBackToItsSource) {
+    const std::string source =
+        "# source comment\n"
+        "en TXTINS_OK 0 OK\n"
+        "fr TXTINS_OK 0 D\xC3\xA9j\xC3\xA0\n"  // fits Windows-1252
+        "ru TXTINS_OK 0 \xD0\x9E\xD0\x9A\n"    // needs marked UTF-8
+        "en TXTINS_Lang_English 2 English\\nnext\n";
+    std::vector<std::string> warnings;
+    const auto resource = CompileMessageTable(source, warnings);
+    EXPECT_TRUE(warnings.empty());
+    MessageTable table;
+    std::string error;
+    ASSERT_TRUE(LoadMessageTableResource(resource.data(),
+                                         static_cast<std::uint32_t>(resource.size()), table, error))
+        << error;
+    EXPECT_EQ(table.cell(kFr, TXTINS_OK)->text, "D\xE9j\xE0");
+    EXPECT_EQ(table.cell(FindLanguageCode("ru"), TXTINS_OK)->text, "\x10\xD0\x9E\xD0\x9A");
+    EXPECT_EQ(Lookup(table, TXTINS_Lang_English, 0), "English\nnext");
+    EXPECT_EQ(DumpMessageTable(resource.data(), static_cast<std::uint32_t>(resource.size())),
+              "# THIS IS A GENERATED FILE! DO NOT EDIT!\n# Creator: zbmsgc\n"
+              "en TXTINS_OK 0 OK\n"
+              "fr TXTINS_OK 0 D\xC3\xA9j\xC3\xA0\n"
+              "ru TXTINS_OK 0 \xD0\x9E\xD0\x9A\n"
+              "en TXTINS_Lang_English 2 English\\nnext\n");
+}
+
+TEST(MessageTable, CompilerReportsBadLinesAndUnknownNames) {
+    std::vector<std::string> warnings;
+    CompileMessageTable("en TXTINS_OK 0 OK\nde TXTINS_Nope 0 x\nqq TXTINS_OK 0 y\n", warnings);
+    EXPECT_EQ(warnings, (std::vector<std::string>{"line 2: unknown language or key",
+                                                  "line 3: unknown language or key"}));
+    try {
+        CompileMessageTable("\n# x\nen TXTINS_OK 0\n", warnings);
+        ADD_FAILURE();
+    } catch (const PParserError& e) {
+        EXPECT_STREQ(e.why(), "line 3: unexpected EOL");
+    }
+    EXPECT_THROW(CompileMessageTable("en TXTINS_OK 0 \xC3(\n", warnings), PI18NError);
+}
+
+TEST(MessageTable, ResourcesThatDoNotDecodeFailToLoad) {
+    std::vector<std::string> warnings;
+    const auto good = CompileMessageTable("en TXTINS_OK 0 OK\n", warnings);
+    auto shortStream = good;
+    shortStream[0] += 1;  // one byte more than the stream holds
+    auto pastEnd = good;
+    pastEnd[4] += 1;  // packed size beyond the resource
+    auto badProperties = good;
+    badProperties[8] = 0xFF;
+    for (const auto& resource : {shortStream, pastEnd, badProperties,
+                                 std::vector<std::uint8_t>(good.begin(), good.begin() + 7)}) {
+        MessageTable table;
+        std::string error;
+        EXPECT_FALSE(LoadMessageTableResource(
+            resource.data(), static_cast<std::uint32_t>(resource.size()), table, error));
+        EXPECT_FALSE(table.loaded());
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(MessageTable, TheEnglishSourceHasEveryKeyExactlyOnce) {
+    std::string path = ZB_TEST_DATA_DIR;
+    path.replace(path.rfind("tests/data"), std::string::npos, "resources/messages/en.txt");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::string source;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) != 0;)
+        source.append(buffer, n);
+    std::fclose(file);
+    std::vector<std::string> warnings;
+    const auto resource = CompileMessageTable(source, warnings);
+    EXPECT_TRUE(warnings.empty());
+    MessageTable table;
+    std::string error;
+    ASSERT_TRUE(LoadMessageTableResource(
+        resource.data(), static_cast<std::uint32_t>(resource.size()), table, error));
+    for (std::uint32_t key = 1; key < kMessageKeyCount; ++key) {
+        EXPECT_NE(table.cell(0, key), nullptr) << key;
+    }
+    EXPECT_EQ(Lookup(table, TXTINS_Click_XXNextXX_to_continueX, 0), "Click \"Next\" to continue.");
+    EXPECT_EQ(Lookup(table, TXTINS_Install_Zembrico_Software, kEnGb, "Zembrico"),
+              "Install Zembrico Software");
+    EXPECT_EQ(table.cell(0, TXTINS_I_agree_to_terms_of_the_N0_XaX_ELL)->flag, 1u);
+}
