@@ -64,7 +64,7 @@ void PBlock::alloc(std::uint32_t n) {
         clear();
         return;
     }
-    if (capacity_ < n || (capacity_ > 64 && n < capacity_ / 2)) {
+    if (capacity_ < n || (capacity_ > 64 && std::uint64_t{n} * 2 < capacity_)) {
         // The old contents are not kept, so a fresh buffer costs no copy; allocating before
         // freeing leaves the block intact when the allocation fails.
         std::uint8_t* fresh = Allocate(n, "_PBlock::_alloc, number of bytes requested");

@@ -21,7 +21,10 @@ std::int64_t Find(const CodePair (&table)[N], std::int32_t key) noexcept {
     const auto* it = std::lower_bound(
         std::begin(table), std::end(table), static_cast<std::uint32_t>(key),
         [](const CodePair& pair, std::uint32_t k) { return pair.from < k; });
-    return (it != std::end(table) && it->from == static_cast<std::uint32_t>(key)) ? it->to : -1;
+    if (it == std::end(table) || it->from != static_cast<std::uint32_t>(key)) {
+        return -1;
+    }
+    return it->to;
 }
 
 }  // namespace
