@@ -83,8 +83,12 @@ function(zb_fuzz_targets dir)
     target_compile_options(${name} PRIVATE ${ZB_WARNINGS} -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     zb_link_existing(${name} PRIVATE ${ARGN})
+    # libFuzzer saves new inputs into its first folder: a scratch one in the build tree, so that
+    # the committed seed corpus stays as it is.
+    set(scratch ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
+    file(MAKE_DIRECTORY ${scratch})
     add_test(NAME ${name} COMMAND ${name} -runs=${ZB_FUZZ_RUNS} -max_total_time=60
-             -rss_limit_mb=2048 ${PROJECT_SOURCE_DIR}/${dir}/corpus/${name})
+             -rss_limit_mb=2048 ${scratch} ${PROJECT_SOURCE_DIR}/${dir}/corpus/${name})
     set_tests_properties(${name} PROPERTIES LABELS fuzz)
   endforeach()
 endfunction()

@@ -143,7 +143,8 @@ void PStringEncodingPStringX::appendCodePoint(PString& out, std::int32_t codePoi
         return;
     }
     const int byte = PWindows1252FromCodePoint(codePoint);
-    if (byte >= 0) {
+    // A first byte 0x10 would read as the marker: U+0010 can open only a marked text.
+    if (byte >= 0 && !(byte == kUtf8Marker && out.empty())) {
         out.append(static_cast<char>(byte));
         return;
     }

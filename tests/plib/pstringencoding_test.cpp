@@ -53,6 +53,17 @@ TEST(MixedEncodingTest, MarkingConvertsCodePageBytesAndDropsUndefinedOnes) {
     EXPECT_EQ(s, "\x10\xE2\x82\xAC" "a\xE3\x81\x82");
 }
 
+TEST(MixedEncodingTest, CodePoint10AtTheStartIsNotMistakenForTheMarker) {
+    PString s;
+    PMixedEncoding().append(s, 0x10);
+    PMixedEncoding().append(s, 'a');
+    EXPECT_EQ(s, "\x10\x10" "a");
+    EXPECT_EQ(ReadAll(PMixedEncoding(), s.c_str()), (std::vector<std::int32_t>{0x10, 'a'}));
+    PString later("a");
+    PMixedEncoding().append(later, 0x10);  // not at the start: an ordinary byte
+    EXPECT_EQ(later, "a\x10");
+}
+
 TEST(MixedEncodingTest, ReadsByItsMarker) {
     EXPECT_EQ(ReadAll(PMixedEncoding(), "\xE9\x80\x81\x9F"),
               (std::vector<std::int32_t>{0xE9, 0x20AC, 0x178}));
