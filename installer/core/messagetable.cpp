@@ -73,6 +73,11 @@ void MessageTable::lookup(PString& out, std::uint32_t key, int language, const P
     FormatMessageText(out, placeholder, args, argCount);
 }
 
+MessageTable& TheMessageTable() {
+    static MessageTable table;
+    return table;
+}
+
 int i18nLoadDynamicTable(MessageTable& table, I18nLineReader& reader, std::string& error) {
     std::vector<std::optional<MessageTable::Cell>> cells(static_cast<std::size_t>(kLanguageCount) *
                                                          kMessageKeyCount);

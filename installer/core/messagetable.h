@@ -44,6 +44,10 @@ class MessageTable {
     std::vector<std::optional<Cell>> cells_;
 };
 
+// The process-wide table: loaded once by start-up, read-only afterwards (lookups from any
+// thread need no lock then), released at process end.
+MessageTable& TheMessageTable();
+
 // Parses message-table text from `reader` into `table`. Returns the number of lines read
 // (comments included, empty lines not); on success the new texts replace the table's. On a
 // malformed line returns -1, leaves `table` as it was and sets `error` to "unexpected EOL on
