@@ -27,10 +27,13 @@ void PUtf16Block::append(const PWChar* units, std::size_t count) {
     block_.append(units, BytesFor(count));
 }
 
+PWChar* PUtf16Block::appendRoom(std::size_t count) {
+    return reinterpret_cast<PWChar*>(block_.grow(BytesFor(count)));
+}
+
 void PUtf16Block::zeroTerminate() {
     const std::uint32_t size = block_.size();
-    PWChar* terminator = reinterpret_cast<PWChar*>(block_.grow(sizeof(PWChar)));
-    *terminator = 0;
+    *appendRoom(1) = 0;
     block_.setSize(size);
 }
 

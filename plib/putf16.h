@@ -29,6 +29,8 @@ public:
 
     void append(PWChar unit);
     void append(const PWChar* units, std::size_t count);
+    // Adds `count` units at the end and returns their address, for a system call to fill.
+    PWChar* appendRoom(std::size_t count);
     // Writes a zero unit after the text without counting it.
     void zeroTerminate();
     // Room for `count` units in all, so that appends up to that many do not reallocate.
