@@ -38,12 +38,11 @@ UrlParts ParseUrl(std::string_view url) {
   const size_t colon = rest.find(':');
   const size_t hostEnd = std::min(slash, colon);
   parts.host = rest.substr(0, hostEnd);
-  if (colon != std::string_view::npos && colon < slash) parts.port = ReadPort(rest.substr(colon + 1));
-  if (slash == std::string_view::npos) {
-    parts.path = "/";
-  } else {
-    std::string_view path = rest.substr(slash);
-    parts.path = path.substr(0, path.find('#'));
+  if (colon != std::string_view::npos && colon < slash)
+    parts.port = ReadPort(rest.substr(colon + 1));
+  if (slash != std::string_view::npos) {
+    const std::string_view path = rest.substr(slash);
+    parts.path.assign(path.substr(0, path.find('#')));
   }
   return parts;
 }
@@ -51,7 +50,10 @@ UrlParts ParseUrl(std::string_view url) {
 std::string ComposeUrl(std::string_view host, std::uint16_t port, std::string_view path) {
   std::string url = "http://";
   url.append(host);
-  if (port != 80) url += ":" + std::to_string(port);
+  if (port != 80) {
+    url += ':';
+    url += std::to_string(port);
+  }
   url.append(path);
   return url;
 }
