@@ -5,7 +5,7 @@
 
 // A set of 256 bits in four 64-bit words: bit k is bit k % 64 of word k / 64.
 class PBitmask {
-public:
+  public:
     static constexpr int kBits = 256;
     static constexpr int kWords = 4;
 
@@ -36,6 +36,6 @@ public:
 
     bool operator==(const PBitmask& other) const noexcept = default;
 
-private:
+  private:
     std::array<std::uint64_t, kWords> words_{};
 };

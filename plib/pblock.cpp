@@ -57,7 +57,9 @@ PBlock& PBlock::operator=(PBlock&& other) noexcept {
     return *this;
 }
 
-PBlock::~PBlock() { std::free(data_); }
+PBlock::~PBlock() {
+    std::free(data_);
+}
 
 void PBlock::alloc(std::uint32_t n) {
     if (n == 0) {

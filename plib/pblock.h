@@ -7,7 +7,7 @@
 // has no buffer (data() is null, size and capacity 0). Every allocation failure throws
 // PSystemMemoryError naming the operation and the size asked for; the block is then unchanged.
 class PBlock {
-public:
+  public:
     PBlock() noexcept = default;
     // Exactly `other`'s size, with its bytes.
     PBlock(const PBlock& other);
@@ -37,12 +37,13 @@ public:
     void append(const void* bytes, std::uint32_t n);
     // Reallocates to exactly `n` bytes when the capacity is below `n`; size and contents kept.
     void reserve(std::uint32_t n);
-    // Sets the size to `n`, which must not exceed the capacity (PAssert otherwise); keeps the buffer.
+    // Sets the size to `n`, which must not exceed the capacity (PAssert otherwise); keeps the
+    // buffer.
     void setSize(std::uint32_t n);
     // Frees the buffer.
     void clear() noexcept;
 
-private:
+  private:
     friend class PString;
     // Reallocates to exactly `capacity` bytes keeping the contents; `what` names the caller in the
     // memory error.

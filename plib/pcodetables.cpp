@@ -18,9 +18,9 @@ std::int64_t Find(const CodePair (&table)[N], std::int32_t key) noexcept {
     if (key < 0) {
         return -1;
     }
-    const auto* it = std::lower_bound(
-        std::begin(table), std::end(table), static_cast<std::uint32_t>(key),
-        [](const CodePair& pair, std::uint32_t k) { return pair.from < k; });
+    const auto* it =
+        std::lower_bound(std::begin(table), std::end(table), static_cast<std::uint32_t>(key),
+                         [](const CodePair& pair, std::uint32_t k) { return pair.from < k; });
     if (it == std::end(table) || it->from != static_cast<std::uint32_t>(key)) {
         return -1;
     }

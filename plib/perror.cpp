@@ -56,7 +56,9 @@ PString* CopyMessage(const PString* source) noexcept {
 
 }  // namespace
 
-PError::PError(const char* message) { compose({message}); }
+PError::PError(const char* message) {
+    compose({message});
+}
 
 PError::PError(const PError& other) : message_(CopyMessage(other.message_)) {}
 
@@ -79,9 +81,13 @@ PError& PError::operator=(PError&& other) noexcept {
     return *this;
 }
 
-PError::~PError() { delete message_; }
+PError::~PError() {
+    delete message_;
+}
 
-const char* PError::why() const noexcept { return message_ ? message_->c_str() : ""; }
+const char* PError::why() const noexcept {
+    return message_ ? message_->c_str() : "";
+}
 
 void PError::compose(std::initializer_list<const char*> parts) noexcept {
     delete message_;
@@ -108,8 +114,7 @@ void PError::compose(std::initializer_list<const char*> parts) noexcept {
     CallHook(why());
 }
 
-PAssert::PAssert(const char* expression, const char* file, int line)
-    : PInternalError(Deferred{}) {
+PAssert::PAssert(const char* expression, const char* file, int line) : PInternalError(Deferred{}) {
     char lineText[16];
     *std::to_chars(lineText, lineText + sizeof lineText - 1, line).ptr = '\0';
     compose({"Assertion failed: ", expression, ", file ", file, ", line ", lineText});
@@ -183,6 +188,10 @@ bool PErrorHasHook() noexcept {
     return g_hook != nullptr;
 }
 
-bool PErrorTraceEnabled() noexcept { return t_traceOn; }
+bool PErrorTraceEnabled() noexcept {
+    return t_traceOn;
+}
 
-bool PErrorSetTrace(bool on) noexcept { return std::exchange(t_traceOn, on); }
+bool PErrorSetTrace(bool on) noexcept {
+    return std::exchange(t_traceOn, on);
+}

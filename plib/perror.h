@@ -14,7 +14,7 @@ class PString;
 // Every constructor except the copy hands the finished message to the process-wide error hook
 // (see PErrorSetHook) when the constructing thread's trace flag is on.
 class PError {
-public:
+  public:
     explicit PError(const char* message);
     PError(const PError& other);
     PError& operator=(const PError& other);
@@ -25,7 +25,7 @@ public:
     // The message, or "" when there is none (a message that could not be allocated).
     const char* why() const noexcept;
 
-protected:
+  protected:
     struct Deferred {};
     // For derived classes that compose the message themselves: no message, no hook call yet.
     explicit PError(Deferred) noexcept {}
@@ -34,45 +34,44 @@ protected:
     // into a different exception (or recursing through PSystemMemoryError).
     void compose(std::initializer_list<const char*> parts) noexcept;
 
-private:
+  private:
     PString* message_ = nullptr;  // owned; null when there is no message
 };
 
 class PInternalError : public PError {
-public:
+  public:
     explicit PInternalError(const char* message) : PError(message) {}
 
-protected:
+  protected:
     explicit PInternalError(Deferred d) noexcept : PError(d) {}
 };
 
 // "Assertion failed: " + expression + ", file " + file + ", line " + line.
 class PAssert : public PInternalError {
-public:
+  public:
     PAssert(const char* expression, const char* file, int line);
 };
 
 // Throws PAssert naming the failed expression and this source line when `expr` is false.
-#define PASSERT(expr) \
-    ((expr) ? static_cast<void>(0) : throw PAssert(#expr, __FILE__, __LINE__))
+#define PASSERT(expr) ((expr) ? static_cast<void>(0) : throw PAssert(#expr, __FILE__, __LINE__))
 
 class PFatalError : public PInternalError {
-public:
+  public:
     explicit PFatalError(const char* message) : PInternalError(message) {}
 
-protected:
+  protected:
     explicit PFatalError(Deferred d) noexcept : PInternalError(d) {}
 };
 
 // text + ": 0x" + `requested` in upper-case hexadecimal without leading zeros,
 // e.g. "_PBlock::_realloc, number of bytes requested: 0x80".
 class PSystemMemoryError : public PFatalError {
-public:
+  public:
     PSystemMemoryError(const char* text, std::uint64_t requested);
 };
 
 class PParserError : public PInternalError {
-public:
+  public:
     explicit PParserError(const char* message) : PInternalError(message) {}
 };
 
@@ -80,27 +79,26 @@ public:
 // PSystemErrorText), and the code is kept. From an explanation: text + ": " + explanation, and
 // the code is -1.
 class PSystemError : public PInternalError {
-public:
+  public:
     PSystemError(const char* text, std::int32_t code);
     PSystemError(const char* text, const char* explanation);
 
     std::int32_t code() const noexcept { return code_; }
 
-private:
+  private:
     std::int32_t code_;
 };
 
 // Name resolution failures; message forms as PSystemError.
 class PHostNameError : public PSystemError {
-public:
+  public:
     PHostNameError(const char* text, std::int32_t code) : PSystemError(text, code) {}
-    PHostNameError(const char* text, const char* explanation)
-        : PSystemError(text, explanation) {}
+    PHostNameError(const char* text, const char* explanation) : PSystemError(text, explanation) {}
 };
 
 // Text-encoding failures, such as malformed UTF-8.
 class PI18NError : public PError {
-public:
+  public:
     explicit PI18NError(const char* message) : PError(message) {}
 };
 
@@ -124,7 +122,7 @@ void PSystemErrorText(PString& out, std::int32_t code);
 // thread; must not throw (anything it throws is swallowed). A PError constructed while the hook
 // runs on the same thread does not reach the hook again.
 class PErrorHook {
-public:
+  public:
     virtual ~PErrorHook() = default;
     virtual void onError(const char* message) noexcept = 0;
 };

@@ -8,7 +8,9 @@
 
 namespace {
 
-const char* OrEmpty(const char* text) noexcept { return text ? text : ""; }
+const char* OrEmpty(const char* text) noexcept {
+    return text ? text : "";
+}
 
 std::uint32_t CheckedSize(std::size_t length) {
     // The text plus its terminator must fit the block's 32-bit size.
@@ -19,11 +21,17 @@ std::uint32_t CheckedSize(std::size_t length) {
     return static_cast<std::uint32_t>(length);
 }
 
-char AsciiUpper(char c) noexcept { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char AsciiUpper(char c) noexcept {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
-char AsciiLower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char AsciiLower(char c) noexcept {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
-bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) noexcept {
+    return c == ' ' || c == '\t';
+}
 
 template <typename Number>
 PString& AppendNumber(PString& s, Number value, int base) {
@@ -55,7 +63,9 @@ PString& PString::operator=(const char* text) {
     return *this;
 }
 
-void PString::assign(const char* text) { assign(text, std::numeric_limits<std::size_t>::max()); }
+void PString::assign(const char* text) {
+    assign(text, std::numeric_limits<std::size_t>::max());
+}
 
 void PString::assign(const char* text, std::size_t maxLength) {
     const std::uint32_t length = CheckedSize(boundedLength(text, maxLength));
@@ -96,12 +106,24 @@ PString& PString::append(char c) {
     return *this;
 }
 
-PString& PString::appendDecimal(std::int32_t value) { return AppendNumber(*this, value, 10); }
-PString& PString::appendDecimal(std::uint32_t value) { return AppendNumber(*this, value, 10); }
-PString& PString::appendDecimal(std::int64_t value) { return AppendNumber(*this, value, 10); }
-PString& PString::appendDecimal(std::uint64_t value) { return AppendNumber(*this, value, 10); }
-PString& PString::appendHex(std::uint32_t value) { return AppendNumber(*this, value, 16); }
-PString& PString::appendHex(std::uint64_t value) { return AppendNumber(*this, value, 16); }
+PString& PString::appendDecimal(std::int32_t value) {
+    return AppendNumber(*this, value, 10);
+}
+PString& PString::appendDecimal(std::uint32_t value) {
+    return AppendNumber(*this, value, 10);
+}
+PString& PString::appendDecimal(std::int64_t value) {
+    return AppendNumber(*this, value, 10);
+}
+PString& PString::appendDecimal(std::uint64_t value) {
+    return AppendNumber(*this, value, 10);
+}
+PString& PString::appendHex(std::uint32_t value) {
+    return AppendNumber(*this, value, 16);
+}
+PString& PString::appendHex(std::uint64_t value) {
+    return AppendNumber(*this, value, 16);
+}
 
 void PString::toUpper() noexcept {
     for (char* c = data(); c && *c; ++c) {
@@ -136,7 +158,9 @@ bool PString::endsWith(const char* suffix) const noexcept {
     return view().ends_with(OrEmpty(suffix));
 }
 
-bool PString::operator==(const char* other) const noexcept { return view() == OrEmpty(other); }
+bool PString::operator==(const char* other) const noexcept {
+    return view() == OrEmpty(other);
+}
 
 int PString::compareNoCase(const char* a, const char* b) noexcept {
     a = OrEmpty(a);

@@ -15,7 +15,7 @@
 // by PBlock::grow's doubling rule (64 bytes at least). Allocation failures throw
 // PSystemMemoryError and leave the string unchanged.
 class PString {
-public:
+  public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
     PString() noexcept = default;
@@ -91,7 +91,7 @@ public:
     // The end of [begin, end) without its trailing spaces and tabs.
     static const char* trimmedEnd(const char* begin, const char* end) noexcept;
 
-private:
+  private:
     // Appends `n` bytes (no zero among them) and keeps the terminator.
     void appendBytes(const char* bytes, std::size_t n);
 

@@ -12,7 +12,7 @@ const char* TextEnd(const char* text, std::size_t length) noexcept {
 }
 
 class Utf8Reader final : public PStringReader {
-public:
+  public:
     Utf8Reader(const char* begin, const char* end, std::uint16_t replacement) noexcept
         : cursor_(begin), end_(end), replacement_(replacement) {}
 
@@ -30,14 +30,14 @@ public:
         }
     }
 
-private:
+  private:
     const char* cursor_;
     const char* end_;
     std::uint16_t replacement_;
 };
 
 class Windows1252Reader final : public PStringReader {
-public:
+  public:
     Windows1252Reader(const char* begin, const char* end) noexcept : cursor_(begin), end_(end) {}
 
     std::int32_t next() override {
@@ -50,7 +50,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     const char* cursor_;
     const char* end_;
 };

@@ -11,7 +11,7 @@
 
 // Gives the code points of one text, one per call.
 class PStringReader {
-public:
+  public:
     virtual ~PStringReader() = default;
     // The next code point (above 0), or 0 or less at the end of the text.
     virtual std::int32_t next() = 0;
@@ -20,7 +20,7 @@ public:
 // How the bytes of a PString map to Unicode code points. Placeholder formatting (%0..%9, %%, %L)
 // lives with the message table and works through createReader() and append().
 class PStringEncoding {
-public:
+  public:
     // Flag bits: appending code point 0 throws PInternalError; else, with kNullReplaced, appends
     // the replacement character; else code point 0 is skipped.
     static constexpr std::uint8_t kNullThrows = 0x01;
@@ -44,7 +44,7 @@ public:
     std::uint8_t flags() const noexcept { return flags_; }
     std::uint16_t replacement() const noexcept { return replacement_; }
 
-protected:
+  protected:
     PStringEncoding(const PStringEncoding&) = default;
     PStringEncoding& operator=(const PStringEncoding&) = default;
     // Appends a code point above 0.
@@ -52,7 +52,7 @@ protected:
     // The class name for the NULL-character error.
     virtual const char* name() const noexcept = 0;
 
-private:
+  private:
     std::uint8_t flags_;
     std::uint16_t replacement_;
 };
@@ -60,14 +60,14 @@ private:
 // UTF-8 throughout. A malformed sequence read from a text yields the replacement character and
 // reading goes on after its first byte; a sequence cut off by the end of the text ends it.
 class PStringEncodingUtf8 : public PStringEncoding {
-public:
+  public:
     using PStringEncoding::PStringEncoding;
     std::unique_ptr<PStringEncoding> clone() const override;
     std::unique_ptr<PStringReader> createReader(const char* text,
                                                 std::size_t length) const override;
     using PStringEncoding::createReader;
 
-protected:
+  protected:
     void appendCodePoint(PString& out, std::int32_t codePoint) const override;
     const char* name() const noexcept override { return "PStringEncodingUtf8"; }
 };
@@ -77,7 +77,7 @@ protected:
 // point fits Windows-1252; the first one that does not converts the whole text to the marked
 // form, and from then on code points are appended as UTF-8.
 class PStringEncodingPStringX : public PStringEncoding {
-public:
+  public:
     static constexpr char kUtf8Marker = 0x10;
 
     using PStringEncoding::PStringEncoding;
@@ -88,7 +88,7 @@ public:
 
     static bool isMarked(const char* text) noexcept { return text && text[0] == kUtf8Marker; }
 
-protected:
+  protected:
     void appendCodePoint(PString& out, std::int32_t codePoint) const override;
     const char* name() const noexcept override { return "PStringEncodingPStringX"; }
 };

@@ -21,7 +21,9 @@ const PWChar* PUtf16Block::c_str() const noexcept {
     return block_.size() ? reinterpret_cast<const PWChar*>(block_.data()) : kEmpty;
 }
 
-void PUtf16Block::append(PWChar unit) { append(&unit, 1); }
+void PUtf16Block::append(PWChar unit) {
+    append(&unit, 1);
+}
 
 void PUtf16Block::append(const PWChar* units, std::size_t count) {
     block_.append(units, BytesFor(count));
@@ -37,4 +39,6 @@ void PUtf16Block::zeroTerminate() {
     block_.setSize(size);
 }
 
-void PUtf16Block::reserveUnits(std::size_t count) { block_.reserve(BytesFor(count)); }
+void PUtf16Block::reserveUnits(std::size_t count) {
+    block_.reserve(BytesFor(count));
+}

@@ -18,7 +18,7 @@ using PWChar = char16_t;
 // bytes per unit; the terminator is added by an explicit zeroTerminate() after filling and is
 // not counted in units().
 class PUtf16Block {
-public:
+  public:
     PWChar* data() noexcept { return reinterpret_cast<PWChar*>(block_.data()); }
     // The units, zero-terminated when zeroTerminate() was called; an empty text when there is
     // no buffer.
@@ -37,6 +37,6 @@ public:
     void reserveUnits(std::size_t count);
     void clear() noexcept { block_.clear(); }
 
-private:
+  private:
     PBlock block_;
 };

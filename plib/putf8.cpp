@@ -94,8 +94,7 @@ std::int32_t PUtf8Decode(const char*& cursor, const char* end) noexcept {
     return static_cast<std::int32_t>(cp);
 }
 
-std::size_t PUtf8ToUtf16(const char* text, std::size_t length, PWChar* out,
-                         std::size_t capacity) {
+std::size_t PUtf8ToUtf16(const char* text, std::size_t length, PWChar* out, std::size_t capacity) {
     if (!text) {
         return 0;
     }

@@ -15,9 +15,9 @@ std::size_t PUtf8Encode(std::int32_t codePoint, char out[kUtf8MaxSequence]) noex
 
 // Decodes one sequence at `cursor`, which ends at `end` (null: no end but the zero byte).
 // Returns the code point and moves `cursor` past it; 0 at a zero byte or at `end` (cursor kept);
-// -1 when the sequence is cut off by `end` or a zero byte (cursor kept at its start); -2 when it is malformed
-// (a stray continuation byte, 0xFE/0xFF, a missing continuation byte or an over-long form;
-// cursor moved past the first byte).
+// -1 when the sequence is cut off by `end` or a zero byte (cursor kept at its start); -2 when it is
+// malformed (a stray continuation byte, 0xFE/0xFF, a missing continuation byte or an over-long
+// form; cursor moved past the first byte).
 std::int32_t PUtf8Decode(const char*& cursor, const char* end) noexcept;
 
 // Decodes `text` (ending at a zero byte or after `length` bytes; SIZE_MAX: at the zero byte only)
@@ -25,8 +25,7 @@ std::int32_t PUtf8Decode(const char*& cursor, const char* end) noexcept;
 // per code point (only the low 16 bits of a code point above U+FFFF are kept), until the text
 // ends or `capacity` units are written; adds no terminator. Returns the units written. Throws
 // PI18NError "UTF-8 format error" on a malformed sequence.
-std::size_t PUtf8ToUtf16(const char* text, std::size_t length, PWChar* out,
-                         std::size_t capacity);
+std::size_t PUtf8ToUtf16(const char* text, std::size_t length, PWChar* out, std::size_t capacity);
 
 // The number of characters of the zero-terminated UTF-8 `text`; a malformed byte counts as one.
 std::size_t PUtf8CountChars(const char* text) noexcept;

@@ -58,16 +58,17 @@ TEST_P(LowerCaseTest, MapsToTheSimpleUnicodeLowerCase) {
     EXPECT_EQ(PToLowerCodePoint(GetParam().upper), GetParam().lower);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Letters, LowerCaseTest,
-    testing::Values(LowerCase{'A', 'a'}, LowerCase{'Z', 'z'}, LowerCase{'a', 'a'},
-                    LowerCase{'@', '@'}, LowerCase{0xC9, 0xE9}, LowerCase{0xD7, 0xD7},  // ×
-                    LowerCase{0x0178, 0xFF}, LowerCase{0x0130, 'i'}, LowerCase{0x0391, 0x03B1},
-                    LowerCase{0x03A3, 0x03C3}, LowerCase{0x0416, 0x0436},
-                    LowerCase{0x0401, 0x0451}, LowerCase{0x0531, 0x0561},
-                    LowerCase{0x1E9E, 0xDF}, LowerCase{0x2126, 0x03C9}, LowerCase{0xFF21, 0xFF41},
-                    LowerCase{0x10400, 0x10428}, LowerCase{0x0436, 0x0436},
-                    LowerCase{-1, -1}, LowerCase{0x7FFFFFFF, 0x7FFFFFFF}));
+INSTANTIATE_TEST_SUITE_P(Letters, LowerCaseTest,
+                         testing::Values(LowerCase{'A', 'a'}, LowerCase{'Z', 'z'},
+                                         LowerCase{'a', 'a'}, LowerCase{'@', '@'},
+                                         LowerCase{0xC9, 0xE9}, LowerCase{0xD7, 0xD7},  // ×
+                                         LowerCase{0x0178, 0xFF}, LowerCase{0x0130, 'i'},
+                                         LowerCase{0x0391, 0x03B1}, LowerCase{0x03A3, 0x03C3},
+                                         LowerCase{0x0416, 0x0436}, LowerCase{0x0401, 0x0451},
+                                         LowerCase{0x0531, 0x0561}, LowerCase{0x1E9E, 0xDF},
+                                         LowerCase{0x2126, 0x03C9}, LowerCase{0xFF21, 0xFF41},
+                                         LowerCase{0x10400, 0x10428}, LowerCase{0x0436, 0x0436},
+                                         LowerCase{-1, -1}, LowerCase{0x7FFFFFFF, 0x7FFFFFFF}));
 
 TEST(LowerCaseTest, EveryMappedCodePointIsFoundAndLowerIsFixed) {
     // A mis-sorted table would lose entries to the binary search; the count shows it.

@@ -48,16 +48,22 @@ TEST(MixedEncodingTest, FirstCodePointOutsideTheCodePageMarksTheWholeString) {
 }
 
 TEST(MixedEncodingTest, MarkingConvertsCodePageBytesAndDropsUndefinedOnes) {
-    PString s("\x80\x81" "a");  // euro sign, an undefined byte, 'a'
+    PString s(
+        "\x80\x81"
+        "a");  // euro sign, an undefined byte, 'a'
     PMixedEncoding().append(s, 0x3042);
-    EXPECT_EQ(s, "\x10\xE2\x82\xAC" "a\xE3\x81\x82");
+    EXPECT_EQ(s,
+              "\x10\xE2\x82\xAC"
+              "a\xE3\x81\x82");
 }
 
 TEST(MixedEncodingTest, CodePoint10AtTheStartIsNotMistakenForTheMarker) {
     PString s;
     PMixedEncoding().append(s, 0x10);
     PMixedEncoding().append(s, 'a');
-    EXPECT_EQ(s, "\x10\x10" "a");
+    EXPECT_EQ(s,
+              "\x10\x10"
+              "a");
     EXPECT_EQ(ReadAll(PMixedEncoding(), s.c_str()), (std::vector<std::int32_t>{0x10, 'a'}));
     PString later("a");
     PMixedEncoding().append(later, 0x10);  // not at the start: an ordinary byte
@@ -86,9 +92,15 @@ TEST(MixedEncodingTest, RoundTripOfEveryCodePageCharacterAndBeyond) {
 
 TEST(Utf8EncodingTest, DamagedBytesReadAsTheReplacementCharacter) {
     const PStringEncodingUtf8 utf8(0, '?');
-    EXPECT_EQ(ReadAll(utf8, "a\x80" "b\xC3"), (std::vector<std::int32_t>{'a', '?', 'b'}));
+    EXPECT_EQ(ReadAll(utf8,
+                      "a\x80"
+                      "b\xC3"),
+              (std::vector<std::int32_t>{'a', '?', 'b'}));
     const PStringEncodingUtf8 dropping(0, 0);
-    EXPECT_EQ(ReadAll(dropping, "a\xFF" "b"), (std::vector<std::int32_t>{'a', 'b'}));
+    EXPECT_EQ(ReadAll(dropping,
+                      "a\xFF"
+                      "b"),
+              (std::vector<std::int32_t>{'a', 'b'}));
 }
 
 TEST(EncodingFlagsTest, NullCharacterFollowsTheFlags) {
@@ -98,7 +110,9 @@ TEST(EncodingFlagsTest, NullCharacterFollowsTheFlags) {
     PStringEncodingUtf8(PStringEncoding::kNullReplaced, '?').append(s, 0);
     EXPECT_EQ(s, "a?");
     PStringEncodingPStringX(PStringEncoding::kNullReplaced, 0x416).append(s, 0);
-    EXPECT_EQ(s, "\x10" "a?\xD0\x96");
+    EXPECT_EQ(s,
+              "\x10"
+              "a?\xD0\x96");
     try {
         PStringEncodingUtf8(PStringEncoding::kNullThrows | PStringEncoding::kNullReplaced)
             .append(s, 0);
@@ -126,7 +140,10 @@ TEST(EncodingFlagsTest, CloneKeepsTypeFlagsAndReplacement) {
 
 TEST(Utf16Test, CodePointsAboveFFFFKeepTheirLow16Bits) {
     PUtf16Block out;
-    PStringToUtf16(out, PString("\x10" "a\xF0\x9F\x98\x80\xC3\xA9"), &PMixedEncoding());
+    PStringToUtf16(out,
+                   PString("\x10"
+                           "a\xF0\x9F\x98\x80\xC3\xA9"),
+                   &PMixedEncoding());
     EXPECT_EQ(Units(out), (std::vector<std::uint32_t>{'a', 0xF600, 0xE9}));
     EXPECT_EQ(out.c_str()[3], 0);
     EXPECT_EQ(out.sizeBytes(), 3 * sizeof(PWChar));
@@ -134,7 +151,11 @@ TEST(Utf16Test, CodePointsAboveFFFFKeepTheirLow16Bits) {
 
 TEST(Utf16Test, ACodePointWhoseLowBitsAreZeroDoesNotCutTheText) {
     PUtf16Block out;
-    PStringToUtf16(out, PString("\x10" "a\xF0\x90\x80\x80" "b"), &PMixedEncoding());
+    PStringToUtf16(out,
+                   PString("\x10"
+                           "a\xF0\x90\x80\x80"
+                           "b"),
+                   &PMixedEncoding());
     EXPECT_EQ(Units(out), (std::vector<std::uint32_t>{'a', '?', 'b'}));
 }
 
@@ -153,8 +174,8 @@ TEST(Utf16Test, Windows1252TextConvertsThroughTheCodePage) {
 TEST(Utf16Test, LineFeedFormMakesCrLfAndDropsCr) {
     PUtf16Block out;
     PStringToUtf16Crlf(out, PString("a\nb\r\nc\rd\n"), &PMixedEncoding());
-    EXPECT_EQ(Units(out), (std::vector<std::uint32_t>{'a', '\r', '\n', 'b', '\r', '\n', 'c',
-                                                     'd', '\r', '\n'}));
+    EXPECT_EQ(Units(out),
+              (std::vector<std::uint32_t>{'a', '\r', '\n', 'b', '\r', '\n', 'c', 'd', '\r', '\n'}));
 }
 
 TEST(Utf16Test, ConversionReplacesThePreviousText) {
@@ -166,7 +187,7 @@ TEST(Utf16Test, ConversionReplacesThePreviousText) {
 }
 
 TEST(Utf16Test, BackToMixedEncodingRoundTripsUnitByUnit) {
-    const std::vector<PWChar> units = {PWChar('Z'), PWChar(0xE9), PWChar(0x416),
+    const std::vector<PWChar> units = {PWChar('Z'),    PWChar(0xE9),   PWChar(0x416),
                                        PWChar(0xD83D), PWChar(0x20AC), PWChar(0)};
     PString s;
     PUtf16ToPString(s, units.data());

@@ -31,11 +31,11 @@ TEST_P(Utf8EncodeTest, EncodesAndDecodesBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lengths, Utf8EncodeTest,
-    testing::Values(EncodeCase{0x41, "A"}, EncodeCase{0x7F, "\x7F"},
-                    EncodeCase{0x80, "\xC2\x80"}, EncodeCase{0xE9, "\xC3\xA9"},
-                    EncodeCase{0x7FF, "\xDF\xBF"}, EncodeCase{0x800, "\xE0\xA0\x80"},
-                    EncodeCase{0x20AC, "\xE2\x82\xAC"}, EncodeCase{0xD800, "\xED\xA0\x80"},
-                    EncodeCase{0xFFFF, "\xEF\xBF\xBF"}, EncodeCase{0x10000, "\xF0\x90\x80\x80"},
+    testing::Values(EncodeCase{0x41, "A"}, EncodeCase{0x7F, "\x7F"}, EncodeCase{0x80, "\xC2\x80"},
+                    EncodeCase{0xE9, "\xC3\xA9"}, EncodeCase{0x7FF, "\xDF\xBF"},
+                    EncodeCase{0x800, "\xE0\xA0\x80"}, EncodeCase{0x20AC, "\xE2\x82\xAC"},
+                    EncodeCase{0xD800, "\xED\xA0\x80"}, EncodeCase{0xFFFF, "\xEF\xBF\xBF"},
+                    EncodeCase{0x10000, "\xF0\x90\x80\x80"},
                     EncodeCase{0x1F600, "\xF0\x9F\x98\x80"},
                     EncodeCase{0x1FFFFF, "\xF7\xBF\xBF\xBF"},
                     EncodeCase{0x200000, "\xF8\x88\x80\x80\x80"},
@@ -76,18 +76,16 @@ TEST_P(Utf8BadTest, ReportsCutOffOrMalformed) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, Utf8BadTest,
-    testing::Values(BadCase{"\xC3\xA9", 1, -1, 0},       // cut off by the end
-                    BadCase{"\xE2\x82\xAC", 2, -1, 0},   // cut off by the end
+    testing::Values(BadCase{"\xC3\xA9", 1, -1, 0},                    // cut off by the end
+                    BadCase{"\xE2\x82\xAC", 2, -1, 0},                // cut off by the end
                     BadCase{std::string("\xE2\x82\0", 3), 3, -1, 0},  // by a zero byte
-                    BadCase{"\x80z", 2, -2, 1},          // stray continuation byte
-                    BadCase{"\xBFz", 2, -2, 1},
-                    BadCase{"\xFEz", 2, -2, 1},          // never a lead byte
-                    BadCase{"\xFFz", 2, -2, 1},
-                    BadCase{"\xC3(", 2, -2, 1},          // missing continuation
+                    BadCase{"\x80z", 2, -2, 1},                       // stray continuation byte
+                    BadCase{"\xBFz", 2, -2, 1}, BadCase{"\xFEz", 2, -2, 1},  // never a lead byte
+                    BadCase{"\xFFz", 2, -2, 1}, BadCase{"\xC3(", 2, -2, 1},  // missing continuation
                     BadCase{"\xE2\x82(", 3, -2, 1},
-                    BadCase{"\xC0\x80", 2, -2, 1},       // over-long zero
-                    BadCase{"\xC1\xBF", 2, -2, 1},       // over-long 0x7F
-                    BadCase{"\xE0\x80\xAF", 3, -2, 1},   // over-long '/'
+                    BadCase{"\xC0\x80", 2, -2, 1},      // over-long zero
+                    BadCase{"\xC1\xBF", 2, -2, 1},      // over-long 0x7F
+                    BadCase{"\xE0\x80\xAF", 3, -2, 1},  // over-long '/'
                     BadCase{"\xF0\x8F\xBF\xBF", 4, -2, 1}));
 
 TEST(Utf8Test, ToUtf16KeepsTheLow16BitsAboveFFFF) {
@@ -123,7 +121,9 @@ TEST(Utf8Test, CountsCharacters) {
     EXPECT_EQ(PUtf8CountChars(""), 0u);
     EXPECT_EQ(PUtf8CountChars(nullptr), 0u);
     EXPECT_EQ(PUtf8CountChars("h\xC3\xA9llo \xE2\x82\xAC\xF0\x9F\x98\x80"), 8u);
-    EXPECT_EQ(PUtf8CountChars("a\x80" "b"), 3u);  // a damaged byte counts as one
+    EXPECT_EQ(PUtf8CountChars("a\x80"
+                              "b"),
+              3u);                                // a damaged byte counts as one
     EXPECT_EQ(PUtf8CountChars("a\xE2\x82"), 2u);  // so does a sequence cut off by the end
 }
 

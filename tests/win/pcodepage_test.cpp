@@ -1,14 +1,15 @@
 #include "plib/win/pcodepage.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <string>
 
 namespace {
 
-std::wstring Wide(const PUtf16Block& block) { return std::wstring(block.c_str(), block.units()); }
+std::wstring Wide(const PUtf16Block& block) {
+    return std::wstring(block.c_str(), block.units());
+}
 
 TEST(CodePageTest, AsciiRoundTrips) {
     PUtf16Block wide;

@@ -1,10 +1,9 @@
 #include "plib/psystemmessage.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
-
-#include <windows.h>
 
 #include "plib/perror.h"
 #include "plib/pstring.h"
