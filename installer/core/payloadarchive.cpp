@@ -103,7 +103,14 @@ FileSetUnpackSink::FileSetUnpackSink(PString folderPrefix, std::vector<PayloadFi
       folderPrefix_(std::move(folderPrefix)),
       fileCount_(files_.empty() ? 1 : static_cast<std::uint32_t>(files_.size())),
       totalSize_(totalSize) {
-    if (!files_.empty()) openCurrent();
+    if (files_.empty()) return;
+    // The destructor does not run for a constructor that throws: close the first file here.
+    try {
+        openCurrent();
+    } catch (...) {
+        closeCurrent();
+        throw;
+    }
 }
 
 FileSetUnpackSink::~FileSetUnpackSink() {

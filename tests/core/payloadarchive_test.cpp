@@ -200,6 +200,15 @@ TEST(PayloadArchive, ATargetExceptionLeavesTheStartedFileClosedAndLaterFilesAbse
     EXPECT_TRUE(target.files["C:\\Dest\\b"].empty());
 }
 
+TEST(PayloadArchive, AStopAtTheFirstFileClosesIt) {
+    MemoryTarget target;
+    target.throwAtIndex = 1;
+    EXPECT_THROW(Extract(Pack({{"a", Pattern(10, 1)}, {"b", Pattern(10, 2)}}), target),
+                 PInternalError);
+    EXPECT_EQ(target.opened, (std::vector<std::string>{"C:\\Dest\\a"}));
+    EXPECT_EQ(target.closed, 1);
+}
+
 TEST(PayloadArchive, AFileWithoutHandleIsDecodedAndDiscarded) {
     MemoryTarget target;
     target.discardPath = "C:\\Dest\\user.ini";
