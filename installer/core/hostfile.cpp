@@ -1,15 +1,18 @@
 #include "installer/core/hostfile.h"
 
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "plib/perror.h"
 
 std::vector<std::uint8_t> ReadHostFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
-    if (!in && !in.eof()) throw PInternalError((std::string("cannot read ") + path).c_str());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    std::vector<std::uint8_t> bytes(size > 0 ? static_cast<std::size_t>(size) : 0);
+    in.seekg(0);
+    if (size < 0 || !in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+        throw PInternalError((std::string("cannot read ") + path).c_str());
+    }
     return bytes;
 }
 
