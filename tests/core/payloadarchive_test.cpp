@@ -114,7 +114,12 @@ TEST(PayloadArchive, DamagedTablesAreArchiveErrorsBeforeAnyFileIsCreated) {
     };
     for (const Case& c : cases) {
         MemoryTarget target;
-        EXPECT_FALSE(Extract(ResourceWithTable(c.table, data, c.total), target)) << c.what;
+        const Bytes resource = ResourceWithTable(c.table, data, c.total);
+        EXPECT_FALSE(Extract(resource, target)) << c.what;
+        // The estimate falls back to the total size.
+        EXPECT_EQ(RequiredSpace(resource.data(), static_cast<std::uint32_t>(resource.size()), 4096),
+                  c.total)
+            << c.what;
         EXPECT_TRUE(target.opened.empty()) << c.what;
     }
 }
