@@ -1,0 +1,142 @@
+#include "installer/ZembricoInstall/googleanalytics.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "installer/core/httprequest.h"
+#include "plib/perror.h"
+#include "plib/plog.h"
+#include "plib/win/unique.h"
+
+#ifndef ZB_ANALYTICS_HOST
+#error "ZB_ANALYTICS_HOST names the analytics collection host of the build"
+#endif
+const char kAnalyticsCollectionHost[] = ZB_ANALYTICS_HOST;
+
+namespace {
+
+// "host:port" or "host"; the port defaults to 80.
+UrlParts CollectAddress(std::string_view collectionHost) {
+  return ParseUrl("http://" + std::string(collectionHost) + "/collect");
+}
+
+std::string ReadMachineGuid(REGSAM view) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Cryptography\\", 0,
+                    KEY_READ | view, &key) != ERROR_SUCCESS)
+    return {};
+  UniqueRegKey owner(key);
+  char buffer[1024];
+  DWORD size = sizeof buffer;
+  DWORD type = 0;
+  if (RegQueryValueExA(key, "MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                       &size) != ERROR_SUCCESS ||
+      size == 0 || size > sizeof buffer)
+    return {};
+  // The stored text normally ends with its zero; one that does not is still read only up to
+  // the size returned.
+  return std::string(buffer, strnlen(buffer, size));
+}
+
+}  // namespace
+
+const std::string& AnalyticsClientId() {
+  static const std::string id = [] {
+    std::string guid = ReadMachineGuid(0);
+    if (guid.empty()) guid = ReadMachineGuid(KEY_WOW64_64KEY);
+    return ClientIdFromMachineGuid(guid);
+  }();
+  return id;
+}
+
+std::string ExecutableProductVersion() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return ProductVersionOf(path);
+}
+
+std::string ProductVersionOf(const char* path) {
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+  if (size == 0) return {};
+  std::vector<char> info(size);
+  if (!GetFileVersionInfoA(path, 0, size, info.data())) return {};
+  struct Translation {
+    WORD language;
+    WORD codePage;
+  };
+  Translation* translation = nullptr;
+  UINT translationSize = 0;
+  if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+                      reinterpret_cast<void**>(&translation), &translationSize) ||
+      translationSize < sizeof(Translation))
+    return {};
+  char query[64];
+  std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\ProductVersion",
+                translation->language, translation->codePage);
+  char* version = nullptr;
+  UINT versionSize = 0;
+  if (!VerQueryValueA(info.data(), query, reinterpret_cast<void**>(&version), &versionSize) ||
+      versionSize == 0)
+    return {};
+  return std::string(version, strnlen(version, versionSize));
+}
+
+GoogleAnalytics::GoogleAnalytics(std::string_view collectionHost, std::string appVersion) {
+  identity_.appVersion = std::move(appVersion);
+  try {
+    socket_.create();
+    const UrlParts address = CollectAddress(collectionHost);
+    collectUrl_ = ComposeUrl(address.host, address.port, address.path);
+    socket_.connect(address.host, address.port);
+    enabled_ = true;
+  } catch (const PSystemError& e) {
+    PLog("PSystemError caught in GoogleAnalytics::GoogleAnalytics(): %s", e.why());
+  }
+}
+
+void GoogleAnalytics::setIdentity(std::string_view appNameBase, std::string_view generalAccount,
+                                  std::string_view licenceAccount) {
+  std::lock_guard lock(postLock_);
+  identity_.appNameBase = appNameBase;
+  identity_.generalAccount = generalAccount;
+  identity_.licenceAccount = licenceAccount;
+}
+
+void GoogleAnalytics::setGroupId(std::string_view groupId) {
+  std::lock_guard lock(postLock_);
+  identity_.groupId = groupId;
+}
+
+void GoogleAnalytics::screenView(std::string_view screenName) {
+  AnalyticsHit hit;
+  hit.screenName = screenName;
+  post(hit);
+}
+
+void GoogleAnalytics::event(std::string_view category, std::string_view action,
+                            std::string_view label, int value) {
+  AnalyticsHit hit;
+  hit.type = AnalyticsHit::Type::Event;
+  hit.category = category;
+  hit.action = action;
+  hit.label = label;
+  hit.value = value;
+  post(hit);
+}
+
+void GoogleAnalytics::post(const AnalyticsHit& hit) {
+  if (!enabled_) return;
+  std::lock_guard lock(postLock_);
+  identity_.clientId = AnalyticsClientId();
+  for (const std::string& body : HitPayloads(identity_, hit)) {
+    UrlParts url = ParseUrl(collectUrl_);
+    std::string request = ComposePost(url, body.size(), "application/x-www-form-urlencoded");
+    request += body;
+    socket_.send(request.data(), request.size());
+  }
+}
