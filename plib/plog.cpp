@@ -1,5 +1,6 @@
 #include "plib/plog.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cinttypes>
 #include <cstdio>
@@ -15,13 +16,33 @@ namespace {
 // however soon PLogExit runs.
 std::atomic<std::shared_ptr<PLogBase>> gLogger;
 
-thread_local std::shared_ptr<PLogBase> tThreadLogger;
-thread_local std::vector<std::pair<PString, PString>> tContext;
+struct ThreadState {
+    std::shared_ptr<PLogBase> logger;
+    std::vector<std::pair<PString, PString>> context;
+};
+
+// The static MinGW runtime crashes running thread_local destructors at thread exit, so the
+// per-thread state lives on the heap behind a plain pointer, and goes once it is empty again.
+thread_local ThreadState* tState = nullptr;
 thread_local std::uint64_t tContextVersion = 0;
 
+ThreadState& State() {
+    if (!tState) {
+        tState = new ThreadState;
+    }
+    return *tState;
+}
+
+void ReleaseStateIfEmpty() {
+    if (tState && !tState->logger && tState->context.empty()) {
+        delete tState;
+        tState = nullptr;
+    }
+}
+
 std::shared_ptr<PLogBase> CurrentLogger() {
-    if (tThreadLogger) {
-        return tThreadLogger;
+    if (tState && tState->logger) {
+        return tState->logger;
     }
     return gLogger.load();
 }
@@ -167,34 +188,36 @@ void PLogFlush() {
 }
 
 bool PLogIsOn() noexcept {
-    return tThreadLogger || gLogger.load();
+    return (tState && tState->logger) || gLogger.load();
 }
 
 std::shared_ptr<PLogBase> PLogSetThreadLogger(std::shared_ptr<PLogBase> logger) {
-    std::swap(tThreadLogger, logger);
+    std::swap(State().logger, logger);
+    ReleaseStateIfEmpty();
     return logger;
 }
 
 void PLogSetContext(const char* name, const char* value) {
-    for (auto it = tContext.begin(); it != tContext.end(); ++it) {
-        if (it->first == name) {
-            if (value) {
-                it->second = value;
-            } else {
-                tContext.erase(it);
-            }
-            ++tContextVersion;
-            return;
+    auto& context = State().context;
+    const auto it = std::find_if(context.begin(), context.end(),
+                                 [name](const auto& item) { return item.first == name; });
+    if (it != context.end()) {
+        if (value) {
+            it->second = value;
+        } else {
+            context.erase(it);
         }
-    }
-    if (value) {
-        tContext.emplace_back(name, value);
+        ++tContextVersion;
+    } else if (value) {
+        context.emplace_back(name, value);
         ++tContextVersion;
     }
+    ReleaseStateIfEmpty();
 }
 
 const std::vector<std::pair<PString, PString>>& PLogContext() noexcept {
-    return tContext;
+    static const std::vector<std::pair<PString, PString>> none;
+    return tState ? tState->context : none;
 }
 
 std::uint64_t PLogContextVersion() noexcept {

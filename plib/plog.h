@@ -117,7 +117,8 @@ void PLogFlush();
 bool PLogIsOn() noexcept;
 
 // The logger of the calling thread, which PLog prefers to the process-wide one; null removes
-// it. Returns the previous one.
+// it. Returns the previous one. A thread that sets a logger or context items removes them
+// before it ends (the memory that holds them is not freed at thread exit).
 std::shared_ptr<PLogBase> PLogSetThreadLogger(std::shared_ptr<PLogBase> logger);
 
 // The calling thread's context items, printed by loggers that are asked to (name and value

@@ -11,7 +11,6 @@
 
 #include "plib/perror.h"
 #include "plib/plogfile.h"
-#include "plib/pruntimehandlers.h"
 #include "plogtesting.h"
 #include "tempfolder.h"
 
@@ -179,33 +178,5 @@ TEST_F(PLogTest, ExitWhileOtherThreadsWriteWaitsForTheirLines) {
     }
     EXPECT_EQ(alive, 0);  // every owned logger was destroyed, after its last line
 }
-
-#if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
-class Base {
-  public:
-    Base() { callHook(); }
-    virtual ~Base() = default;
-    virtual void hook() = 0;
-
-  private:
-    void callHook() { hook(); }
-};
-
-class Derived : public Base {
-  public:
-    void hook() override {}
-};
-
-TEST_F(PLogTest, PureCallIsLoggedBeforeTheProcessEnds) {
-    const std::string path = folder_.file("pure.log");
-    EXPECT_DEATH(
-        {
-            PLogInit(std::make_unique<PLogFile>(path.c_str(), 0, nullptr, clock_));
-            Derived d;
-        },
-        "");
-    EXPECT_EQ(LogLines(TempFolder::read(path)).back(), "*** PureCall ***");
-}
-#endif
 
 }  // namespace
