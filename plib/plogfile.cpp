@@ -121,7 +121,6 @@ bool PLogFile::reopen() {
         return false;
     }
     const PLogTime now = clock_.now(utc());
-    closeLocked();
     if (DateOf(now.tm) == fileDate_) {
         ++sameDayCount_;
     } else {
@@ -177,21 +176,17 @@ void PLogFile::checkLocked(bool stamp) {
     bool newFile = false;
     if (isOpen() && (dateChanged || rotationDue)) {
         if (testOption(PLogOption::kDaily)) {
-            closeLocked();
             sameDayCount_ = 0;
             fileDate_ = DateOf(now.tm);
             makeRotationName(now);
             openPath(dailyPath(), "a+b");
             newFile = true;
         } else if (testOption(PLogOption::kTwoGenerations)) {
-            closeLocked();
             fileDate_ = DateOf(now.tm);
             makeRotationName(now);
-            shiftGenerations();
-            openPath(PString(name_).append(".0"), "w+b");
+            openPath(PString(name_).append(".0"), "w+b", /*shift=*/true);
             newFile = true;
         } else if (rotationDue) {
-            closeLocked();
             makeRotationName(now);
             openPath(name_, "a+b");
             newFile = true;
@@ -286,32 +281,25 @@ void PLogFile::openLocked(const PLogTime& now) {
         }
         // A short or unreadable file was not started today either.
         const bool today = got == sizeof head && std::memcmp(head, expected, sizeof head) == 0;
-        if (!today) {
-            shiftGenerations();
-        }
-        openPath(current, today ? "a+b" : "w+b");
+        openPath(current, today ? "a+b" : "w+b", /*shift=*/!today);
     } else if (testOption(PLogOption::kKeepPrevious)) {
         const PString current = PString(name_).append(".0");
-        if (first) {
-            shiftGenerations();
-        }
-        openPath(current, first ? "w+b" : "a+b");
+        openPath(current, first ? "w+b" : "a+b", /*shift=*/first);
     } else {
         openPath(name_, "a+b");
     }
 }
 
-void PLogFile::openPath(const PString& path, const char* mode) {
-    path_ = path;
-    PFile opened = POpenFile(path, mode, encoding_.get());
-    std::unique_lock lock(fileGuard_);
-    file_ = std::move(opened);
-}
-
-void PLogFile::closeLocked() {
+void PLogFile::openPath(const PString& path, const char* mode, bool shift) {
     flush();
+    // Writers wait while the file changes, so a line never finds the logger between files.
     std::unique_lock lock(fileGuard_);
     file_.reset();
+    if (shift) {
+        shiftGenerations();
+    }
+    path_ = path;
+    file_ = POpenFile(path, mode, encoding_.get());
 }
 
 void PLogFile::changeOptions(std::uint32_t mask, std::uint32_t values) {

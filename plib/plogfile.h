@@ -88,8 +88,8 @@ class PLogFile : public PLogBase {
     // The rest need the rotation lock.
     void checkLocked(bool stamp);
     void openLocked(const PLogTime& now);
-    void openPath(const PString& path, const char* mode);
-    void closeLocked();
+    // Flushes, closes the current file, with `shift` moves name.0 to name.1, opens `path`.
+    void openPath(const PString& path, const char* mode, bool shift = false);
     void shiftGenerations();
     PString dailyPath() const;
     void makeRotationName(const PLogTime& now);

@@ -123,6 +123,24 @@ TEST_F(PLogTest, ErrorHookOptionLogsEveryError) {
     EXPECT_EQ(LogLines(TempFolder::read(path)).back(), "PError( 'disk gone' )");
 }
 
+TEST_F(PLogTest, RedirectStderrOptionReopensItBesideTheLog) {
+    const std::string path = folder_.file("r.log");
+    {
+        RestoreStream restore(stderr);
+        PLogInit(
+            std::make_unique<PLogFile>(path.c_str(), PLogOption::kRedirectStderr, nullptr, clock_));
+        std::fputs("later\n", stderr);
+    }
+    const std::string text = TempFolder::read(path + ".stderr");
+    // Standard error is a text stream: on Windows each LF reaches the file as CR LF.
+    const std::regex expected(
+        "\\[\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\]\r?\n"
+        "stderr reopened Ok\r?\n"
+        "stderr reopened - testing stderr\r?\nlater\r?\n");
+    EXPECT_TRUE(std::regex_match(text, expected)) << text;
+    EXPECT_EQ(LinesAfterStamp(path)[0], "VC++ __active_heap = 1");
+}
+
 TEST_F(PLogTest, InitInstallsANewHandlerThatThrowsTheProgramsMemoryError) {
     PLogFile log(nullptr, 0, nullptr, clock_);
     PLogInit(log);

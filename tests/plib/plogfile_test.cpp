@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "plib/perror.h"
 #include "plogtesting.h"
@@ -89,6 +92,18 @@ TEST_F(PLogFileTest, UtcMarksTimestampsAndTimeOfDayWithZ) {
     clock_.set(2026, 12, 31, 23, 59, 59, 1);
     WriteLine(log, "z");
     EXPECT_EQ(lines("a.log"), LinesOf("[2026/12/31 23:59:59Z]", "23:59:59.000001Z z"));
+}
+
+TEST_F(PLogFileTest, StdoutOptionCopiesEachLine) {
+    const std::string copy = path("stdout.txt");
+    {
+        RestoreStream restore(stdout);
+        ASSERT_TRUE(std::freopen(copy.c_str(), "wb", stdout));
+        PLogFile log(path("a.log").c_str(), PLogOption::kStdout, nullptr, clock_);
+        WriteLine(log, "seen twice");
+    }
+    EXPECT_EQ(TempFolder::read(copy), "seen twice\r\n");
+    EXPECT_EQ(read("a.log"), "[2026/01/02 10:00:00]\r\nseen twice\r\n");
 }
 
 TEST_F(PLogFileTest, DailyFilesChangeWithTheDateAndCountReopensOfOneDay) {
@@ -275,3 +290,46 @@ TEST_F(PLogFileTest, ListenersHearOfEachNewFileAndTheListIsBounded) {
 }
 
 }  // namespace
+
+// Each reading is one second later than the one before, and every 100 readings a day later.
+class RacingClock : public PLogClock {
+  public:
+    PLogTime now(bool) const override {
+        const int n = count_++;
+        return {PMakeTm(2026, 3, 1 + (n / 100) % 28, 12, (n % 100) / 60, (n % 100) % 60, 0), 0};
+    }
+    std::uint64_t ticks() const override { return 0; }
+
+  private:
+    mutable std::atomic<int> count_{0};
+};
+
+TEST_F(PLogFileTest, NoLineIsLostWhileOtherThreadsChangeTheFile) {
+    RacingClock clock;
+    constexpr int kThreads = 4;
+    constexpr int kLines = 400;
+    {
+        PLogFile log(path("race.log").c_str(), PLogOption::kDaily, nullptr, clock);
+        std::vector<std::thread> writers;
+        for (int t = 0; t < kThreads; ++t) {
+            writers.emplace_back([&log] {
+                for (int i = 0; i < kLines; ++i) {
+                    WriteLine(log, "w");
+                }
+            });
+        }
+        for (auto& writer : writers) {
+            writer.join();
+        }
+    }
+    int written = 0;
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
+        ++files;
+        for (const std::string& line : LogLines(TempFolder::read(entry.path().string()))) {
+            written += line == "w" ? 1 : 0;
+        }
+    }
+    EXPECT_GT(files, 2);
+    EXPECT_EQ(written, kThreads * kLines);
+}

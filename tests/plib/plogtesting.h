@@ -46,3 +46,38 @@ inline std::vector<std::string> LogLines(const std::string& text) {
     }
     return lines;
 }
+
+#if defined(_WIN32)
+#include <io.h>
+#define ZB_DUP _dup
+#define ZB_DUP2 _dup2
+#define ZB_CLOSE _close
+#define ZB_FILENO _fileno
+#else
+#include <unistd.h>
+#define ZB_DUP dup
+#define ZB_DUP2 dup2
+#define ZB_CLOSE close
+#define ZB_FILENO fileno
+#endif
+
+// Puts the file behind `stream` (stdout, stderr) back when destroyed, whatever the test
+// reopened it on meanwhile.
+class RestoreStream {
+  public:
+    explicit RestoreStream(std::FILE* stream) : stream_(stream) {
+        std::fflush(stream_);
+        saved_ = ZB_DUP(ZB_FILENO(stream_));
+    }
+    ~RestoreStream() {
+        std::fflush(stream_);
+        ZB_DUP2(saved_, ZB_FILENO(stream_));
+        ZB_CLOSE(saved_);
+    }
+    RestoreStream(const RestoreStream&) = delete;
+    RestoreStream& operator=(const RestoreStream&) = delete;
+
+  private:
+    std::FILE* stream_;
+    int saved_;
+};
