@@ -6,14 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <thread>
 
 #include "plib/perror.h"
 #include "plib/psystem.h"
 
 namespace {
 
-// Readers copy the pointer, so a logger lives until the last line written through it ends,
-// however soon PLogExit runs.
+// Writers copy the pointer for the length of one line; PLogExit waits for those copies.
 std::atomic<std::shared_ptr<PLogBase>> gLogger;
 
 struct ThreadState {
@@ -156,7 +156,12 @@ void PLogInit(PLogBase& logger) {
 }
 
 void PLogExit() {
-    gLogger.store(nullptr);
+    std::shared_ptr<PLogBase> last = gLogger.exchange(nullptr);
+    // Lines already under way hold copies; they take microseconds, so waiting is a short spin.
+    while (last && last.use_count() > 1) {
+        std::this_thread::yield();
+    }
+    std::atomic_thread_fence(std::memory_order_acquire);
 }
 
 void PLogV(int level, const char* format, va_list args) {

@@ -95,13 +95,14 @@ class PLogBase {
 };
 
 // Makes `logger` the process-wide one and writes the start-up lines. The first form owns the
-// logger (PLogExit destroys it, once no thread is still writing through it); the second borrows
-// one that must outlive PLogExit. Throws PAssert when a logger is already installed.
+// logger (PLogExit destroys it); the second borrows one that must outlive PLogExit. Throws
+// PAssert when a logger is already installed.
 void PLogInit(std::unique_ptr<PLogBase> logger);
 void PLogInit(PLogBase& logger);
 
-// Removes the process-wide logger. Lines being written through it on other threads finish
-// first; an owned logger is destroyed after the last of them.
+// Removes the process-wide logger, waits until the lines other threads are writing through it
+// are done, and destroys it if owned. Lines started later go nowhere. Not to be called from
+// inside a logger (a listener, for instance): it would wait for itself.
 void PLogExit();
 
 // One formatted line through the calling thread's logger, else the process-wide one, else
