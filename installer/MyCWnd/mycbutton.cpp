@@ -1,0 +1,73 @@
+#include "installer/MyCWnd/mycbutton.h"
+
+#include "installer/MyCWnd/mycdraw.h"
+#include "plib/perror.h"
+
+HWND MyCreateChild(const wchar_t* className, const wchar_t* text, DWORD style, HWND parent, int id,
+                   const RECT& rect, const char* what) {
+    const HWND window = ::CreateWindowExW(
+        0, className, text, style, rect.left, rect.top, rect.right - rect.left,
+        rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+    if (!window) throw PSystemError(what, static_cast<std::int32_t>(::GetLastError()));
+    return window;
+}
+
+void MyCButton::create(HWND parent, int id, const RECT& rect, const PString& text,
+                       const MyCButtonLook& look) {
+    look_ = look;
+    background_.reset(::CreateSolidBrush(look.background));
+    text_ = text;
+    const HWND window = MyCreateChild(L"BUTTON", MyWide(text).c_str(), kMyButtonStyle, parent, id,
+                                      rect, "MyCButton::create");
+    if (look.font) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
+    attach(window);
+    trackHover_ = true;
+}
+
+void MyCButton::fillBackground(HDC dc) const {
+    RECT fill;
+    ::GetClientRect(hwnd(), &fill);
+    fill.right += 2;
+    fill.bottom += 2;
+    ::FillRect(dc, &fill, background_.get());
+}
+
+void MyCButton::draw(HDC dc, MyCDrawState state) {
+    fillBackground(dc);
+    RECT client;
+    ::GetClientRect(hwnd(), &client);
+    const bool enabled = ::IsWindowEnabled(hwnd());
+    const HBITMAP bitmap = MyChooseBitmap(look_.skin, state, enabled, ::GetFocus() == hwnd());
+    const bool pressed = state == MyCDrawState::kPressed;
+    if (look_.imageOnly) {
+        const int offset = pressed ? 2 : 0;
+        MyDrawTransparent(dc, bitmap, offset, offset, look_.keyColour);
+    } else {
+        MyDrawThreeSlices(dc, bitmap, client);
+    }
+    if (text_.empty()) return;
+    RECT textRect = client;
+    if (pressed) ::OffsetRect(&textRect, 2, 2);
+    const COLORREF colour =
+        look_.skin.disabled && !enabled ? look_.disabledTextColour : look_.textColour;
+    MyDrawText(dc, MyWide(text_), textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
+               look_.font, colour);
+}
+
+void MyCButton::releasedInside() {
+    ::PostMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(id(), 0), 0);
+}
+
+void MyCCloseButton::draw(HDC dc, MyCDrawState) {
+    fillBackground(dc);
+    RECT client;
+    ::GetClientRect(hwnd(), &client);
+    UniquePen pen(::CreatePen(PS_SOLID, 2, RGB(0, 0, 0)));
+    const HGDIOBJ old = ::SelectObject(dc, pen.get());
+    ::MoveToEx(dc, client.left, client.top, nullptr);
+    ::LineTo(dc, client.right, client.bottom);
+    ::MoveToEx(dc, client.right, client.top, nullptr);
+    ::LineTo(dc, client.left, client.bottom);
+    ::SelectObject(dc, old);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <windows.h>
+
+#include "installer/MyCWnd/mycpressable.h"
+#include "plib/pstring.h"
+#include "plib/win/unique.h"
+
+// How a bitmap button looks. Bitmaps and font are borrowed; they must outlive the button.
+struct MyCButtonLook : MyCTextLook {
+    MyCSkin skin;
+    // Draws the bitmap unscaled, without the key colour, instead of three-sliced.
+    bool imageOnly = false;
+    COLORREF keyColour = RGB(0xFF, 0xFF, 0xFF);
+};
+
+// The style of every toolkit button: WS_CHILD, WS_TABSTOP, BS_CENTER.
+inline constexpr DWORD kMyButtonStyle = 0x40010300;
+
+// A bitmap button: a "BUTTON" child drawn from a skin, that posts WM_COMMAND (id, 0) to its
+// parent when a press on it is released inside it.
+class MyCButton : public MyCPressable {
+  public:
+    // Creates the (hidden) child `id` of `parent` at `rect` and subclasses it. Throws
+    // PSystemError when the window cannot be created.
+    void create(HWND parent, int id, const RECT& rect, const PString& text,
+                const MyCButtonLook& look);
+    void draw(HDC dc, MyCDrawState state) override;
+
+    const MyCButtonLook& look() const noexcept { return look_; }
+
+  protected:
+    void releasedInside() override;
+    void fillBackground(HDC dc) const;
+
+  private:
+    MyCButtonLook look_;
+    UniqueBrush background_;
+};
+
+// The drawn close button: a black cross, two 2-pixel lines from corner to corner.
+class MyCCloseButton : public MyCButton {
+  public:
+    void draw(HDC dc, MyCDrawState state) override;
+};
+
+// Creates a child window of a system class with a UTF-16 text; throws PSystemError naming
+// `what` when the system refuses.
+HWND MyCreateChild(const wchar_t* className, const wchar_t* text, DWORD style, HWND parent, int id,
+                   const RECT& rect, const char* what);

@@ -1,0 +1,97 @@
+#include "installer/MyCWnd/myccheckbox.h"
+
+#include "installer/MyCWnd/mycbutton.h"
+#include "installer/MyCWnd/mycdraw.h"
+
+namespace {
+
+constexpr int kTextGap = 8;
+constexpr COLORREF kSubCaptionColour = RGB(0x80, 0x80, 0x80);
+constexpr UINT kLineFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+
+}  // namespace
+
+void MyCCheckBox::create(HWND parent, int id, const RECT& rect, const PString& text,
+                         const MyCCheckLook& look, DWORD type) {
+    look_ = look;
+    background_.reset(::CreateSolidBrush(look.background));
+    text_ = text;
+    const HWND window = MyCreateChild(L"BUTTON", MyWide(text).c_str(), WS_CHILD | WS_TABSTOP | type,
+                                      parent, id, rect, "MyCCheckBox::create");
+    if (look.font) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
+    attach(window);
+    trackHover_ = true;
+}
+
+int MyCCheckBox::buttonType() const noexcept {
+    return static_cast<int>(::GetWindowLongPtrW(hwnd(), GWL_STYLE) & BS_TYPEMASK);
+}
+
+void MyCCheckBox::setChecked(bool checked) {
+    checked_ = checked;
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void MyCCheckBox::clicked() {
+    if (buttonType() == BS_AUTOCHECKBOX) setChecked(!checked_);
+}
+
+void MyCCheckBox::releasedInside() {
+    if (::GetFocus() != hwnd() || !::IsWindowEnabled(hwnd())) return;
+    clicked();
+    drawNow();
+    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(id(), 0), 0);
+}
+
+COLORREF MyCCheckBox::textColour(bool enabled) const noexcept {
+    return enabled ? look_.textColour : look_.disabledTextColour;
+}
+
+void MyCCheckBox::draw(HDC dc, MyCDrawState state) {
+    RECT client;
+    ::GetClientRect(hwnd(), &client);
+    ::FillRect(dc, &client, background_.get());
+    const bool enabled = ::IsWindowEnabled(hwnd());
+    const bool focused = ::GetFocus() == hwnd();
+    const MyCSkin& skin = checked_ ? look_.checked : look_.unchecked;
+    const int side = client.bottom;
+    MyDrawStretched(dc, MyChooseBitmap(skin, state, enabled, focused), {0, 0, side, side});
+    const RECT textRect{side + kTextGap, 0, client.right, client.bottom};
+    drawText(dc, textRect, enabled);
+    if (look_.focusMark && focused) {
+        const SIZE size = MyMeasureText(dc, MyWide(text_), look_.font);
+        const int top = (client.bottom - size.cy) / 2;
+        RECT mark{textRect.left - 2, top - 1, textRect.left + size.cx + 2, top + size.cy + 1};
+        ::DrawFocusRect(dc, &mark);
+    }
+}
+
+void MyCCheckBox::drawText(HDC dc, const RECT& textRect, bool enabled) {
+    MyDrawText(dc, MyWide(text_), textRect, kLineFormat, look_.font, textColour(enabled));
+}
+
+void MyCRadioButton::Group(std::vector<MyCRadioButton*> buttons) {
+    for (MyCRadioButton* button : buttons) button->group_ = buttons;
+}
+
+void MyCRadioButton::setSubCaption(const PString& text) {
+    subCaption_ = text;
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void MyCRadioButton::clicked() {
+    if (buttonType() != BS_AUTORADIOBUTTON) return;
+    for (MyCRadioButton* other : group_)
+        if (other != this && other->checked()) other->setChecked(false);
+    setChecked(true);
+}
+
+void MyCRadioButton::drawText(HDC dc, const RECT& textRect, bool enabled) {
+    MyCCheckBox::drawText(dc, textRect, enabled);
+    if (subCaption_.empty()) return;
+    const SIZE caption = MyMeasureText(dc, MyWide(text_), look().font);
+    RECT rest = textRect;
+    rest.left += caption.cx;
+    MyDrawText(dc, MyWide(subCaption_), rest, kLineFormat, look().font,
+               enabled ? kSubCaptionColour : look().disabledTextColour);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "installer/MyCWnd/mycpressable.h"
+#include "plib/pstring.h"
+#include "plib/win/unique.h"
+
+// How a check box looks. Bitmaps and font are borrowed; they must outlive the control.
+struct MyCCheckLook : MyCTextLook {
+    MyCSkin checked;
+    MyCSkin unchecked;
+    // Draws a focus rectangle around the text while the box has the keyboard focus.
+    bool focusMark = false;
+};
+
+// A check box drawn from two skins: the square, as high as the control, at its left, and the
+// text 8 pixels right of it. A release inside acts only while the box has the keyboard focus
+// and is enabled: an automatic box (BS_AUTOCHECKBOX) toggles, and WM_COMMAND (id, 0) is sent
+// (not posted) to the parent.
+class MyCCheckBox : public MyCPressable {
+  public:
+    // Creates the (hidden) child `id` of `parent` at `rect` with the button `type`
+    // (BS_AUTOCHECKBOX, BS_CHECKBOX, ...) and subclasses it. Throws PSystemError.
+    void create(HWND parent, int id, const RECT& rect, const PString& text,
+                const MyCCheckLook& look, DWORD type = BS_AUTOCHECKBOX);
+    bool checked() const noexcept { return checked_; }
+    void setChecked(bool checked);
+    void draw(HDC dc, MyCDrawState state) override;
+
+    const MyCCheckLook& look() const noexcept { return look_; }
+
+  protected:
+    void releasedInside() override;
+    // What a click does to the checked flag.
+    virtual void clicked();
+    // Draws the label into `textRect` (from 8 pixels right of the square to the right edge).
+    virtual void drawText(HDC dc, const RECT& textRect, bool enabled);
+    COLORREF textColour(bool enabled) const noexcept;
+    int buttonType() const noexcept;
+
+  private:
+    MyCCheckLook look_;
+    UniqueBrush background_;
+    bool checked_ = false;
+};
+
+// A radio button: a check box whose automatic kind (BS_AUTORADIOBUTTON) selects itself and
+// clears the other buttons of its group, with an optional grey sub-caption after its text.
+class MyCRadioButton : public MyCCheckBox {
+  public:
+    void create(HWND parent, int id, const RECT& rect, const PString& text,
+                const MyCCheckLook& look) {
+        MyCCheckBox::create(parent, id, rect, text, look, BS_AUTORADIOBUTTON);
+    }
+    // Makes `buttons` one group: selecting one clears the others. Each must outlive the others.
+    static void Group(std::vector<MyCRadioButton*> buttons);
+    void setSubCaption(const PString& text);
+
+  protected:
+    void clicked() override;
+    void drawText(HDC dc, const RECT& textRect, bool enabled) override;
+
+  private:
+    std::vector<MyCRadioButton*> group_;
+    PString subCaption_;
+};

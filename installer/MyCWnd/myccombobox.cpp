@@ -1,0 +1,183 @@
+#include "installer/MyCWnd/myccombobox.h"
+
+#include "installer/MyCWnd/mycbutton.h"
+#include "installer/MyCWnd/mycdraw.h"
+#include "plib/perror.h"
+
+namespace {
+
+constexpr int kTextIndent = 15;
+constexpr COLORREF kActivePen = RGB(0x08, 0x9B, 0x80);
+constexpr COLORREF kNormalPen = RGB(0xB2, 0xB2, 0xB2);
+constexpr COLORREF kOpenBrush = RGB(0xF5, 0xF5, 0xF5);
+constexpr COLORREF kClosedBrush = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF kIdleText = RGB(0x66, 0x66, 0x66);
+constexpr COLORREF kSelectedItem = RGB(0xE0, 0xE0, 0xE0);
+constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
+
+std::wstring ItemText(HWND combo, int index) {
+    const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        ::SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == CB_ERR ? 0 : static_cast<std::size_t>(got));
+    return text;
+}
+
+}  // namespace
+
+void MyCComboBox::create(HWND parent, int id, const RECT& rect, int listHeight,
+                         const MyCComboLook& look) {
+    look_ = look;
+    RECT full = rect;
+    full.bottom += listHeight;
+    const HWND window = MyCreateChild(
+        L"COMBOBOX", L"",
+        WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+        parent, id, full, "MyCComboBox::create");
+    if (look.font) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
+    // The selection field's height sets the face's: the box as created, borders included.
+    ::SendMessageW(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), rect.bottom - rect.top - 6);
+    ::SendMessageW(window, CB_SETITEMHEIGHT, 0, look.itemHeight);
+    RECT created;
+    ::GetWindowRect(window, &created);
+    height_ = created.bottom - created.top;
+    attach(window);
+    trackHover_ = true;
+}
+
+int MyCComboBox::addItem(const PString& text, LPARAM data) {
+    const auto index = static_cast<int>(
+        ::SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(MyWide(text).c_str())));
+    if (index >= 0) ::SendMessageW(hwnd(), CB_SETITEMDATA, index, data);
+    return index;
+}
+
+void MyCComboBox::select(int index) {
+    ::SendMessageW(hwnd(), CB_SETCURSEL, index, 0);
+    selection_ = static_cast<int>(::SendMessageW(hwnd(), CB_GETCURSEL, 0, 0));
+    redrawFace();
+}
+
+void MyCComboBox::redrawFace() {
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void MyCComboBox::hoverEntered() {
+    redrawFace();
+}
+
+void MyCComboBox::hoverLeft() {
+    redrawFace();
+}
+
+LRESULT MyCComboBox::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SIZE:
+            if (HIWORD(lParam) != height_ && height_ > 0) {
+                ::SetWindowPos(window, nullptr, 0, 0, LOWORD(lParam), height_,
+                               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: {
+            const LRESULT result = callPrevious(window, message, wParam, lParam);
+            redrawFace();
+            return result;
+        }
+        case WM_ERASEBKGND:
+            return 1;
+        case kMyReflectBase + WM_COMMAND:
+            switch (HIWORD(wParam)) {
+                case CBN_SELCHANGE:
+                    select(static_cast<int>(::SendMessageW(window, CB_GETCURSEL, 0, 0)));
+                    break;
+                case CBN_DROPDOWN:
+                    dropped_ = true;
+                    redrawFace();
+                    break;
+                case CBN_CLOSEUP:
+                    dropped_ = false;
+                    redrawFace();
+                    break;
+                default:
+                    break;
+            }
+            return 0;
+        case kMyReflectBase + WM_MEASUREITEM:
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight =
+                static_cast<UINT>(look_.itemHeight);
+            return TRUE;
+        case kMyReflectBase + WM_DRAWITEM:
+            drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        default:
+            break;
+    }
+    return MyCWnd::windowProc(window, message, wParam, lParam);
+}
+
+void MyCComboBox::paint() {
+    PAINTSTRUCT ps;
+    const HDC dc = ::BeginPaint(hwnd(), &ps);
+    drawFace(dc);
+    ::EndPaint(hwnd(), &ps);
+}
+
+void MyCComboBox::drawFace(HDC dc) {
+    const HBITMAP arrow = dropped_ ? look_.arrowOpen : look_.arrowClosed;
+    PASSERT(arrow);
+    RECT client;
+    ::GetClientRect(hwnd(), &client);
+    // The corners outside the rounded face show the page's white.
+    MyFillRect(dc, client, kWhite);
+    const bool active = hovered() || ::GetFocus() == hwnd();
+    UniquePen pen(::CreatePen(PS_SOLID, 1, active ? kActivePen : kNormalPen));
+    UniqueBrush brush(::CreateSolidBrush(dropped_ ? kOpenBrush : kClosedBrush));
+    const HGDIOBJ oldPen = ::SelectObject(dc, pen.get());
+    const HGDIOBJ oldBrush = ::SelectObject(dc, brush.get());
+    ::RoundRect(dc, client.left, client.top, client.right, client.bottom, 5, 5);
+    ::SelectObject(dc, oldBrush);
+    ::SelectObject(dc, oldPen);
+
+    const SIZE arrowSize = MyBitmapSize(arrow);
+    const int arrowLeft = client.right - kTextIndent - arrowSize.cx;
+    if (selection_ >= 0) {
+        const RECT text{kTextIndent, 0, arrowLeft - 4, client.bottom};
+        MyDrawText(dc, ItemText(hwnd(), selection_), text,
+                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS, look_.font,
+                   dropped_ ? RGB(0, 0, 0) : kIdleText);
+    }
+    MyDrawTransparent(dc, arrow, arrowLeft, (client.bottom - arrowSize.cy) / 2, kWhite);
+}
+
+void MyCComboBox::keepListBelow() {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetComboBoxInfo(hwnd(), &info) || !info.hwndList) return;
+    RECT box, list;
+    ::GetWindowRect(hwnd(), &box);
+    ::GetWindowRect(info.hwndList, &list);
+    if (list.top < box.bottom)
+        ::SetWindowPos(info.hwndList, nullptr, list.left, box.bottom, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MyCComboBox::drawItem(const DRAWITEMSTRUCT& item) {
+    if (item.itemState & ODS_COMBOBOXEDIT) {
+        // The closed face is ours, not the system's selection field.
+        redrawFace();
+        return;
+    }
+    keepListBelow();
+    if (static_cast<int>(item.itemID) < 0) return;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    MyFillRect(item.hDC, item.rcItem, selected ? kSelectedItem : kWhite);
+    RECT text = item.rcItem;
+    text.left += kTextIndent;
+    MyDrawText(item.hDC, ItemText(hwnd(), static_cast<int>(item.itemID)), text,
+               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, look_.itemFont,
+               selected ? RGB(0, 0, 0) : kIdleText);
+}

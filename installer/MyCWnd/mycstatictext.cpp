@@ -1,0 +1,85 @@
+#include "installer/MyCWnd/mycstatictext.h"
+
+#include "installer/MyCWnd/mycbutton.h"
+#include "installer/MyCWnd/mycdraw.h"
+#include "plib/win/unique.h"
+
+void MyCStaticText::create(HWND parent, int id, const RECT& rect, const PString& text, DWORD style,
+                           HFONT font, COLORREF colour) {
+    colour_ = colour;
+    const HWND window =
+        MyCreateChild(L"STATIC", MyWide(text).c_str(), style | WS_CHILD | WS_CLIPSIBLINGS, parent,
+                      id, rect, "MyCStaticText::create");
+    if (font) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    attach(window);
+}
+
+LRESULT MyCStaticText::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;  // transparent: the parent's background stays
+        case WM_SETTEXT: {
+            // The old text is not erased by a transparent paint: the parent repaints under it.
+            const LRESULT result = callPrevious(window, message, wParam, lParam);
+            if (visible()) invalidateInParent();
+            return result;
+        }
+        default:
+            return MyCWnd::windowProc(window, message, wParam, lParam);
+    }
+}
+
+void MyCStaticText::setColour(COLORREF colour) {
+    colour_ = colour;
+    if (visible()) invalidateInParent();
+}
+
+void MyCStaticText::drawText(HDC dc) const {
+    RECT client;
+    ::GetClientRect(hwnd(), &client);
+    const auto style = ::GetWindowLongPtrW(hwnd(), GWL_STYLE);
+    UINT format = DT_WORDBREAK | DT_VCENTER | DT_NOPREFIX;
+    if ((style & SS_TYPEMASK) == SS_CENTER) format |= DT_CENTER;
+    const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+    MyDrawText(dc, MyWindowText(hwnd()), client, format, font, colour_);
+}
+
+void MyCStaticText::paint() {
+    PAINTSTRUCT ps;
+    const HDC dc = ::BeginPaint(hwnd(), &ps);
+    drawText(dc);
+    ::EndPaint(hwnd(), &ps);
+}
+
+void MyCLinkText::create(HWND parent, int id, const RECT& rect, const PString& text, DWORD style,
+                         HFONT font, COLORREF colour) {
+    MyCStaticText::create(parent, id, rect, text, style, font, colour);
+    trackHover_ = true;
+}
+
+bool MyCLinkText::underlined() const noexcept {
+    return hovered() || (companion_ && companion_->hovered());
+}
+
+void MyCLinkText::paint() {
+    PAINTSTRUCT ps;
+    const HDC dc = ::BeginPaint(hwnd(), &ps);
+    drawText(dc);
+    if (underlined()) {
+        RECT client;
+        ::GetClientRect(hwnd(), &client);
+        const RECT line{client.left, client.bottom - 3, client.right - 2, client.bottom - 2};
+        MyFillRect(dc, line, kMyLinkColour);
+    }
+    ::EndPaint(hwnd(), &ps);
+}
+
+void MyCLinkText::hoverEntered() {
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
+    if (companion_ && companion_->visible()) ::InvalidateRect(companion_->hwnd(), nullptr, FALSE);
+}
+
+void MyCLinkText::hoverLeft() {
+    invalidateInParent();
+    if (companion_ && companion_->visible()) companion_->invalidateInParent();
+}

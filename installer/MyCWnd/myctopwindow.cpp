@@ -1,0 +1,134 @@
+#include "installer/MyCWnd/myctopwindow.h"
+
+#include <algorithm>
+
+#include "installer/MyCWnd/mycbackground.h"
+#include "installer/MyCWnd/mycwnd.h"
+#include "plib/perror.h"
+
+MyCTopWindow::MyCTopWindow() : brush_(::CreateSolidBrush(backgroundColour)) {}
+
+MyCTopWindow::~MyCTopWindow() {
+    if (hwnd_ && ::IsWindow(hwnd_)) {
+        // The object is going: its window must not call back into it while being destroyed.
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+void MyCTopWindow::create(const wchar_t* className, const PString& title, HINSTANCE instance) {
+    fonts_ = std::make_unique<MyCFonts>(MySystemFontChoice());
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &MyCTopWindow::TopProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = className;
+    if (!::RegisterClassW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw PSystemError("MyCTopWindow::create, RegisterClass",
+                           static_cast<std::int32_t>(::GetLastError()));
+    const SIZE size = defaultSize();
+    const int left = (::GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
+    const int top = (::GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+    const HWND window = ::CreateWindowExW(0, className, MyWide(title).c_str(), WS_POPUP, left, top,
+                                          size.cx, size.cy, nullptr, nullptr, instance, this);
+    if (!window)
+        throw PSystemError("MyCTopWindow::create, CreateWindowEx",
+                           static_cast<std::int32_t>(::GetLastError()));
+    ::SetWindowLongPtrW(window, GWL_STYLE, 0);
+    ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    resize(size.cx, size.cy);
+    created();
+}
+
+void MyCTopWindow::resize(int clientWidth, int clientHeight) {
+    RECT window, client;
+    ::GetWindowRect(hwnd_, &window);
+    ::GetClientRect(hwnd_, &client);
+    const int width = (window.right - window.left) + (clientWidth - client.right);
+    const int height = (window.bottom - window.top) + (clientHeight - client.bottom);
+    const int left = window.left - (width - (window.right - window.left)) / 2;
+    const int top = window.top - (height - (window.bottom - window.top)) / 2;
+    ::SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT MyCTopWindow::preHandler(UINT, WPARAM, LPARAM) {
+    return 0;
+}
+
+BOOL MyCTopWindow::command(WPARAM, LPARAM) {
+    return FALSE;
+}
+
+void MyCTopWindow::setBackgroundColour(COLORREF colour) {
+    backgroundColour = colour;
+    brush_.reset(::CreateSolidBrush(colour));
+    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool MyCTopWindow::loadBackground(HMODULE module, int id) {
+    background_.reset();
+    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
+    const auto bytes = MyResourceBytes(module, id, L"ZB");
+    if (bytes.empty()) return false;
+    background_ = MyDecodeJpegSection(bytes);
+    return true;
+}
+
+BOOL MyCTopWindow::eraseBackground(HDC dc) {
+    RECT client;
+    ::GetClientRect(hwnd_, &client);
+    ::FillRect(dc, &client, brush_.get());
+    if (background_) {
+        BITMAP info{};
+        ::GetObjectW(background_.get(), sizeof info, &info);
+        UniqueHdc memory(::CreateCompatibleDC(dc));
+        const HGDIOBJ old = ::SelectObject(memory.get(), background_.get());
+        ::BitBlt(dc, 0, 0, std::min<LONG>(info.bmWidth, client.right),
+                 std::min<LONG>(info.bmHeight, client.bottom), memory.get(), 0, 0, SRCCOPY);
+        ::SelectObject(memory.get(), old);
+    }
+    UniqueBrush frame(::CreateSolidBrush(kMyFrameColour));
+    ::FrameRect(dc, &client, frame.get());
+    return TRUE;
+}
+
+LRESULT CALLBACK MyCTopWindow::TopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<MyCTopWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MyCTopWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+    return MyGuarded(
+        "MyCTopWindow::_windowProc()",
+        [&] { return self->handle(window, message, wParam, lParam); },
+        [&] { return ::DefWindowProcW(window, message, wParam, lParam); });
+}
+
+LRESULT MyCTopWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (const LRESULT answer = preHandler(message, wParam, lParam)) return answer;
+    LRESULT reflected = 0;
+    if (MyCWnd::Reflect(window, message, wParam, lParam, reflected)) return reflected;
+    switch (message) {
+        case WM_PAINT:
+            paint();
+            break;
+        case WM_ERASEBKGND:
+            if (eraseBackground(reinterpret_cast<HDC>(wParam))) return 1;
+            break;
+        case WM_COMMAND:
+            if (command(wParam, lParam)) return 1;
+            break;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}

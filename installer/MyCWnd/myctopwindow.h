@@ -1,0 +1,70 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "installer/MyCWnd/mycfonts.h"
+#include "plib/pstring.h"
+#include "plib/win/unique.h"
+
+// Base of the program's top-level windows: a registered class whose procedure forwards to the
+// object, no frame or caption (the window draws its own chrome), a background of a colour and
+// an optional picture, and the toolkit's fonts.
+class MyCTopWindow {
+  public:
+    MyCTopWindow();
+    MyCTopWindow(const MyCTopWindow&) = delete;
+    MyCTopWindow& operator=(const MyCTopWindow&) = delete;
+    // Destroys the window when it still exists.
+    virtual ~MyCTopWindow();
+
+    // The client size the window is created with.
+    virtual SIZE defaultSize() const { return {640, 480}; }
+    // Moves the window so that its client area gets this size, keeping the window's centre.
+    virtual void resize(int clientWidth, int clientHeight);
+    // Sees every message first: 0 goes on with the steps below, anything else ends the message
+    // with that value.
+    virtual LRESULT preHandler(UINT message, WPARAM wParam, LPARAM lParam);
+    // Erases into `dc`; nonzero when done. The base fills with the background colour, draws the
+    // picture at the top left corner and frames the window in 0xB2B2B2.
+    virtual BOOL eraseBackground(HDC dc);
+    // Called on WM_PAINT before the default procedure.
+    virtual void paint() {}
+    // WM_COMMAND; nonzero when handled.
+    virtual BOOL command(WPARAM wParam, LPARAM lParam);
+    // Called once right after the window is created: the place to make controls.
+    virtual void created() {}
+
+    // Makes the fonts, registers `className` (class style 0, arrow cursor) and creates the
+    // hidden window, centred on the desktop at defaultSize(), then clears its style to 0.
+    // Throws PSystemError when the class or the window cannot be made.
+    void create(const wchar_t* className, const PString& title, HINSTANCE instance);
+    HWND hwnd() const noexcept { return hwnd_; }
+
+    // Replaces the background picture with "ZB"/`id` of `module`. Without such a resource the
+    // window is left without a picture and false is returned; a resource that does not decode
+    // leaves it without a picture and throws PInternalError with the decoder's text.
+    bool loadBackground(HMODULE module, int id);
+    bool hasBackground() const noexcept { return static_cast<bool>(background_); }
+    void setBackgroundColour(COLORREF colour);
+
+    const MyCFonts& fonts() const noexcept { return *fonts_; }
+    // Default colours of the toolkit's texts.
+    COLORREF textColour = RGB(0x80, 0x80, 0x80);
+    COLORREF backgroundColour = RGB(0xFF, 0xFF, 0xFF);
+    COLORREF disabledColour = RGB(0xC0, 0xC0, 0xC0);
+
+  private:
+    static LRESULT CALLBACK TopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd_ = nullptr;
+    std::unique_ptr<MyCFonts> fonts_;
+    UniqueBrush brush_;
+    UniqueBitmap background_;
+};
+
+// The frame colour of top-level windows.
+inline constexpr COLORREF kMyFrameColour = RGB(0xB2, 0xB2, 0xB2);

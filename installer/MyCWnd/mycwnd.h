@@ -1,0 +1,97 @@
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <string>
+
+#include "plib/perror.h"
+#include "plib/pstring.h"
+
+// Messages a toolkit parent hands back to the child they concern, so that a control draws its
+// own items and sees its own notifications (see MyCWnd::Reflect).
+inline constexpr UINT kMyReflectBase = WM_USER + 0x1C00;
+
+// Base of every toolkit control: one object bound to one child window, which it subclasses.
+// The object must outlive its window or be destroyed first; its destructor unhooks the window,
+// so a late message never reaches a dead object.
+class MyCWnd {
+  public:
+    MyCWnd() = default;
+    MyCWnd(const MyCWnd&) = delete;
+    MyCWnd& operator=(const MyCWnd&) = delete;
+    virtual ~MyCWnd();
+
+    // Subclasses `window`: saves its procedure, points its user data at this object and installs
+    // the shared procedure. `window` must not be bound to another object.
+    virtual void attach(HWND window);
+    // This control's handling of one message; the base does hover tracking and passes every
+    // message on to the saved procedure.
+    virtual LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The base lets the saved procedure paint.
+    virtual void paint();
+    virtual void hoverEntered() {}
+    virtual void hoverLeft() {}
+    // Adds or removes WS_VISIBLE. Showing invalidates the control; hiding invalidates the
+    // control's area of the parent instead, so that the page shows through.
+    virtual void show(bool visible);
+    // Mixed-encoding text, converted to UTF-16 for the system.
+    virtual void setText(const PString& text);
+    virtual void setText(const wchar_t* text);
+    virtual PString getText() const;
+
+    // As show(), but invalidates only the control in both directions.
+    void showInvalidatingSelf(bool visible);
+
+    HWND hwnd() const noexcept { return hwnd_; }
+    bool hovered() const noexcept { return hovered_; }
+    bool visible() const noexcept;
+    int id() const noexcept;
+
+    // The object bound to `window` through the shared procedure, or null.
+    static MyCWnd* FromWindow(HWND window) noexcept;
+    // For a parent's procedure: hands WM_DRAWITEM, WM_MEASUREITEM and WM_COMMAND notifications
+    // of a toolkit child to that child as kMyReflectBase + message. Returns true with `result`
+    // set when the message is answered (drawing and measuring); a command is passed on but never
+    // answered, so that the parent still sees it.
+    static bool Reflect(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  protected:
+    LRESULT callPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Invalidates this control's rectangle in its parent, children included, so that a
+    // transparent control is repainted over a fresh background.
+    void invalidateInParent() const;
+
+    bool trackHover_ = false;
+
+  private:
+    static LRESULT CALLBACK SharedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void setVisibleStyle(bool visible);
+    void detach() noexcept;
+
+    bool hovered_ = false;
+    WNDPROC previous_ = nullptr;
+    HWND hwnd_ = nullptr;
+};
+
+// Converts mixed-encoding text for a wide system call.
+std::wstring MyWide(const PString& text);
+// Converts UTF-16 text back to a mixed-encoding PString.
+PString MyNarrow(const wchar_t* text, std::size_t units = PString::npos);
+
+// Logs an exception that reached a window procedure: "<kind> caught in <where>: <why>".
+void MyLogCaught(const char* kind, const char* where, const char* why) noexcept;
+
+// Runs a window procedure's `handle`; an exception is logged as caught in `where` and
+// `fallback` answers instead, so that no exception crosses into the system.
+template <typename Handle, typename Fallback>
+LRESULT MyGuarded(const char* where, Handle handle, Fallback fallback) {
+    try {
+        return handle();
+    } catch (const PError& e) {
+        MyLogCaught("PError", where, e.why());
+    } catch (const std::exception& e) {
+        MyLogCaught("Exception", where, e.what());
+    }
+    return fallback();
+}

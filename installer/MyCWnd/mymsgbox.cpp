@@ -1,0 +1,220 @@
+#include "installer/MyCWnd/mymsgbox.h"
+
+#include "installer/MyCWnd/mycdraw.h"
+#include "installer/MyCWnd/mycwnd.h"
+#include "plib/perror.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"MyMsgBox";
+constexpr DWORD kStyle = 0x90880000;  // WS_POPUP | WS_VISIBLE | WS_BORDER | WS_SYSMENU
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+constexpr int kCloseSize = 14;
+constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
+
+}  // namespace
+
+class MyMsgBox::Box {
+  public:
+    explicit Box(const MyMsgBoxRequest& request) : request_(request) {}
+    Box(const Box&) = delete;
+    Box& operator=(const Box&) = delete;
+    ~Box() {
+        if (window_ && ::IsWindow(window_)) {
+            ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+            ::DestroyWindow(window_);
+        }
+    }
+
+    int run(int width, int height);
+
+  private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void create(int width, int height);
+    void paint();
+    void finish(int result);
+
+    const MyMsgBoxRequest& request_;
+    HWND window_ = nullptr;
+    MyCButton first_;
+    MyCButton second_;
+    std::unique_ptr<MyCButton> close_;
+    int result_ = 0;
+    int buttonArea_ = 0;
+};
+
+int MyMsgBox::Run(const MyMsgBoxRequest& request, int width, int height) {
+    Box box(request);
+    return box.run(width, height);
+}
+
+void MyMsgBox::Box::create(int width, int height) {
+    RECT over;
+    if (request_.owner)
+        ::GetWindowRect(request_.owner, &over);
+    else
+        ::GetWindowRect(::GetDesktopWindow(), &over);
+    const int left = (over.left + over.right - width) / 2;
+    const int top = (over.top + over.bottom - height) / 2;
+
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &Box::Proc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kClassName;
+    if (!::RegisterClassW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw PSystemError("MyMsgBox::run, RegisterClass",
+                           static_cast<std::int32_t>(::GetLastError()));
+    window_ = ::CreateWindowExW(kExStyle, kClassName, L"", kStyle, left, top, width, height,
+                                request_.owner, nullptr, instance, nullptr);
+    if (!window_)
+        throw PSystemError("MyMsgBox::run, CreateWindowEx",
+                           static_cast<std::int32_t>(::GetLastError()));
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (request_.bodyFont)
+        ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(request_.bodyFont), FALSE);
+    ::SetWindowTextW(window_, MyWide(request_.title).c_str());
+
+    RECT client;
+    ::GetClientRect(window_, &client);
+    const bool two = !request_.secondButton.empty();
+    const auto place = [&](MyCButton& button, int id, int top, const PString& text,
+                           const MyCButtonLook& look) {
+        const int buttonHeight = MyBitmapSize(look.skin.normal).cy;
+        button.create(window_, id,
+                      {kButtonLeft, top, kButtonLeft + kButtonWidth, top + buttonHeight}, text,
+                      look);
+        button.show(true);
+    };
+    const int firstTop = FirstButtonTop(client.bottom, two);
+    place(first_, kFirst, firstTop, request_.firstButton, request_.firstLook);
+    if (two)
+        place(second_, kSecond, SecondButtonTop(client.bottom), request_.secondButton,
+              request_.secondLook);
+    buttonArea_ = request_.buttonAreaHeight ? request_.buttonAreaHeight : client.bottom - firstTop;
+
+    const RECT closeRect{client.right - 25, 21, client.right - 25 + kCloseSize, 21 + kCloseSize};
+    MyCButtonLook closeLook;
+    closeLook.background = kHeaderColour;
+    if (request_.imageCloseButton) {
+        close_ = std::make_unique<MyCButton>();
+        closeLook.skin = request_.closeSkin;
+        closeLook.imageOnly = true;
+        closeLook.keyColour = kWhite;
+    } else {
+        close_ = std::make_unique<MyCCloseButton>();
+    }
+    close_->create(window_, kClose, closeRect, "", closeLook);
+    close_->show(true);
+
+    ::SetFocus(first_.hwnd());
+    ::ShowWindow(window_, SW_SHOW);
+    ::UpdateWindow(window_);
+}
+
+int MyMsgBox::Box::run(int width, int height) {
+    MSG message;
+    ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+    result_ = 0;
+    create(width, height);
+    const HWND owner = request_.owner;
+    if (owner) ::EnableWindow(owner, FALSE);
+    bool quit = false;
+    while (result_ == 0) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {
+            quit = true;
+            break;
+        }
+        if (got < 0) break;
+        if (!::IsDialogMessageW(window_, &message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    if (owner) {
+        ::EnableWindow(owner, TRUE);
+        ::SetForegroundWindow(owner);
+    }
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    ::DestroyWindow(window_);
+    window_ = nullptr;
+    // The quit belongs to the caller's loop: taking it here would keep the program running.
+    if (quit) ::PostQuitMessage(static_cast<int>(message.wParam));
+    return result_;
+}
+
+void MyMsgBox::Box::finish(int result) {
+    result_ = result;
+    // A result set by a message sent from elsewhere must still wake the loop's GetMessage.
+    ::PostMessageW(window_, WM_NULL, 0, 0);
+}
+
+LRESULT CALLBACK MyMsgBox::Box::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Box*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+    return MyGuarded(
+        "MyMsgBox::_windowProc()", [&] { return self->handle(window, message, wParam, lParam); },
+        [&] { return ::DefWindowProcW(window, message, wParam, lParam); });
+}
+
+LRESULT MyMsgBox::Box::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            paint();
+            return 0;
+        case WM_CLOSE:
+            finish(kClose);
+            return 0;
+        case WM_NCHITTEST:
+            return HTCAPTION;
+        case DM_GETDEFID: {
+            // Enter presses the focused button.
+            const int focused = ::GetDlgCtrlID(::GetFocus());
+            if (focused == kFirst || focused == kSecond || focused == kClose)
+                return MAKELRESULT(focused, DC_HASDEFID);
+            return MAKELRESULT(kFirst, DC_HASDEFID);
+        }
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case kFirst:
+                case kSecond:
+                case kClose:
+                    finish(LOWORD(wParam));
+                    return 0;
+                case IDCANCEL:  // Escape
+                    finish(kClose);
+                    return 0;
+                default:
+                    break;
+            }
+            break;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void MyMsgBox::Box::paint() {
+    PAINTSTRUCT ps;
+    const HDC dc = ::BeginPaint(window_, &ps);
+    RECT client;
+    ::GetClientRect(window_, &client);
+    const RECT header{0, 0, client.right, kHeaderHeight};
+    MyFillRect(dc, header, kHeaderColour);
+    MyDrawText(dc, MyWide(request_.title), header,
+               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, request_.titleFont,
+               RGB(0, 0, 0));
+    MyFillRect(dc, {0, kHeaderHeight, client.right, client.bottom}, kWhite);
+    if (request_.icon) {
+        if (const HICON icon = ::LoadIconW(nullptr, request_.icon)) ::DrawIcon(dc, 10, 10, icon);
+    }
+    // The message ends 20 pixels above the button area, so that the buttons never cover it.
+    const RECT text{15, 76, client.right - 15, client.bottom - buttonArea_ - 20};
+    MyDrawText(dc, MyWide(request_.message), text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX,
+               request_.bodyFont, RGB(0, 0, 0));
+    ::EndPaint(window_, &ps);
+}

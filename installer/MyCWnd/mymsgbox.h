@@ -1,0 +1,58 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "installer/MyCWnd/mycbutton.h"
+#include "plib/pstring.h"
+
+// One question for MyMsgBox::run. Texts are mixed-encoding and already localised; bitmaps and
+// fonts are borrowed for the call.
+struct MyMsgBoxRequest {
+    HWND owner = nullptr;  // none: centred on the desktop, nothing disabled
+    PString title;
+    PString message;
+    PString firstButton;
+    PString secondButton;  // empty: a one-button box
+    MyCButtonLook firstLook;
+    MyCButtonLook secondLook;
+    const wchar_t* icon = nullptr;  // a system icon (IDI_QUESTION, ...) or none
+    HFONT titleFont = nullptr;
+    HFONT bodyFont = nullptr;
+    // The close button: the image-only skin below, or (false) the drawn cross.
+    bool imageCloseButton = true;
+    MyCSkin closeSkin;
+    // Height kept free for the buttons under the message; 0 takes the buttons' own area.
+    int buttonAreaHeight = 0;
+};
+
+// The program's modal question box: a popup with a grey header band and the title, a white
+// body with an icon and the word-wrapped message, one or two wide skinned buttons at the bottom
+// and a close button at the top right. It runs its own message loop; the owner is disabled
+// exactly while the loop runs.
+class MyMsgBox {
+  public:
+    static constexpr int kFirst = IDYES;    // 6
+    static constexpr int kSecond = IDNO;    // 7
+    static constexpr int kClose = IDCLOSE;  // 8
+
+    // Shows `request` in a box of `width` x `height` pixels and returns kFirst, kSecond or
+    // kClose for the button or close action that ended it, or 0 when a quit message ended it
+    // (the quit message is posted again, so the caller's loop ends too). Throws PSystemError
+    // when the window cannot be made.
+    static int Run(const MyMsgBoxRequest& request, int width, int height);
+
+    // Button layout in client coordinates, for a client area `clientHeight` high.
+    static constexpr int kButtonLeft = 20;
+    static constexpr int kButtonWidth = 320;
+    static constexpr int FirstButtonTop(int clientHeight, bool twoButtons) {
+        return clientHeight - (twoButtons ? 126 : 100);
+    }
+    static constexpr int SecondButtonTop(int clientHeight) { return clientHeight - 66; }
+    static constexpr int kHeaderHeight = 57;
+    static constexpr COLORREF kHeaderColour = RGB(0xF5, 0xF5, 0xF5);
+
+  private:
+    class Box;
+};
