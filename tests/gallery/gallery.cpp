@@ -121,7 +121,7 @@ template <typename Control>
 void Gallery::applyColumn(Control& control, const StateColumn& column) {
     control.forced = column.state;
     if (column.disabled) ::EnableWindow(control.hwnd(), FALSE);
-    if (column.focused) focusTarget_ = control.hwnd();
+    if (column.focused && !focusTarget_) focusTarget_ = control.hwnd();
     control.show(true);
 }
 
