@@ -67,8 +67,11 @@ TEST(EarlyLogQueue, TwoThreadsAddWithoutLoss) {
   const Lines lines = log.lines();
   ASSERT_EQ(lines.size(), 1000u);
   int nextOther = 0;
-  for (const std::string& line : lines)
-    if (line.rfind("other ", 0) == 0) EXPECT_EQ(line, "other " + std::to_string(nextOther++));
+  for (const std::string& line : lines) {
+    if (line.rfind("other ", 0) == 0) {
+      EXPECT_EQ(line, "other " + std::to_string(nextOther++));
+    }
+  }
 }
 
 }  // namespace

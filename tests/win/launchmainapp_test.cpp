@@ -34,8 +34,11 @@ TEST(LaunchMainApp, StartsTheLauncherDetached) {
   std::filesystem::create_directories(folder);
   char system[MAX_PATH];
   GetSystemDirectoryA(system, MAX_PATH);
-  std::filesystem::copy_file(std::string(system) + "\\hostname.exe", folder / "Update.exe",
-                             std::filesystem::copy_options::overwrite_existing);
+  // Wine reuses process ids, so an earlier run may have left this copy; MinGW's copy_file
+  // does not honour overwrite_existing, hence the explicit removal.
+  std::error_code ignored;
+  std::filesystem::remove(folder / "Update.exe", ignored);
+  std::filesystem::copy_file(std::string(system) + "\\hostname.exe", folder / "Update.exe");
   InstallParameters params;
   params.brand = "";
   params.installFolder = folder.string();
