@@ -180,8 +180,8 @@ TEST_F(PLogFileTest, KeepPreviousMovesTheLastRunsFileAtTheFirstOpen) {
 
 TEST_F(PLogFileTest, MinuteRotationStartsANewFileEachPeriod) {
     clock_.set(2026, 1, 2, 10, 2, 30);
-    const std::string spec = "R5;" + path("m.log");
-    PLogFile log(spec.c_str(), 0, nullptr, clock_);
+    const std::string rotatingName = "R5;" + path("m.log");
+    PLogFile log(rotatingName.c_str(), 0, nullptr, clock_);
     EXPECT_EQ(std::string(log.fileName().c_str()), path("m.log.36150"));
     WriteLine(log, "a");
     clock_.set(2026, 1, 2, 10, 4, 59);
@@ -194,8 +194,8 @@ TEST_F(PLogFileTest, MinuteRotationStartsANewFileEachPeriod) {
 }
 
 TEST_F(PLogFileTest, RotationPeriodAboveADayIsOff) {
-    const std::string spec = "R1440;" + path("m.log");
-    PLogFile log(spec.c_str(), 0, nullptr, clock_);
+    const std::string rotatingName = "R1440;" + path("m.log");
+    PLogFile log(rotatingName.c_str(), 0, nullptr, clock_);
     WriteLine(log, "a");
     EXPECT_EQ(std::string(log.fileName().c_str()), path("m.log"));
     EXPECT_EQ(lines("m.log"), LinesOf("[2026/01/02 10:00:00]", "a"));
