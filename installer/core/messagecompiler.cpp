@@ -25,9 +25,8 @@ std::string JoinFields(const MessageLine& fields, std::string_view text) {
 
 }  // namespace
 
-std::vector<std::uint8_t> CompileMessageTable(std::string_view source,
-                                              std::vector<std::string>& warnings) {
-    std::string table(kMessageTableBanner);
+void AppendMessageTableSource(std::string& table, std::string_view source,
+                              std::vector<std::string>& warnings) {
     std::size_t lineNumber = 0;
     while (!source.empty()) {
         ++lineNumber;
@@ -47,6 +46,9 @@ std::vector<std::uint8_t> CompileMessageTable(std::string_view source,
         table += JoinFields(fields, Utf8ToProgramText(fields.text));
         table += "\r\n";
     }
+}
+
+std::vector<std::uint8_t> PackMessageTable(std::string_view table) {
     LzmaPacker packer;
     packer.add(reinterpret_cast<const std::uint8_t*>(table.data()), table.size());
     const std::vector<std::uint8_t> block = packer.finish();
@@ -55,6 +57,13 @@ std::vector<std::uint8_t> CompileMessageTable(std::string_view source,
     AppendU32Le(resource, static_cast<std::uint32_t>(block.size()));
     resource.insert(resource.end(), block.begin(), block.end());
     return resource;
+}
+
+std::vector<std::uint8_t> CompileMessageTable(std::string_view source,
+                                              std::vector<std::string>& warnings) {
+    std::string table(kMessageTableBanner);
+    AppendMessageTableSource(table, source, warnings);
+    return PackMessageTable(table);
 }
 
 std::string DumpMessageTable(const std::uint8_t* resource, std::uint32_t size) {

@@ -1,6 +1,7 @@
-// zbmsgc: compiles the message-table source into the program's message-table resource.
-//   zbmsgc SOURCE OUT_FILE    compile (warnings for unknown languages and keys)
-//   zbmsgc --dump FILE        print the decoded table, texts in UTF-8
+// zbmsgc: compiles the message-table sources into the program's message-table resource.
+//   zbmsgc SOURCE... OUT_FILE   compile the sources, in the order given, into one table
+//                               (warnings for unknown languages and keys)
+//   zbmsgc --dump FILE          print the decoded table, texts in UTF-8
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -12,15 +13,26 @@
 
 namespace {
 
-int Compile(const char* source, const char* outFile) {
-    std::vector<std::string> warnings;
-    const std::vector<std::uint8_t> text = ReadHostFile(source);
-    const std::string_view sourceText(reinterpret_cast<const char*>(text.data()), text.size());
-    const std::vector<std::uint8_t> resource = CompileMessageTable(sourceText, warnings);
-    for (const std::string& warning : warnings) {
-        std::fprintf(stderr, "%s:%s\n", source, warning.c_str());
+std::string ReadSource(const char* path) {
+    const std::vector<std::uint8_t> bytes = ReadHostFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+int Compile(const std::vector<const char*>& sources, const char* outFile) {
+    std::string table(kMessageTableBanner);
+    for (const char* source : sources) {
+        std::vector<std::string> warnings;
+        try {
+            AppendMessageTableSource(table, ReadSource(source), warnings);
+        } catch (const PError& e) {
+            std::fprintf(stderr, "zbmsgc: %s:%s\n", source, e.why());
+            return 1;
+        }
+        for (const std::string& warning : warnings) {
+            std::fprintf(stderr, "%s:%s\n", source, warning.c_str());
+        }
     }
-    WriteHostFile(outFile, resource);
+    WriteHostFile(outFile, PackMessageTable(table));
     return 0;
 }
 
@@ -37,11 +49,13 @@ int main(int argc, char** argv) {
                 stdout);
             return 0;
         }
-        if (argc == 3 && !mode.starts_with("--")) return Compile(argv[1], argv[2]);
+        if (argc >= 3 && !mode.starts_with("--")) {
+            return Compile(std::vector<const char*>(argv + 1, argv + argc - 1), argv[argc - 1]);
+        }
     } catch (const PError& e) {
         std::fprintf(stderr, "zbmsgc: %s\n", e.why());
         return 1;
     }
-    std::fprintf(stderr, "usage: zbmsgc SOURCE OUT_FILE | --dump FILE\n");
+    std::fprintf(stderr, "usage: zbmsgc SOURCE... OUT_FILE | --dump FILE\n");
     return 2;
 }
