@@ -1,0 +1,234 @@
+#include "installer/ZembricoInstall/installlocation.h"
+
+#include <shlobj.h>
+
+#include "installer/ZembricoInstall/enginesystem.h"
+#include "installer/ZembricoInstall/installerworkerthread.h"
+#include "installer/core/installspace.h"
+#include "installer/core/messagetable.h"
+#include "installer/core/payloadarchive.h"
+#include "plib/perror.h"
+#include "plib/pstringencoding.h"
+#include "plib/win/unique.h"
+
+namespace {
+
+struct ItemIdListTraits {
+    using Handle = LPITEMIDLIST;
+    static Handle empty() noexcept { return nullptr; }
+    // Item lists come from the shell's allocator, which is the COM task allocator.
+    static void close(Handle list) noexcept { CoTaskMemFree(list); }
+};
+using UniqueItemIdList = UniqueAny<ItemIdListTraits>;
+
+std::string Narrow(const wchar_t* text) {
+    PString out;
+    PUtf16ToPString(out, reinterpret_cast<const PWChar*>(text));
+    return std::string(out.view());
+}
+
+// The string value `name` of HKEY_LOCAL_MACHINE `keyPath`, opened for reading only.
+std::optional<std::string> ReadMachineString(const std::string& keyPath, const wchar_t* name) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(keyPath).c_str(), 0, KEY_READ, &opened) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    const UniqueRegKey key(opened);
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::nullopt;
+    // Room for a terminator the stored value may lack.
+    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
+                         &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    return Narrow(value.c_str());
+}
+
+std::string ShellFolder(int csidl) {
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list))) return {};
+    const UniqueItemIdList owned(list);
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(owned.get(), path)) return {};
+    return Narrow(path);
+}
+
+struct SpaceCache {
+    char drive = 0;
+    bool measured = false;
+    std::uint64_t available = 0;
+    std::uint64_t rawRequired = 0;
+};
+// Main thread only: the wizard measures on its own thread.
+SpaceCache theSpaceCache;
+
+using GetDiskFreeSpaceExAFunction = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
+                                                 PULARGE_INTEGER);
+
+void MeasureDrive(char drive, const ArchiveSizeAt& archiveSize) {
+    theSpaceCache = SpaceCache{drive};
+    const char root[] = {drive, ':', '\\', '\0'};
+    // Looked up at run time: the first Windows 95 editions lack it.
+    const auto getDiskFreeSpaceEx = reinterpret_cast<GetDiskFreeSpaceExAFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"),
+                                               "GetDiskFreeSpaceExA")));
+    ULARGE_INTEGER callerAvailable{};
+    if (getDiskFreeSpaceEx && getDiskFreeSpaceEx(root, &callerAvailable, nullptr, nullptr)) {
+        theSpaceCache.available = callerAvailable.QuadPart;
+        theSpaceCache.rawRequired = archiveSize(4096);
+        theSpaceCache.measured = true;
+        return;
+    }
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    theSpaceCache.measured = GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector,
+                                               &freeClusters, &totalClusters) != 0;
+    if (!theSpaceCache.measured) return;
+    const std::uint64_t clusterSize = std::uint64_t{sectorsPerCluster} * bytesPerSector;
+    theSpaceCache.available = clusterSize * freeClusters;
+    theSpaceCache.rawRequired = archiveSize(static_cast<std::uint32_t>(clusterSize));
+}
+
+struct BrowseTexts {
+    PUtf16Block title, ok, cancel, newFolder, start;
+};
+
+PUtf16Block Utf16(const PString& text) {
+    PUtf16Block block;
+    PStringToUtf16(block, text, &PMixedEncoding());
+    return block;
+}
+
+PUtf16Block MessageUtf16(MessageKey key, int language) {
+    PString text;
+    TheMessageTable().lookup(text, key, language);
+    return Utf16(text);
+}
+
+const wchar_t* AsWide(const PUtf16Block& block) {
+    return reinterpret_cast<const wchar_t*>(block.c_str());
+}
+
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM detail, LPARAM data) noexcept {
+    try {
+        const auto* texts = reinterpret_cast<const BrowseTexts*>(data);
+        if (message == BFFM_INITIALIZED) {
+            SendMessageW(dialog, BFFM_ENABLEOK, 0, FALSE);
+            SetWindowTextW(dialog, AsWide(texts->title));
+            SetDlgItemTextW(dialog, IDOK, AsWide(texts->ok));
+            SetDlgItemTextW(dialog, IDCANCEL, AsWide(texts->cancel));
+            SetDlgItemTextW(dialog, /*new folder button=*/14150, AsWide(texts->newFolder));
+            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
+                         reinterpret_cast<LPARAM>(AsWide(texts->start)));
+        } else if (message == BFFM_SELCHANGED) {
+            wchar_t path[MAX_PATH] = {};
+            const bool accept =
+                SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(detail), path) &&
+                FolderBrowserMayAccept(path);
+            SendMessageW(dialog, BFFM_ENABLEOK, 0, accept ? TRUE : FALSE);
+        }
+    } catch (...) {
+        // Nothing may leave a shell callback; the dialog keeps its state.
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::string ComputeDefaultFolders(InstallParameters& params) {
+    std::string programFiles =
+        ReadMachineString("Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir")
+            .value_or("");
+    if (programFiles.empty()) programFiles = "C:\\Program Files";
+
+    params.desktopFolder = ShellFolder(CSIDL_DESKTOP);
+    params.programsFolder = ShellFolder(CSIDL_PROGRAMS);
+    params.startMenuFolder = ShellFolder(CSIDL_STARTMENU);
+    if (params.hasAdminRights) {
+        params.commonDesktopFolder = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+        params.commonProgramsFolder = ShellFolder(CSIDL_COMMON_PROGRAMS);
+        params.commonStartMenuFolder = ShellFolder(CSIDL_COMMON_STARTMENU);
+    }
+    params.quickLaunchFolder = ShellFolder(CSIDL_APPDATA);
+    if (!params.quickLaunchFolder.empty())
+        params.quickLaunchFolder += "\\Microsoft\\Internet Explorer\\Quick Launch";
+    if (params.useLocalAppData) params.localAppDataFolder = ShellFolder(CSIDL_LOCAL_APPDATA);
+
+    return programFiles + "\\" + params.workFolderName;
+}
+
+std::optional<std::string> ReadPreviousInstallLocation(const std::string& displayName) {
+    return ReadMachineString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+                                 displayName,
+                             L"InstallLocation");
+}
+
+std::uint32_t PayloadArchiveSizeAt(std::uint32_t clusterSize) {
+    const std::span<const std::uint8_t> payload = ModulePayload();
+    PASSERT(!payload.empty());
+    return RequiredSpace(payload.data(), static_cast<std::uint32_t>(payload.size()), clusterSize);
+}
+
+bool SpaceForPath(const std::string& path, std::uint64_t& available, std::uint64_t& required,
+                  const ArchiveSizeAt& archiveSize) {
+    available = 0;
+    required = 0;
+    // A path with characters outside Windows-1252 is marked UTF-8; its drive letter follows
+    // the marker.
+    const std::string_view text =
+        !path.empty() && path[0] == '\x10' ? std::string_view(path).substr(1) : path;
+    if (text.size() < 2 || text[1] != ':') return theSpaceCache.measured;
+    if (text[0] != theSpaceCache.drive) MeasureDrive(text[0], archiveSize);
+    available = theSpaceCache.available;
+    required = ShownRequiredSpace(theSpaceCache.rawRequired);
+    return theSpaceCache.measured;
+}
+
+void ForgetSpaceCache() { theSpaceCache = SpaceCache{}; }
+
+SpaceLabels ComputeSpaceLabels(const std::string& path, int language,
+                               const ArchiveSizeAt& archiveSize) {
+    SpaceLabels labels;
+    labels.measured = SpaceForPath(path, labels.available, labels.required, archiveSize);
+    if (labels.measured) {
+        labels.requiredText = SpaceLabelText(TheMessageTable(), TXTINS_Space_requiredX_N0_N1,
+                                             labels.required, language);
+        labels.availableText = SpaceLabelText(TheMessageTable(), TXTINS_Space_availableX_N0_N1,
+                                              labels.available, language);
+    }
+    return labels;
+}
+
+bool FolderBrowserMayAccept(const wchar_t* path) {
+    if (!path || wcslen(path) <= 3) return false;
+    const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
+    return GetDriveTypeW(root) == DRIVE_FIXED;
+}
+
+std::optional<std::string> BrowseForInstallFolder(HWND owner, const std::string& startFolder,
+                                                  const InstallParameters& params, int language) {
+    BrowseTexts texts{MessageUtf16(TXTINS_Browse_For_Folder, language),
+                      MessageUtf16(TXTINS_OK, language), MessageUtf16(TXTINS_Cancel, language),
+                      MessageUtf16(TXTINS_Make_New_Folder, language),
+                      Utf16(PString(startFolder.c_str()))};
+    PString prompt;
+    TheMessageTable().lookup(prompt, TXTINS_Select_the_folder_to_install_N_ELL, language,
+                             PString(params.displayName.c_str()));
+    const PUtf16Block promptUtf16 = Utf16(prompt);
+
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.lpszTitle = AsWide(promptUtf16);
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = BrowseCallback;
+    info.lParam = reinterpret_cast<LPARAM>(&texts);
+    const UniqueItemIdList picked(SHBrowseForFolderW(&info));
+    if (!picked) return std::nullopt;
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(picked.get(), path) || !path[0]) return std::nullopt;
+    PString pickedText;
+    PUtf16ToPString(pickedText, reinterpret_cast<const PWChar*>(path));
+    return std::string(InstallFolderForPick(pickedText, params.brand, params.name).view());
+}
