@@ -4,6 +4,8 @@
 
 #include "plib/pstringencoding.h"
 #include "plib/putf16.h"
+#include "plib/win/pcriticalsection.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -41,29 +43,35 @@ PFile POpenFile(const PString& name, const char* mode, const PStringEncoding* en
     if (!encoding) {
         return PFile(std::fopen(name.c_str(), mode));
     }
+    const bool wide = PWideFor(encoding);
+    PSysText path(name, encoding, wide);
+    if (!wide) {
+        return PFile(std::fopen(path.a(), mode));
+    }
     // The mode is ASCII: one unit per byte.
-    return PFile(_wfopen(Wide(name, encoding).c_str(), Wide(mode, nullptr).c_str()));
+    return PFile(_wfopen(path.w(), Wide(mode, nullptr).c_str()));
 }
 
 bool PDeleteFile(const PString& name, const PStringEncoding* encoding) {
-    if (!encoding) {
-        return DeleteFileA(name.c_str()) != 0;
-    }
-    return DeleteFileW(Wide(name, encoding).c_str()) != 0;
+    const bool wide = PWideFor(encoding);
+    PSysText path(name, encoding, wide);
+    return (wide ? DeleteFileW(path.w()) : DeleteFileA(path.a())) != 0;
 }
 
 bool PRenameFile(const PString& from, const PString& to, const PStringEncoding* encoding) {
-    if (!encoding) {
-        return MoveFileA(from.c_str(), to.c_str()) != 0;
-    }
-    return MoveFileW(Wide(from, encoding).c_str(), Wide(to, encoding).c_str()) != 0;
+    const bool wide = PWideFor(encoding);
+    PSysText source(from, encoding, wide);
+    PSysText target(to, encoding, wide);
+    return (wide ? MoveFileW(source.w(), target.w()) : MoveFileA(source.a(), target.a())) != 0;
 }
 
 bool PReopenStderr(const PString& name, const PStringEncoding* encoding) {
-    if (!encoding) {
-        return std::freopen(name.c_str(), "a", stderr) != nullptr;
+    const bool wide = PWideFor(encoding);
+    PSysText path(name, encoding, wide);
+    if (!wide) {
+        return std::freopen(path.a(), "a", stderr) != nullptr;
     }
-    return _wfreopen(Wide(name, encoding).c_str(), L"a", stderr) != nullptr;
+    return _wfreopen(path.w(), L"a", stderr) != nullptr;
 }
 
 std::tm PLocalTime() {
@@ -142,7 +150,5 @@ std::uint64_t PProcessAffinityMask() {
 }
 
 bool PTryLockSupported() {
-    static const bool supported =
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "TryEnterCriticalSection") != nullptr;
-    return supported;
+    return PTryEnterCriticalSectionFunction() != nullptr;
 }

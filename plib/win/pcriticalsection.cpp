@@ -1,0 +1,18 @@
+#include "plib/win/pcriticalsection.h"
+
+#include "plib/win/plibrary.h"
+
+namespace {
+
+PTryEnterCriticalSectionFn LookUp() noexcept {
+    // The module stays loaded: kernel32 is never unloaded from a process.
+    const PLibrary kernel("Kernel32.dll", PLibrarySearch::kSystemDirectory);
+    return kernel.function<PTryEnterCriticalSectionFn>("TryEnterCriticalSection");
+}
+
+}  // namespace
+
+PTryEnterCriticalSectionFn PTryEnterCriticalSectionFunction() noexcept {
+    static const PTryEnterCriticalSectionFn function = LookUp();
+    return function;
+}

@@ -1,0 +1,251 @@
+#include "plib/win/pshell.h"
+
+#include <shellapi.h>
+
+#include <memory>
+
+#include "plib/pstringencoding.h"
+#include "plib/win/pcodepage.h"
+#include "plib/win/plibrary.h"
+#include "plib/win/pwidenarrow.h"
+
+namespace {
+
+constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;  // 0x41
+constexpr UINT kSetSelectionNarrow = 0x0466;
+constexpr UINT kSetSelectionWide = 0x0467;
+static_assert(sizeof(void*) != 4 ||
+              (sizeof(SHELLEXECUTEINFOW) == 60 && sizeof(SHELLEXECUTEINFOA) == 60));
+
+struct ComRelease {
+    void operator()(IUnknown* object) const noexcept { object->Release(); }
+};
+template <typename T>
+using ComPtr = std::unique_ptr<T, ComRelease>;
+
+// The execute calls of one character form.
+template <typename Info, typename Char>
+struct ExecuteCalls {
+    using ExFn = BOOL(WINAPI*)(Info*);
+    using PlainFn = HINSTANCE(WINAPI*)(HWND, const Char*, const Char*, const Char*, const Char*,
+                                       INT);
+    const char* exName;
+    const char* plainName;
+};
+
+template <typename Info, typename Char>
+std::intptr_t Execute(const ExecuteCalls<Info, Char>& calls, HWND owner, const Char* verb,
+                      const Char* file, const Char* parameters, const Char* directory,
+                      int showCommand) {
+    using Calls = ExecuteCalls<Info, Char>;
+    const PLibrary shell("shell32", PLibrarySearch::kSystemDirectory);
+    if (const auto executeEx = shell.function<typename Calls::ExFn>(calls.exName)) {
+        Info info{};
+        info.cbSize = sizeof info;
+        info.hwnd = owner;
+        info.lpVerb = verb;
+        info.lpFile = file;
+        info.lpParameters = parameters;
+        info.lpDirectory = directory;
+        info.nShow = showCommand;
+        if (executeEx(&info)) {
+            return reinterpret_cast<std::intptr_t>(info.hInstApp);
+        }
+        return static_cast<std::intptr_t>(GetLastError());
+    }
+    if (const auto execute = shell.function<typename Calls::PlainFn>(calls.plainName)) {
+        return reinterpret_cast<std::intptr_t>(
+            execute(owner, verb, file, parameters, directory, showCommand));
+    }
+    return 0;
+}
+
+// The wide folder-dialog functions, looked up once; the module stays loaded with them.
+struct WideShellFunctions {
+    using BrowseFn = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
+    using PathFn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+    using IconFn = HICON(WINAPI*)(HINSTANCE, LPCWSTR, UINT);
+
+    WideShellFunctions()
+        : shell("shell32.dll", PLibrarySearch::kSystemDirectory),
+          browse(shell.function<BrowseFn>("SHBrowseForFolderW")),
+          path(shell.function<PathFn>("SHGetPathFromIDListW")),
+          extractIcon(shell.function<IconFn>("ExtractIconW")) {}
+
+    PLibrary shell;
+    BrowseFn browse;
+    PathFn path;
+    IconFn extractIcon;
+};
+
+const WideShellFunctions& WideShell() {
+    static const WideShellFunctions functions;
+    return functions;
+}
+
+struct ItemFree {
+    void operator()(ITEMIDLIST* item) const noexcept { CoTaskMemFree(item); }
+};
+using UniqueItem = std::unique_ptr<ITEMIDLIST, ItemFree>;
+
+// The dialog's record, rooted at the desktop, in either character form.
+template <typename Info, typename Char>
+Info BrowseInfo(HWND owner, Char* nameBuffer, const Char* title, BFFCALLBACK callback,
+                LPARAM callbackData) {
+    Info info{};
+    info.hwndOwner = owner;
+    info.pszDisplayName = nameBuffer;
+    info.lpszTitle = title;
+    info.ulFlags = kBrowseFlags;
+    info.lpfn = callback;
+    info.lParam = callbackData;
+    return info;
+}
+
+}  // namespace
+
+std::intptr_t PShellExecute(HWND owner, const PString* verb, const PString& file,
+                            const PString* parameters, const PString* directory,
+                            const PStringEncoding* encoding, int showCommand) {
+    const bool wide = PWideFor(encoding);
+    PSysText verbText(verb, encoding, wide);
+    PSysText fileText(file, encoding, wide);
+    PSysText parameterText(parameters, encoding, wide);
+    PSysText directoryText(directory, encoding, wide);
+    if (wide) {
+        static constexpr ExecuteCalls<SHELLEXECUTEINFOW, wchar_t> kWide{"ShellExecuteExW",
+                                                                        "ShellExecuteW"};
+        return Execute(kWide, owner, verbText.w(), fileText.w(), parameterText.w(),
+                       directoryText.w(), showCommand);
+    }
+    static constexpr ExecuteCalls<SHELLEXECUTEINFOA, char> kNarrow{"ShellExecuteExA",
+                                                                   "ShellExecuteA"};
+    return Execute(kNarrow, owner, verbText.a(), fileText.a(), parameterText.a(),
+                   directoryText.a(), showCommand);
+}
+
+std::intptr_t PShellOpen(const PString& file, const PStringEncoding* encoding) {
+    const PString verb("open");
+    return PShellExecute(/*owner=*/nullptr, &verb, file, /*parameters=*/nullptr,
+                         /*directory=*/nullptr, encoding, SW_SHOWNORMAL);
+}
+
+namespace {
+
+// The texts of one shell-link interface's form.
+wchar_t* Chars(PSysText& text, IShellLinkW*) noexcept {
+    return text.w();
+}
+char* Chars(PSysText& text, IShellLinkA*) noexcept {
+    return text.a();
+}
+
+template <typename Link>
+HRESULT FillAndSave(Link* link, PSysText& target, PSysText& directory, PSysText& arguments,
+                    PSysText& icon, int iconIndex, const wchar_t* shortcutFile) {
+    link->SetPath(Chars(target, link));
+    link->SetWorkingDirectory(Chars(directory, link));
+    if (Chars(arguments, link)) {
+        link->SetArguments(Chars(arguments, link));
+    }
+    if (icon.units() > 0) {
+        link->SetIconLocation(Chars(icon, link), iconIndex);
+    }
+    IPersistFile* rawFile = nullptr;
+    const HRESULT result =
+        link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile));
+    if (FAILED(result)) {
+        return result;
+    }
+    const ComPtr<IPersistFile> file(rawFile);
+    return file->Save(shortcutFile, /*fRemember=*/TRUE);
+}
+
+}  // namespace
+
+HRESULT PCreateShortcut(const PStringEncoding* encoding, const PString& targetPath,
+                        const PString& shortcutFile, const PString& workingDirectory,
+                        const PString* arguments, const PString* iconFile, int iconIndex) {
+    const bool wide = PWideFor(encoding);
+    PSysText target(targetPath, encoding, wide);
+    PSysText directory(workingDirectory, encoding, wide);
+    PSysText argumentText(arguments, encoding, wide);
+    PSysText icon(iconFile, encoding, wide);
+    // The persistent-file interface takes wide names in both forms.
+    PUtf16Block file;
+    if (wide) {
+        PStringToUtf16(file, shortcutFile, encoding);
+    } else {
+        PSysText narrowFile(shortcutFile, encoding, /*wide=*/false);
+        PAnsiToUtf16(file, PString(narrowFile.a()));
+    }
+    void* raw = nullptr;
+    const HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                            wide ? IID_IShellLinkW : IID_IShellLinkA, &raw);
+    if (FAILED(result)) {
+        return result;
+    }
+    if (wide) {
+        const ComPtr<IShellLinkW> link(static_cast<IShellLinkW*>(raw));
+        return FillAndSave(link.get(), target, directory, argumentText, icon, iconIndex,
+                           file.c_str());
+    }
+    const ComPtr<IShellLinkA> link(static_cast<IShellLinkA*>(raw));
+    return FillAndSave(link.get(), target, directory, argumentText, icon, iconIndex, file.c_str());
+}
+
+bool PBrowseForFolder(HWND owner, const PString& title, BFFCALLBACK callback, LPARAM callbackData,
+                      PString& out, const PStringEncoding* encoding) {
+    const bool wide = PWideFor(encoding);
+    PSysText titleText(title, encoding, wide);
+    if (wide) {
+        const WideShellFunctions& functions = WideShell();
+        if (!functions.browse || !functions.path) {
+            return false;
+        }
+        wchar_t name[MAX_PATH] = {};
+        BROWSEINFOW info = BrowseInfo<BROWSEINFOW>(owner, name, titleText.w(), callback,
+                                                   callbackData);
+        const UniqueItem item(functions.browse(&info));
+        wchar_t path[MAX_PATH] = {};
+        if (!item || !functions.path(item.get(), path)) {
+            return false;
+        }
+        PAppendWide(out, path, MAX_PATH, encoding);
+        return true;
+    }
+    char name[MAX_PATH] = {};
+    BROWSEINFOA info =
+        BrowseInfo<BROWSEINFOA>(owner, name, titleText.a(), callback, callbackData);
+    const UniqueItem item(SHBrowseForFolderA(&info));
+    char path[MAX_PATH] = {};
+    if (!item || !SHGetPathFromIDListA(item.get(), path)) {
+        return false;
+    }
+    PAppendNarrow(out, path, PString::boundedLength(path, MAX_PATH), encoding);
+    return true;
+}
+
+void PBrowseSetSelection(HWND dialog, const PString& path, const PStringEncoding* encoding) {
+    if (path.empty()) {
+        return;
+    }
+    const bool wide = PWideFor(encoding);
+    PSysText text(path, encoding, wide);
+    if (wide) {
+        SendMessageW(dialog, kSetSelectionWide, /*wParam=*/1, reinterpret_cast<LPARAM>(text.w()));
+    } else {
+        SendMessageA(dialog, kSetSelectionNarrow, /*wParam=*/1, reinterpret_cast<LPARAM>(text.a()));
+    }
+}
+
+HICON PExtractIcon(const PString& file, UINT index, const PStringEncoding* encoding) {
+    const bool wide = PWideFor(encoding);
+    PSysText text(file, encoding, wide);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (wide) {
+        const WideShellFunctions& functions = WideShell();
+        return functions.extractIcon ? functions.extractIcon(instance, text.w(), index) : nullptr;
+    }
+    return ExtractIconA(instance, text.a(), index);
+}
