@@ -30,12 +30,8 @@ void AppendMessageTableSource(std::string& table, std::string_view source,
     std::size_t lineNumber = 0;
     while (!source.empty()) {
         ++lineNumber;
-        const std::size_t end = source.find('\n');
-        std::string_view line = source.substr(0, end);
-        source.remove_prefix(end == std::string_view::npos ? source.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         MessageLine fields;
-        const MessageLineKind kind = ParseMessageLine(line, fields);
+        const MessageLineKind kind = ParseMessageLine(TakeSourceLine(source), fields);
         if (kind == MessageLineKind::kError) {
             throw PParserError(("line " + std::to_string(lineNumber) + ": unexpected EOL").c_str());
         }

@@ -43,6 +43,14 @@ MessageLineKind ParseMessageLine(std::string_view line, MessageLine& out) {
     return MessageLineKind::kText;
 }
 
+std::string_view TakeSourceLine(std::string_view& source) {
+    const std::size_t end = source.find('\n');
+    std::string_view line = source.substr(0, end);
+    source.remove_prefix(end == std::string_view::npos ? source.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
 void ResolveMessageEscapes(std::string& text) {
     std::size_t to = 0;
     for (std::size_t from = 0; from < text.size(); ++from, ++to) {

@@ -22,6 +22,10 @@ enum class MessageLineKind {
 // must not be empty.
 MessageLineKind ParseMessageLine(std::string_view line, MessageLine& out);
 
+// Removes the first line of message-table source `source` (UTF-8 text whose lines end in LF or
+// CR LF) and returns it without its terminator.
+std::string_view TakeSourceLine(std::string_view& source);
+
 // Resolves the escapes backslash-n (line feed) and backslash-r (carriage return) in `text`,
 // in place; every other byte, a lone backslash included, stays.
 void ResolveMessageEscapes(std::string& text);

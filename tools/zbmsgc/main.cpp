@@ -1,6 +1,8 @@
 // zbmsgc: compiles the message-table sources into the program's message-table resource.
 //   zbmsgc SOURCE... OUT_FILE   compile the sources, in the order given, into one table
 //                               (warnings for unknown languages and keys)
+//   zbmsgc --check SOURCE...    check the sources as one table against their English lines;
+//                               prints each problem and exits 1 when there is one
 //   zbmsgc --dump FILE          print the decoded table, texts in UTF-8
 #include <cstdio>
 #include <string>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "installer/core/hostfile.h"
+#include "installer/core/messagechecker.h"
 #include "installer/core/messagecompiler.h"
 #include "plib/perror.h"
 
@@ -36,6 +39,23 @@ int Compile(const std::vector<const char*>& sources, const char* outFile) {
     return 0;
 }
 
+int Check(const std::vector<const char*>& paths) {
+    std::vector<std::string> texts;
+    for (const char* path : paths) texts.push_back(ReadSource(path));
+    std::vector<MessageSource> sources;
+    for (std::size_t i = 0; i < paths.size(); ++i) sources.push_back({paths[i], texts[i]});
+    const MessageCheckResult result = CheckMessageSources(sources);
+    for (const std::string& problem : result.problems) std::fprintf(stderr, "%s\n", problem.c_str());
+    std::string counts;
+    for (const auto& [language, lines] : result.lines) {
+        counts += " " + language + " " + std::to_string(lines);
+    }
+    std::printf("zbmsgc: %zu languages, text lines:%s\n", result.lines.size(), counts.c_str());
+    if (result.problems.empty()) return 0;
+    std::fprintf(stderr, "zbmsgc: %zu problems\n", result.problems.size());
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,6 +69,9 @@ int main(int argc, char** argv) {
                 stdout);
             return 0;
         }
+        if (mode == "--check" && argc >= 3) {
+            return Check(std::vector<const char*>(argv + 2, argv + argc));
+        }
         if (argc >= 3 && !mode.starts_with("--")) {
             return Compile(std::vector<const char*>(argv + 1, argv + argc - 1), argv[argc - 1]);
         }
@@ -56,6 +79,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zbmsgc: %s\n", e.why());
         return 1;
     }
-    std::fprintf(stderr, "usage: zbmsgc SOURCE... OUT_FILE | --dump FILE\n");
+    std::fprintf(stderr, "usage: zbmsgc SOURCE... OUT_FILE | --check SOURCE... | --dump FILE\n");
     return 2;
 }
