@@ -25,8 +25,9 @@ std::uint32_t ExpectedFlag(std::string_view key) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The placeholders of a text ("%0", "%L1"; "%l1" counts as "%L1"), or nothing when the text has
-// a "%" that is neither a placeholder nor "%%" (the formatter drops it and what follows).
+// The arguments a text refers to, as "%0" to "%9" ("%L1" and "%l1", argument 1 in lower case,
+// count as "%1": a translation may lower-case a name that English capitalises), or nothing when
+// the text has a "%" that is neither a placeholder nor "%%" (the formatter drops it).
 std::optional<std::set<std::string>> Placeholders(std::string_view text) {
     std::set<std::string> found;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -37,7 +38,7 @@ std::optional<std::set<std::string>> Placeholders(std::string_view text) {
             found.insert(std::string{'%', text[++i]});
         } else if (i + 2 < text.size() && (text[i + 1] == 'L' || text[i + 1] == 'l') &&
                    IsDigit(text[i + 2])) {
-            found.insert(std::string{'%', 'L', text[i + 2]});
+            found.insert(std::string{'%', text[i + 2]});
             i += 2;
         } else {
             return std::nullopt;

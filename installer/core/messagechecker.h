@@ -27,6 +27,6 @@ struct MessageCheckResult {
 //   - its text is not well-formed UTF-8, has a "%" the formatter would drop, or an <a> not
 //     closed by </a> around some words;
 // and, for a language other than English, when English has no text for the key, or the text's
-// placeholders (%0 to %9, %L0 to %L9), its link mark-up or its escaped line breaks (\n, \r)
-// are not those of the English text.
+// arguments (%0 to %9, or their lower-case forms %L0 to %L9), its link mark-up or its escaped
+// line breaks (\n, \r) are not those of the English text.
 MessageCheckResult CheckMessageSources(const std::vector<MessageSource>& sources);

@@ -31,7 +31,7 @@ TEST(MessageChecker, SoundTranslationsPassAndLinesAreCountedPerLanguage) {
         "fr TXTINS_I_agree_to_terms_of_the_N0_XaX_ELL 1 J'accepte les <a>Conditions</a> de %0\n"
         "fr TXTINS_Registry_write_errorX_This_may_ELL 0 Erreur !\\n\\nR\xC3\xA9" "essayez.\n"
         "fr\tTXTINS_Lang_French  2 Fran\xC3\xA7" "ais\n"
-        "fr TXTINS_Cannot_open_file_XN0X 0 Impossible d'ouvrir '%l0'");
+        "fr TXTINS_Cannot_open_file_XN0X 0 Impossible d'ouvrir '%0' ou '%l0'");
     EXPECT_EQ(result.problems, std::vector<std::string>{});
     EXPECT_EQ(result.lines.size(), 2u);
     EXPECT_EQ(result.lines.at("en"), 6u);
@@ -60,8 +60,8 @@ TEST(MessageChecker, EachBrokenLineIsReportedWithItsPlace) {
          "placeholders differ from English (expected: %0 %1)"},
         {"fr TXTINS_Space_requiredX_N0_N1 0 Espace requis : %0 %1 %2",
          "placeholders differ from English (expected: %0 %1)"},
-        {"fr TXTINS_Cannot_open_file_XN0X 0 Impossible d'ouvrir '%0'",
-         "placeholders differ from English (expected: %L0)"},
+        {"fr TXTINS_Cannot_open_file_XN0X 0 Impossible d'ouvrir '%1'",
+         "placeholders differ from English (expected: %0)"},
         {"fr TXTINS_Cancel 0 Annuler %0", "placeholders differ from English (expected: none)"},
         {"fr TXTINS_I_agree_to_terms_of_the_N0_XaX_ELL 1 J'accepte les Conditions de %0",
          "link mark-up differs from English"},
