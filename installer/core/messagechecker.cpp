@@ -59,19 +59,20 @@ std::string LinkTags(std::string_view text) {
 
 // True when every "<a>" is closed by "</a>" with something other than blanks between.
 bool LinksWellFormed(std::string_view text) {
-    std::optional<std::size_t> wordsStart;
+    constexpr std::size_t kOutside = std::string_view::npos;
+    std::size_t wordsStart = kOutside;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text.substr(i).starts_with("<a>")) {
-            if (wordsStart) return false;
+            if (wordsStart != kOutside) return false;
             wordsStart = i + 3;
         } else if (text.substr(i).starts_with("</a>")) {
-            if (!wordsStart) return false;
-            const std::string_view words = text.substr(*wordsStart, i - *wordsStart);
+            if (wordsStart == kOutside) return false;
+            const std::string_view words = text.substr(wordsStart, i - wordsStart);
             if (words.find_first_not_of(" \t") == std::string_view::npos) return false;
-            wordsStart.reset();
+            wordsStart = kOutside;
         }
     }
-    return !wordsStart;
+    return wordsStart == kOutside;
 }
 
 // The numbers of escaped line feeds and carriage returns, as "\n" and "\r" counts.
