@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "installer/core/languagetable.h"
 #include "installer/core/messagecompiler.h"
+#include "installer/core/programtext.h"
 #include "plib/perror.h"
 
 namespace {
@@ -34,6 +37,20 @@ const int kPt = FindLanguageCode("pt");
 const int kPtBr = FindLanguageCode("pt-BR");
 const int kEnGb = FindLanguageCode("en-GB");
 const int kFr = FindLanguageCode("fr");
+
+// The committed message-table source of one language (resources/messages/<code>.txt), or "".
+std::string MessageSource(const std::string& code) {
+    std::string path = ZB_TEST_DATA_DIR;
+    path.replace(path.rfind("tests/data"), std::string::npos, "resources/messages/" + code + ".txt");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return "";
+    std::string source;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) != 0;)
+        source.append(buffer, n);
+    std::fclose(file);
+    return source;
+}
 
 const char kSample[] =
     "# THIS IS A GENERATED FILE! DO NOT EDIT!\r\n"
@@ -181,15 +198,8 @@ TEST(MessageTable, ResourcesThatDoNotDecodeFailToLoad) {
 }
 
 TEST(MessageTable, TheEnglishSourceHasEveryKeyExactlyOnce) {
-    std::string path = ZB_TEST_DATA_DIR;
-    path.replace(path.rfind("tests/data"), std::string::npos, "resources/messages/en.txt");
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    std::string source;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) != 0;)
-        source.append(buffer, n);
-    std::fclose(file);
+    const std::string source = MessageSource("en");
+    ASSERT_FALSE(source.empty());
     std::vector<std::string> warnings;
     const auto resource = CompileMessageTable(source, warnings);
     EXPECT_TRUE(warnings.empty());
@@ -204,4 +214,70 @@ TEST(MessageTable, TheEnglishSourceHasEveryKeyExactlyOnce) {
     EXPECT_EQ(Lookup(table, TXTINS_Install_Zembrico_Software, kEnGb, "Zembrico"),
               "Install Zembrico Software");
     EXPECT_EQ(table.cell(0, TXTINS_I_agree_to_terms_of_the_N0_XaX_ELL)->flag, 1u);
+}
+
+TEST(MessageTable, TranslationsAreCompleteAndLookUpInTheirLanguage) {
+    // Per language: its name for itself, "Cancel", "Install %0 Software" with the product name,
+    // and a text with escaped line breaks (its first line).
+    const struct {
+        const char* code;
+        const char* ownName;
+        const char* cancel;
+        const char* installSoftware;
+        const char* registryErrorFirstLine;
+    } languages[] = {
+        {"fr", "Français", "Annuler", "Installer Zembrico", "Erreur d'écriture dans le registre\u00a0!"},
+        {"ru", "Русский", "Отмена", "Установить Zembrico", "Ошибка записи в реестр!"},
+        {"pl", "Polski", "Anuluj", "Zainstaluj Zembrico", "Błąd zapisu w rejestrze!"},
+        {"el", "Ελληνικά", "Άκυρο", "Εγκατάσταση Zembrico", "Σφάλμα εγγραφής στο μητρώο!"},
+        {"ja", "日本語", "キャンセル", "Zembrico のインストール", "レジストリへの書き込みエラーです。"},
+        {"uk", "Українська", "Скасувати", "Встановити Zembrico", "Помилка запису до реєстру!"},
+        {"bg", "Български", "Отказ", "Инсталиране на Zembrico", "Грешка при запис в системния регистър!"},
+        {"cs", "Čeština", "Zrušit", "Instalovat Zembrico", "Chyba zápisu do registru!"},
+        {"sk", "Slovenčina", "Zrušiť", "Inštalovať Zembrico", "Chyba zápisu do registra!"},
+        {"hu", "Magyar", "Mégse", "Zembrico szoftver telepítése", "Hiba a beállításjegyzék írásakor!"},
+        {"nl", "Nederlands", "Annuleren", "Zembrico installeren", "Fout bij schrijven naar het register!"},
+        {"et", "Eesti", "Loobu", "Installi Zembrico", "Registrisse kirjutamise tõrge!"},
+        {"ro", "Română", "Anulare", "Instalare Zembrico", "Eroare de scriere în registry!"},
+        {"fi", "Suomi", "Peruuta", "Asenna Zembrico", "Virhe kirjoitettaessa rekisteriin!"},
+        {"zh-CN", "简体中文", "取消", "安装 Zembrico", "注册表写入错误！"},
+    };
+    std::string table(kMessageTableBanner);
+    std::vector<std::string> warnings;
+    AppendMessageTableSource(table, MessageSource("en"), warnings);
+    for (const auto& language : languages) {
+        const std::string source = MessageSource(language.code);
+        ASSERT_FALSE(source.empty()) << language.code;
+        AppendMessageTableSource(table, source, warnings);
+    }
+    EXPECT_TRUE(warnings.empty());
+    const std::vector<std::uint8_t> resource = PackMessageTable(table);
+    MessageTable loaded;
+    std::string error;
+    ASSERT_TRUE(LoadMessageTableResource(
+        resource.data(), static_cast<std::uint32_t>(resource.size()), loaded, error))
+        << error;
+
+    const auto text = [&](std::uint32_t key, int index) {
+        PString out;
+        loaded.lookup(out, key, index, PString("Zembrico"));
+        return ProgramTextToUtf8(out.view());
+    };
+    for (const auto& language : languages) {
+        const int index = FindLanguageCode(language.code);
+        ASSERT_GE(index, 0) << language.code;
+        for (std::uint32_t key = 1; key < kMessageKeyCount; ++key) {
+            if (loaded.cell(kLanguageEnglish, key)) {
+                EXPECT_NE(loaded.cell(index, key), nullptr) << language.code << " " << key;
+            }
+        }
+        EXPECT_EQ(text(kLanguageTable[index].nameKey, index), language.ownName);
+        EXPECT_EQ(text(TXTINS_Cancel, index), language.cancel);
+        EXPECT_EQ(text(TXTINS_Install_Zembrico_Software, index), language.installSoftware);
+        const std::string registryError = text(TXTINS_Registry_write_errorX_This_may_ELL, index);
+        EXPECT_EQ(registryError.substr(0, registryError.find('\n')),
+                  language.registryErrorFirstLine);
+        EXPECT_EQ(registryError.find("\n\n"), std::strlen(language.registryErrorFirstLine))
+            << language.code;
+    }
 }
