@@ -16,12 +16,14 @@ MyCTopWindow::~MyCTopWindow() {
     }
 }
 
-void MyCTopWindow::create(const wchar_t* className, const PString& title, HINSTANCE instance) {
+void MyCTopWindow::create(const wchar_t* className, const PString& title, HINSTANCE instance,
+                          HICON icon) {
     fonts_ = std::make_unique<MyCFonts>(MySystemFontChoice());
     WNDCLASSW wc{};
     wc.lpfnWndProc = &MyCTopWindow::TopProc;
     wc.hInstance = instance;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = icon;
     wc.lpszClassName = className;
     if (!::RegisterClassW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw PSystemError("MyCTopWindow::create, RegisterClass",

@@ -37,10 +37,11 @@ class MyCTopWindow {
     // Called once right after the window is created: the place to make controls.
     virtual void created() {}
 
-    // Makes the fonts, registers `className` (class style 0, arrow cursor) and creates the
-    // hidden window, centred on the desktop at defaultSize(), then clears its style to 0.
-    // Throws PSystemError when the class or the window cannot be made.
-    void create(const wchar_t* className, const PString& title, HINSTANCE instance);
+    // Makes the fonts, registers `className` (class style 0, arrow cursor, `icon` when given)
+    // and creates the hidden window, centred on the desktop at defaultSize(), then clears its
+    // style to 0. Throws PSystemError when the class or the window cannot be made.
+    void create(const wchar_t* className, const PString& title, HINSTANCE instance,
+                HICON icon = nullptr);
     HWND hwnd() const noexcept { return hwnd_; }
 
     // Replaces the background picture with "ZB"/`id` of `module`. Without such a resource the
@@ -51,6 +52,8 @@ class MyCTopWindow {
     void setBackgroundColour(COLORREF colour);
 
     const MyCFonts& fonts() const noexcept { return *fonts_; }
+    // The background brush, for the colours of child controls.
+    HBRUSH brush() const noexcept { return brush_.get(); }
     // Default colours of the toolkit's texts.
     COLORREF textColour = RGB(0x80, 0x80, 0x80);
     COLORREF backgroundColour = RGB(0xFF, 0xFF, 0xFF);

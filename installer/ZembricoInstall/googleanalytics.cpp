@@ -11,11 +11,6 @@
 #include "plib/plog.h"
 #include "plib/win/unique.h"
 
-#ifndef ZB_ANALYTICS_HOST
-#error "ZB_ANALYTICS_HOST names the analytics collection host of the build"
-#endif
-const char kAnalyticsCollectionHost[] = ZB_ANALYTICS_HOST;
-
 namespace {
 
 // "host:port" or "host"; the port defaults to 80.

@@ -8,7 +8,7 @@
 #include "installer/core/analyticspayload.h"
 
 // The collection host of this build ("host" or "host:port"), from the build setting
-// ZB_ANALYTICS_HOST.
+// ZB_ANALYTICS_HOST, defined by each program that links the engine.
 extern const char kAnalyticsCollectionHost[];
 
 // The ProductVersion text of the version resource of the file at `path` (its first language

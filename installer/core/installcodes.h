@@ -25,3 +25,4 @@ inline constexpr int kExitOk = 0;               // launched, or no message table
 inline constexpr int kExitOsTooOld = 1;         // older than Vista or the build's minimum
 inline constexpr int kExitUserQuit = -1;        // quit confirmed, or closed after completion
 inline constexpr int kExitRunningClient = 18;   // window destroyed before any other quit
+inline constexpr int kExitStartupFailed = 2;    // a failure before the wizard could run

@@ -1,0 +1,143 @@
+#include "installer/ZembricoInstall/startup.h"
+
+#include <objbase.h>
+
+#include <memory>
+
+#include "installer/MyCWnd/mycbackground.h"
+#include "installer/MyCWnd/mycbitmaps.h"
+#include "installer/MyCWnd/mycfonts.h"
+#include "installer/MyCWnd/mymsgbox.h"
+#include "installer/ZembricoInstall/clientsocket.h"
+#include "installer/ZembricoInstall/systemprobes.h"
+#include "installer/ZembricoInstall/wizardtext.h"
+#include "installer/ZembricoInstall/zembricoinstallwindow.h"
+#include "installer/core/installcodes.h"
+#include "installer/core/messagetable.h"
+#include "plib/perror.h"
+#include "plib/plog.h"
+#include "plib/win/plibrary.h"
+#include "plib/win/unique.h"
+
+namespace {
+
+HINSTANCE programInstance = nullptr;
+
+constexpr int kMessageTableResource = 205;
+constexpr int kProgramIcon = 101;
+constexpr int kWineHeadingHeight = 18;
+constexpr int kHeadingHeight = 20;
+constexpr int kStartupBoxWidth = 360;
+constexpr int kStartupBoxHeight = 320;
+
+void RestrictLibrarySearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const auto restrict = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    // Older systems without the call keep their search order.
+    if (restrict) restrict(PLibraryLoadFlags(PLibrarySearch::kSystemDirectory));
+}
+
+bool LoadMessages(HINSTANCE instance) {
+    const auto bytes = MyResourceBytes(instance, kMessageTableResource, L"ZB");
+    std::string error;
+    return !bytes.empty() &&
+           LoadMessageTableResource(bytes.data(), static_cast<std::uint32_t>(bytes.size()),
+                                    TheMessageTable(), error);
+}
+
+
+int RunMessageLoop(HWND window) {
+    MSG message;
+    ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+    for (;;) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(message.wParam);
+        if (got == -1) {
+            PLog("%s", PSystemError("MessageLoop", static_cast<std::int32_t>(GetLastError())).why());
+            continue;
+        }
+        if (::IsWindow(window) && ::IsDialogMessageW(window, &message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+int RunWizard(HINSTANCE instance, const char* commandLine) {
+    WizardCreation creation;
+    creation.instance = instance;
+    creation.headingFontHeight = IsLinux() ? kWineHeadingHeight : kHeadingHeight;
+    creation.commandLine = commandLine ? commandLine : "";
+    creation.icon = ::LoadIconW(instance, MAKEINTRESOURCEW(kProgramIcon));
+
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ScopeExit uninitialize([com] {
+        if (SUCCEEDED(com)) CoUninitialize();
+    });
+    InitializeSockets();
+    ScopeExit cleanup([] { CleanupSockets(); });
+
+    auto window = std::make_unique<ZembricoInstallWindow>(std::move(creation));
+    if (!window->checkMinimumOsVersion()) {
+        ShowStartupError(instance,
+                         WizardText(TXTINS_Install_Zembrico_Software,
+                                    window->parameters().brand.c_str()),
+                         window->errorText());
+        return kExitOsTooOld;
+    }
+    window->create();
+    window->initialise();
+    ::ShowWindow(window->hwnd(), SW_SHOW);
+    ::UpdateWindow(window->hwnd());
+    return RunMessageLoop(window->hwnd());
+}
+
+}  // namespace
+
+HINSTANCE ProgramInstance() noexcept {
+    return programInstance;
+}
+
+void ShowStartupError(HINSTANCE instance, const PString& caption, const PString& text) {
+    MyCFonts fonts(MySystemFontChoice());
+    MyCBitmaps bitmaps(instance);
+    MyMsgBoxRequest request;
+    request.title = caption;
+    request.message = text;
+    request.firstButton = WizardText(TXTINS_OK);
+    request.firstLook.skin = bitmaps.skin(210, 211, 213, 218);
+    request.firstLook.font = fonts.bold.get();
+    request.firstLook.textColour = RGB(0xFF, 0xFF, 0xFF);
+    request.firstLook.disabledTextColour = RGB(0xFF, 0xFF, 0xFF);
+    request.titleFont = fonts.bold.get();
+    request.bodyFont = fonts.normal.get();
+    request.imageCloseButton = false;
+    MyMsgBox::Run(request, kStartupBoxWidth, kStartupBoxHeight);
+}
+
+int RunSetup(HINSTANCE instance, const char* commandLine) {
+    RestrictLibrarySearch();
+    programInstance = instance;
+    DetectLinux();
+    if (!LoadMessages(instance)) {
+        PLog("Language initialization failed");
+        return kExitOk;
+    }
+    const VersionDecision preVista = CheckPreVista(SystemVersion().versionEx());
+    if (!preVista.proceed) {
+        ShowStartupError(instance, WizardText(TXTINS_Install_Zembrico_Software, "Zembrico"),
+                         WizardText(preVista.message));
+        return kExitOsTooOld;
+    }
+    int code = kExitStartupFailed;
+    try {
+        code = RunWizard(instance, commandLine);
+    } catch (const PError& e) {
+        PLog("PError caught in WinMain(): %s", e.why());
+        ShowStartupError(instance, WizardText(TXTINS_Install_Zembrico_Software, "Zembrico"),
+                         e.why());
+    }
+    TheMessageTable().release();
+    return code;
+}

@@ -1,0 +1,81 @@
+#include "installer/ZembricoInstall/webview2check.h"
+
+#include <objbase.h>
+
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "installer/MyCWnd/mycwnd.h"
+#include "installer/ZembricoInstall/systemprobes.h"
+#include "installer/ZembricoInstall/wizardtext.h"
+#include "installer/ZembricoInstall/zembricoinstallwindow.h"
+#include "plib/plog.h"
+#include "plib/plogfile.h"
+#include "plib/pstringencoding.h"
+#include "plib/win/pregistry.h"
+
+namespace {
+
+std::optional<std::wstring> ClientVersion(HKEY root, REGSAM view) {
+    UniqueRegKey key;
+    PString version;
+    if (PRegOpenKey(root, kWebView2ClientKey, 0, KEY_QUERY_VALUE | view, key) != ERROR_SUCCESS ||
+        PRegReadString(key.get(), "pv", version, &PMixedEncoding()) != ERROR_SUCCESS ||
+        version.empty() || version == "0.0.0.0")
+        return std::nullopt;
+    return MyWide(version);
+}
+
+}  // namespace
+
+HRESULT WebView2InstalledVersion(LPWSTR* version) {
+    if (!version) return E_POINTER;
+    *version = nullptr;
+    std::optional<std::wstring> found = ClientVersion(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
+    if (!found) found = ClientVersion(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
+    if (!found) found = ClientVersion(HKEY_CURRENT_USER, 0);
+    if (!found) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    const std::size_t bytes = (found->size() + 1) * sizeof(wchar_t);
+    auto* copy = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    if (!copy) return E_OUTOFMEMORY;
+    std::memcpy(copy, found->c_str(), bytes);
+    *version = copy;
+    return S_OK;
+}
+
+bool WebView2RuntimePresent() {
+    LPWSTR version = nullptr;
+    const HRESULT result = WebView2InstalledVersion(&version);
+    std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owner(version, &CoTaskMemFree);
+    if (FAILED(result) || !version || !*version) return false;
+    PLog("WebView2 version is : %s", MyNarrow(version).c_str());
+    return true;
+}
+
+void ZembricoInstallWindow::webView2Check() {
+    if (!PLogIsOn()) {
+        const std::string path = params_.installFolder + "\\Install.log";
+        PLogInit(std::make_unique<PLogFile>(path.c_str(), 0, &PMixedEncoding()));
+    }
+    if (IsWindows64() && !WebView2RuntimePresent()) {
+        PLog("WebView2 Runtime is not installed!");
+        const int answer = messageBox(WizardText(TXTINS_Download_and_Install_WebView2),
+                                      WizardText(TXTINS_Please_download_WebView2_to_si_ELL_1),
+                                      WizardText(TXTINS_Download), PString(), 360, 320);
+        if (answer == MyMsgBox::kFirst) {
+            openWebPage(settings_.urlWV2Download, "webview2-install-link");
+            screenView("InstallationWindow/WV2Download");
+            PLog("WebView2 download button clicked!");
+        } else {
+            screenView("InstallationWindow/WV2Close");
+            PLog("Closed the WebView2 download window!");
+        }
+    }
+    // The log is closed whatever was found, so that Install.log is complete on disk while the
+    // finished screen waits for the user.
+    PLogFlush();
+    if (PLogIsOn()) PLogExit();
+}

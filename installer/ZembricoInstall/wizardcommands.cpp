@@ -1,0 +1,177 @@
+// What the wizard's buttons, boxes and fields do.
+#include "installer/ZembricoInstall/launchmainapp.h"
+#include "installer/ZembricoInstall/wizardtext.h"
+#include "installer/ZembricoInstall/zembricoinstallwindow.h"
+#include "installer/core/buildoptions.h"
+#include "installer/core/installcodes.h"
+#include "installer/core/languagelist.h"
+#include "installer/core/languagetable.h"
+#include "installer/core/trackingtext.h"
+#include "plib/plog.h"
+#include "plib/pstringencoding.h"
+#include "plib/win/pshell.h"
+
+namespace {
+
+constexpr WORD kEditChanged = EN_CHANGE;
+constexpr WORD kSelectionConfirmed = CBN_SELENDOK;  // 9
+constexpr WORD kClicked = STN_CLICKED;
+constexpr int kQuitPollMs = 100;
+
+}  // namespace
+
+BOOL ZembricoInstallWindow::command(WPARAM wParam, LPARAM) {
+    const int id = LOWORD(wParam);
+    const WORD notification = HIWORD(wParam);
+    switch (id) {
+        case kIdClose:
+            requestQuit();
+            return TRUE;
+        case kIdFolderEdit:
+            if (notification == kEditChanged) {
+                const std::string path = folderText();
+                if (!path.empty()) updateSpace(path);
+            }
+            return TRUE;
+        case kIdLicence:
+            evaluatePrimaryButton();
+            return TRUE;
+        case kIdLanguageList:
+            if (notification == kSelectionConfirmed) languageChosen();
+            return TRUE;
+        case kIdPrimary:
+            if (completed_)
+                launch();
+            else
+                startInstall();
+            return TRUE;
+        case kIdBrowse:
+            browseForFolder();
+            return TRUE;
+        case kIdLicenceLink:
+        case kIdLicenceLinkSecondLine:
+            if (notification == kClicked) openLicence();
+            return TRUE;
+        case kIdStandard:
+            selectInstallType(WizardSlot::kStandard, WizardSlot::kCustom);
+            return TRUE;
+        case kIdCustom:
+            selectInstallType(WizardSlot::kCustom, WizardSlot::kStandard);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+void ZembricoInstallWindow::selectInstallType(WizardSlot chosen, WizardSlot other) {
+    auto& radio = control<MyCRadioButton>(chosen);
+    // A click on the radio button has selected it already; a command from elsewhere has not.
+    if (!radio.checked()) {
+        radio.setChecked(true);
+        control<MyCRadioButton>(other).setChecked(false);
+    }
+    updateCustomControls();
+}
+
+void ZembricoInstallWindow::startInstall() {
+    params_.desktopShortcut = control<MyCCheckBox>(WizardSlot::kDesktop).checked();
+    params_.quickLaunchShortcut = control<MyCCheckBox>(WizardSlot::kQuickLaunch).checked();
+    params_.startMenuShortcut = control<MyCCheckBox>(WizardSlot::kStartMenu).checked();
+    params_.allUsers =
+        params_.hasAdminRights && control<MyCCheckBox>(WizardSlot::kAllUsers).checked();
+    params_.installFolder = folderText();
+
+    if (runningClientGivenUp()) {
+        ::DestroyWindow(hwnd());
+        return;
+    }
+    const BuildRow* row = TheBuildOptions().currentRow();
+    if (row && row->removesLegacy) removeLegacyEditions();
+    params_.locale = CurrentLanguage();
+    if (!worker_->isRunning() && !worker_->start(params_, hwnd(), kWmInstallProgress))
+        installErrorBox(TXTINS_Disk_write_errorX_Check_if_the_ELL);
+    switchScreen(true);
+    screenView("InstallationWindow/InstallStarted");
+    const AnalyticsHit hit =
+        LanguageChangeEvent(TheLanguageOffer(), initialLanguageName_.view(), CurrentLanguage());
+    try {
+        worker_->analytics().event(hit.category, hit.action, hit.label, hit.value);
+    } catch (const PError& e) {
+        PLog("PError caught in ZembricoInstallWindow::startInstall(): %s", e.why());
+    }
+}
+
+void ZembricoInstallWindow::launch() {
+    LaunchMainApp(params_);
+    ::PostQuitMessage(kExitOk);
+}
+
+void ZembricoInstallWindow::requestQuit() {
+    if (completed_) {
+        ::PostQuitMessage(kExitUserQuit);
+        return;
+    }
+    if (worker_->isRunning()) worker_->controlState = kWorkerPause;
+    const PString displayName(params_.displayName.c_str());
+    const int answer = messageBox(WizardText(TXTINS_Installing_N0, displayName),
+                                  WizardText(TXTINS_Are_you_sure_you_want_to_quit__ELL),
+                                  WizardText(TXTINS_Quit_installation),
+                                  WizardText(TXTINS_Continue_installation), 360, 280);
+    if (answer != MyMsgBox::kFirst) {
+        if (worker_->isRunning()) worker_->controlState = kWorkerRun;
+        return;
+    }
+    if (worker_->isRunning()) {
+        worker_->controlState = kWorkerStop;
+        while (worker_->isRunning()) ::Sleep(kQuitPollMs);
+        worker_->closeThreadHandle();
+    }
+    screenView("InstallationWindow/InstallCancelled");
+    ::PostQuitMessage(kExitUserQuit);
+}
+
+void ZembricoInstallWindow::browseForFolder() {
+    const std::optional<std::string> picked =
+        BrowseForInstallFolder(hwnd(), folderText(), params_, CurrentLanguage());
+    if (!picked || picked->empty()) return;
+    find(WizardSlot::kFolderEdit)->setText(picked->c_str());
+    updateSpace(*picked);
+}
+
+void ZembricoInstallWindow::openLicence() {
+    openWebPage(settings_.urlEula, "help_tos");
+    screenView("InstallationWindow/TOS");
+}
+
+void ZembricoInstallWindow::openWebPage(const std::string& urlTemplate, const char* pageName) {
+    const int language = CurrentLanguage();
+    const std::string_view code = language >= 0 && language < kLanguageCount
+                                      ? kLanguageTable[language].code
+                                      : kLanguageTable[kLanguageEnglish].code;
+    const std::string link = BuildWebLink(urlTemplate, pageName, settings_.siteAddress, code);
+    if (link.empty()) return;
+    PShellOpen(PString(link.c_str()), &PMixedEncoding());
+}
+
+int ZembricoInstallWindow::messageBox(const PString& title, const PString& text,
+                                      const PString& first, const PString& second, int width,
+                                      int height) {
+    MyMsgBoxRequest request;
+    request.owner = hwnd();
+    request.title = title;
+    request.message = text;
+    request.firstButton = first;
+    request.secondButton = second;
+    request.firstLook = browseLook_;
+    request.secondLook = primaryLook_;
+    request.closeSkin = closeLook_.skin;
+    request.titleFont = headingFont_.get();
+    request.bodyFont = font(WizardFont::kF4);
+    return MyMsgBox::Run(request, width, height);
+}
+
+void ZembricoInstallWindow::installErrorBox(MessageKey key) {
+    const PString displayName(params_.displayName.c_str());
+    messageBox(WizardText(TXTINS_Installing_N0, displayName), WizardText(key, displayName),
+               WizardText(TXTINS_OK), PString(), 360, 280);
+}

@@ -1,0 +1,89 @@
+// The wizard's screens: which controls show, the primary button's state and the space labels.
+#include "installer/ZembricoInstall/wizardtext.h"
+#include "installer/ZembricoInstall/zembricoinstallwindow.h"
+#include "installer/core/languagelist.h"
+
+namespace {
+
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kGrey = RGB(0x66, 0x66, 0x66);
+constexpr COLORREF kShortOfSpace = RGB(0xC0, 0, 0);
+
+}  // namespace
+
+std::string ZembricoInstallWindow::folderText() const {
+    const MyCWnd* edit = find(WizardSlot::kFolderEdit);
+    return edit ? std::string(edit->getText().view()) : params_.installFolder;
+}
+
+void ZembricoInstallWindow::updateVisibility() {
+    const bool custom = control<MyCRadioButton>(WizardSlot::kCustom).checked();
+    const std::uint8_t screen = screen_ == Screen::kOptions    ? kOnOptions
+                                : screen_ == Screen::kProgress ? kOnProgress
+                                                               : kOnFinished;
+    for (const WizardControl& row : WizardLayout()) {
+        MyCWnd* made = find(row.slot);
+        if (!made) continue;
+        bool visible = (row.screens & screen) != 0;
+        if (screen == kOnOptions && (row.screens & kCustomOnly)) visible = custom;
+        if (made->visible() != visible) made->show(visible);
+    }
+}
+
+void ZembricoInstallWindow::updateCustomControls() {
+    updateVisibility();
+}
+
+void ZembricoInstallWindow::evaluatePrimaryButton() {
+    const bool enabled = control<MyCCheckBox>(WizardSlot::kLicence).checked() &&
+                         space_.available >= space_.required && !worker_->isRunning();
+    const HWND primary = find(WizardSlot::kPrimary)->hwnd();
+    if (static_cast<bool>(::IsWindowEnabled(primary)) != enabled) {
+        ::EnableWindow(primary, enabled);
+        ::InvalidateRect(primary, nullptr, TRUE);
+    }
+}
+
+void ZembricoInstallWindow::relabel(WizardSlot slot, const PString& text) {
+    find(slot)->setText(text);
+    layoutControl(WizardRow(slot));
+}
+
+void ZembricoInstallWindow::updateSpace(const std::string& path) {
+    space_ = ComputeSpaceLabels(path, CurrentLanguage());
+    showSpaceLabels();
+    evaluatePrimaryButton();
+}
+
+void ZembricoInstallWindow::showSpaceLabels() {
+    auto& required = control<MyCStaticText>(WizardSlot::kSpaceRequired);
+    auto& available = control<MyCStaticText>(WizardSlot::kSpaceAvailable);
+    available.setColour(space_.sufficient() ? kGrey : kShortOfSpace);
+    required.setText(space_.requiredText);
+    available.setText(space_.availableText);
+}
+
+void ZembricoInstallWindow::switchScreen(bool progress) {
+    screen_ = worker_->isRunning() ? Screen::kProgress : Screen::kOptions;
+    if (progress) {
+        relabel(WizardSlot::kHeading, WizardText(TXTINS_InstallingXX));
+        control<MyCStaticText>(WizardSlot::kProgressLabel).setColour(kGrey);
+        relabel(WizardSlot::kProgressLabel, WizardText(TXTINS_Nearly_thereXX));
+    }
+    updateVisibility();
+    evaluatePrimaryButton();
+}
+
+void ZembricoInstallWindow::finish() {
+    completed_ = true;
+    screen_ = Screen::kFinished;
+    auto& primary = control<MyCButton>(WizardSlot::kPrimary);
+    primary.setText(WizardText(TXTINS_Launch_N0, params_.displayName.c_str()));
+    ::EnableWindow(primary.hwnd(), TRUE);
+    relabel(WizardSlot::kHeading, WizardText(TXTINS_YouXre_all_set));
+    control<MyCStaticText>(WizardSlot::kProgressLabel).setColour(kBlack);
+    relabel(WizardSlot::kProgressLabel, WizardText(TXTINS_See_you_at_the_poker_tablesX));
+    updateVisibility();
+    ::UpdateWindow(hwnd());
+    webView2Check();
+}

@@ -1,0 +1,128 @@
+// The wizard's window messages: moving by drag, colours of its texts, and the worker's reports.
+#include <windowsx.h>
+
+#include <memory>
+
+#include "installer/ZembricoInstall/wizardtext.h"
+#include "installer/ZembricoInstall/zembricoinstallwindow.h"
+#include "installer/core/installcodes.h"
+#include "plib/perror.h"
+#include "plib/plog.h"
+
+namespace {
+
+constexpr COLORREF kGrey = RGB(0x66, 0x66, 0x66);
+constexpr COLORREF kShortOfSpace = RGB(0xC0, 0, 0);
+
+}  // namespace
+
+LRESULT ZembricoInstallWindow::preHandler(UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return handleMessage(message, wParam, lParam);
+    } catch (const PError& e) {
+        PLog("PError caught in ZembricoInstallWindow::WindowProc(): %s", e.why());
+    } catch (...) {
+        PLog("... caught in ZembricoInstallWindow::WindowProc()");
+    }
+    return 1;
+}
+
+LRESULT ZembricoInstallWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DESTROY:
+            ::PostQuitMessage(kExitRunningClient);
+            return 0;
+        case WM_CLOSE:
+            requestQuit();
+            return 1;
+        case WM_SETCURSOR:
+            if (MyCWnd* licence = find(WizardSlot::kLicence))
+                return ::SendMessageW(licence->hwnd(), WM_SETCURSOR, wParam, lParam);
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+            return staticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_LBUTTONDOWN:
+            dragStart(lParam);
+            return 1;
+        case WM_MOUSEMOVE:
+            if (::GetCapture() == hwnd()) dragMove();
+            return 0;
+        case WM_LBUTTONUP:
+            if (::GetCapture() == hwnd()) ::ReleaseCapture();
+            return 1;
+        case kWmInstallProgress:
+            installProgress(wParam, lParam);
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+LRESULT ZembricoInstallWindow::staticColour(HDC dc, HWND control) {
+    COLORREF colour = kGrey;
+    const MyCWnd* available = find(WizardSlot::kSpaceAvailable);
+    if (available && control == available->hwnd()) {
+        colour = space_.sufficient() ? kGrey : kShortOfSpace;
+    } else if (const auto* text = dynamic_cast<const MyCStaticText*>(MyCWnd::FromWindow(control))) {
+        colour = text->colour();
+    }
+    ::SetTextColor(dc, colour);
+    ::SetBkColor(dc, backgroundColour);
+    return reinterpret_cast<LRESULT>(brush());
+}
+
+void ZembricoInstallWindow::dragStart(LPARAM lParam) {
+    ::SetCapture(hwnd());
+    dragCursor_ = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ::ClientToScreen(hwnd(), &dragCursor_);
+    RECT window;
+    ::GetWindowRect(hwnd(), &window);
+    dragWindow_ = {window.left, window.top};
+}
+
+void ZembricoInstallWindow::dragMove() {
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    ::SetWindowPos(hwnd(), nullptr, dragWindow_.x + cursor.x - dragCursor_.x,
+                   dragWindow_.y + cursor.y - dragCursor_.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ZembricoInstallWindow::installProgress(WPARAM wParam, LPARAM detail) {
+    const auto code = static_cast<std::int32_t>(wParam);
+    if (code >= 0 && code != kInstallComplete) {
+        control<MyCProgressBar>(WizardSlot::kProgressBar).setPercent(code > 100 ? 100 : code);
+        return;
+    }
+    const PString displayName(params_.displayName.c_str());
+    switch (code) {
+        case kInstallComplete:
+            finish();
+            break;
+        case kInstallGeneralError:
+            installErrorBox(TXTINS_Disk_write_errorX_Check_if_the_ELL);
+            switchScreen(false);
+            break;
+        case kInstallArchiveError:
+            installErrorBox(TXTINS_Disk_write_errorX_Check_if_the_ELL);
+            break;
+        case kInstallRegistryError:
+            installErrorBox(TXTINS_Registry_write_errorX_This_may_ELL);
+            break;
+        case kInstallFailedWithText: {
+            std::unique_ptr<PString> text(reinterpret_cast<PString*>(detail));
+            PASSERT(text);
+            PString message = WizardText(TXTINS_Disk_write_errorX_Check_if_the_ELL, displayName);
+            AppendText(message, "\n\n");
+            AppendText(message, *text);
+            ::MessageBoxW(hwnd(), MyWide(message).c_str(),
+                          MyWide(WizardText(TXTINS_Installing_N0, displayName)).c_str(),
+                          MB_OK | MB_ICONERROR);
+            switchScreen(false);
+            break;
+        }
+        default:  // kInstallStopped and codes nobody sends
+            break;
+    }
+}

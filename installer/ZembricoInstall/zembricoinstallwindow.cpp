@@ -1,0 +1,115 @@
+#include "installer/ZembricoInstall/zembricoinstallwindow.h"
+
+#include "installer/MyCWnd/mycbackground.h"
+#include "installer/ZembricoInstall/systemprobes.h"
+#include "installer/ZembricoInstall/wizardtext.h"
+#include "installer/core/buildoptions.h"
+#include "installer/core/languagelist.h"
+#include "installer/core/trackingtext.h"
+#include "installer/core/trackingtrailer.h"
+#include "plib/perror.h"
+#include "plib/plog.h"
+#include "plib/pstringencoding.h"
+#include "plib/win/pmodule.h"
+
+namespace {
+
+ZembricoInstallWindow* theWindow = nullptr;
+
+// Background pictures are "ZB"/107 plus the build's background index.
+constexpr int kFirstBackground = 107;
+constexpr int kBuildOptionsResource = 131;
+
+std::optional<std::string> OwnTrackingData() {
+    return ReadTrackingTrailer(PModuleFileName(nullptr, &PMixedEncoding()), &PMixedEncoding());
+}
+
+}  // namespace
+
+ZembricoInstallWindow* TheInstallWindow() noexcept {
+    return theWindow;
+}
+
+ZembricoInstallWindow::ZembricoInstallWindow(WizardCreation creation)
+    : creation_(std::move(creation)), bitmaps_(creation_.instance) {
+    theWindow = this;
+    ApplySystemFacts(GatherSystemFacts(SystemVersion()), params_);
+    worker_ = std::make_unique<InstallerWorkerThread>(creation_.collectionHost, creation_.payload);
+    ParseCommandLine(creation_.commandLine, options_);
+
+    std::span<const std::uint8_t> text = creation_.buildOptions;
+    if (text.empty()) text = MyResourceBytes(creation_.instance, kBuildOptionsResource, L"ZB");
+    const SiteCodeSource siteCode = [this] { return SiteFromTrackingData(trackingData()); };
+    const bool read = !text.empty() &&
+                      ReadBuildOptions(text.data(), text.size(), siteCode, params_, settings_);
+    if (!read) {
+        if (text.empty()) PLog("Error read configuration");
+        return;
+    }
+    worker_->analytics().setIdentity(params_.name, settings_.generalGaAccount,
+                                     settings_.licenseGaAccount);
+    TheBuildOptions().select(params_.name);
+    try {
+        loadBackground(creation_.instance, kFirstBackground + params_.backgroundIndex);
+    } catch (const PError& e) {
+        PLog("PError caught in ZembricoInstallWindow::ZembricoInstallWindow(): %s", e.why());
+    }
+}
+
+ZembricoInstallWindow::~ZembricoInstallWindow() {
+    // The worker posts to this window until it ends: stop it while the window still exists.
+    worker_.reset();
+    if (theWindow == this) theWindow = nullptr;
+}
+
+const std::optional<std::string>& ZembricoInstallWindow::trackingData() {
+    if (!tracking_) tracking_ = creation_.trackingData ? creation_.trackingData() : OwnTrackingData();
+    return *tracking_;
+}
+
+bool ZembricoInstallWindow::checkMinimumOsVersion() {
+    if (CheckMinimumVersion(SystemVersion().versionEx(), params_.minOsVersion).proceed)
+        return true;
+    errorText_ =
+        WizardText(TXTINS_Your_operating_system_needs_to_ELL, params_.minOsVersionName.c_str());
+    return false;
+}
+
+void ZembricoInstallWindow::create() {
+    MyCTopWindow::create(kWizardClassName, kWizardTitle, creation_.instance, creation_.icon);
+}
+
+void ZembricoInstallWindow::created() {
+    makeFonts();
+    makeLooks();
+}
+
+void ZembricoInstallWindow::initialise() {
+    defaultFolder_ = ComputeDefaultFolders(params_);
+    previousLocation_ = ReadPreviousInstallLocation(params_.displayName);
+    worker_->analytics().setGroupId(ApplyTrackingData(trackingData(), params_));
+
+    SetCurrentLanguage(TheLanguageOffer().initialSelection(GetSystemDefaultLCID(),
+                                                           CurrentLanguage()));
+    params_.desktopShortcut = 1;
+    params_.quickLaunchShortcut = 1;
+    params_.startMenuShortcut = 1;
+    params_.allUsers = 1;
+    params_.installFolder = previousLocation_ ? *previousLocation_ : defaultFolder_;
+    space_ = ComputeSpaceLabels(params_.installFolder, CurrentLanguage());
+
+    createControls();
+    applyLanguage();
+    evaluatePrimaryButton();
+    screenView(space_.sufficient() ? "InstallationWindow/SufficientSpace"
+                                   : "InstallationWindow/InsufficientSpace");
+    updateCustomControls();
+}
+
+void ZembricoInstallWindow::screenView(const char* name) {
+    try {
+        worker_->analytics().screenView(name);
+    } catch (const PError& e) {
+        PLog("PError caught in ZembricoInstallWindow::screenView(): %s", e.why());
+    }
+}

@@ -1,0 +1,185 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "installer/MyCWnd/mycbitmaps.h"
+#include "installer/MyCWnd/mycbutton.h"
+#include "installer/MyCWnd/myccheckbox.h"
+#include "installer/MyCWnd/myccombobox.h"
+#include "installer/MyCWnd/myclinkcheckbox.h"
+#include "installer/MyCWnd/mycprogressbar.h"
+#include "installer/MyCWnd/mycstatictext.h"
+#include "installer/MyCWnd/myctopwindow.h"
+#include "installer/MyCWnd/mymsgbox.h"
+#include "installer/ZembricoInstall/installerworkerthread.h"
+#include "installer/ZembricoInstall/installlocation.h"
+#include "installer/core/buildsettings.h"
+#include "installer/core/commandline.h"
+#include "installer/core/installparameters.h"
+#include "installer/core/wizardlayout.h"
+#include "plib/pstring.h"
+#include "plib/win/unique.h"
+
+// What start-up hands the wizard window.
+struct WizardCreation {
+    HINSTANCE instance = nullptr;
+    HICON icon = nullptr;
+    // The toolkit's heading font height: 18 under Wine, 20 elsewhere.
+    int headingFontHeight = 20;
+    std::string commandLine;
+
+    // Where the window's inputs come from; empty spans and null functions mean the program's
+    // own: its "ZB"/131 resource and the tracking trailer of its file.
+    std::span<const std::uint8_t> buildOptions;
+    std::function<std::optional<std::string>()> trackingData;
+    std::string collectionHost = kAnalyticsCollectionHost;
+    PayloadSource payload = ModulePayload;
+};
+
+inline constexpr wchar_t kWizardClassName[] = L"ZembricoInstaller";
+inline constexpr char kWizardTitle[] = "Setup Zembrico";
+
+// The setup program's one window: the options, progress and finished screens of one
+// installation, and the owner of everything that installation needs.
+class ZembricoInstallWindow final : public MyCTopWindow {
+  public:
+    // Reads the build options and the tracking data's site, connects the analytics client and
+    // parses the command line. Unreadable build options leave the build values empty and
+    // the background unset ("Error read configuration" in the log).
+    explicit ZembricoInstallWindow(WizardCreation creation);
+    ~ZembricoInstallWindow() override;
+
+    // The build's minimum Windows version. False, with the message in errorText(), when this
+    // Windows is older.
+    bool checkMinimumOsVersion();
+    const PString& errorText() const noexcept { return errorText_; }
+
+    // Creates the window (hidden) and its fonts, cursor and skins.
+    void create();
+    // Previous location, tracking data, language, install folder, space and the controls.
+    void initialise();
+
+    const InstallParameters& parameters() const noexcept { return params_; }
+    const BuildSettings& settings() const noexcept { return settings_; }
+    InstallerWorkerThread& worker() noexcept { return *worker_; }
+    bool completed() const noexcept { return completed_; }
+
+    // The legacy edition `registryName` is removed by running its uninstaller from a temporary
+    // copy and waiting for it; failures are logged only.
+    void UninstallPreviousVersion(const std::string& registryName);
+
+    // MyCTopWindow
+    SIZE defaultSize() const override { return {kWizardWidth, kWizardHeight}; }
+    LRESULT preHandler(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void paint() override {}
+    BOOL command(WPARAM wParam, LPARAM lParam) override;
+    void created() override;
+
+  private:
+    // Creation (wizardcontrols.cpp).
+    void makeFonts();
+    void makeLooks();
+    void createControls();
+    void createControl(const WizardControl& row);
+    void applyLanguage();
+    void layoutControl(const WizardControl& row);
+    void stackSmallLabels();
+    PString controlText(const WizardControl& row) const;
+    HFONT font(WizardFont which) const;
+
+    // Screens (wizardscreens.cpp).
+    enum class Screen { kOptions, kProgress, kFinished };
+    void updateVisibility();
+    void updateCustomControls();
+    std::string folderText() const;
+    void evaluatePrimaryButton();
+    void relabel(WizardSlot slot, const PString& text);
+    void updateSpace(const std::string& path);
+    void showSpaceLabels();
+    void switchScreen(bool progress);
+    void finish();
+
+    // Commands (wizardcommands.cpp).
+    void startInstall();
+    void launch();
+    void requestQuit();
+    void selectInstallType(WizardSlot chosen, WizardSlot other);
+    void browseForFolder();
+    void openLicence();
+
+    // Window messages (wizardwindowproc.cpp).
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT staticColour(HDC dc, HWND control);
+    void dragStart(LPARAM lParam);
+    void dragMove();
+    void installProgress(WPARAM code, LPARAM detail);
+
+    // Language (wizardlanguage.cpp).
+    void fillLanguageList();
+    void languageChosen();
+    bool confirmLanguage(int language);
+
+    // The final page's offer of the WebView2 runtime (webview2check.cpp).
+    void webView2Check();
+    // Opens a page of the site in the user's browser (the current language's address).
+    void openWebPage(const std::string& urlTemplate, const char* pageName);
+
+    // Legacy editions and the running client (legacyremoval.cpp, runningclient.cpp).
+    void removeLegacyEditions();
+    bool askRemoveLegacy(const std::string& registryName, const std::string& displayName);
+    bool runningClientGivenUp();
+
+    // Analytics from the window: a collector that cannot be reached is logged, never fatal.
+    void screenView(const char* name);
+    const std::optional<std::string>& trackingData();
+
+    // Message boxes of the wizard's look.
+    int messageBox(const PString& title, const PString& text, const PString& first,
+                   const PString& second, int width, int height);
+    void installErrorBox(MessageKey key);
+
+    template <typename Control>
+    Control& control(WizardSlot slot) const {
+        return static_cast<Control&>(*controls_[static_cast<std::size_t>(slot)]);
+    }
+    MyCWnd* find(WizardSlot slot) const { return controls_[static_cast<std::size_t>(slot)].get(); }
+    bool hasSlot(WizardSlot slot) const { return find(slot) != nullptr; }
+
+    WizardCreation creation_;
+    InstallParameters params_;
+    BuildSettings settings_;
+    CommandLineOptions options_;
+    std::optional<std::optional<std::string>> tracking_;
+    std::unique_ptr<InstallerWorkerThread> worker_;
+    PString errorText_;
+
+    std::string defaultFolder_;
+    std::optional<std::string> previousLocation_;
+    SpaceLabels space_;
+    bool completed_ = false;
+    Screen screen_ = Screen::kOptions;
+    PString initialLanguageName_;
+
+    MyCBitmaps bitmaps_;
+    std::array<UniqueFont, 8> fonts_;  // by WizardFont; [0] unused
+    UniqueFont headingFont_;
+    HCURSOR handCursor_ = nullptr;
+    MyCButtonLook browseLook_, primaryLook_, closeLook_;
+    MyCCheckLook checkLook_, radioLook_;
+    MyCComboLook listLook_;
+    std::array<std::unique_ptr<MyCWnd>, static_cast<std::size_t>(WizardSlot::kCount)> controls_;
+
+    POINT dragCursor_{};
+    POINT dragWindow_{};
+};
+
+// The one wizard window of the process, or null before it is constructed and after it is gone.
+ZembricoInstallWindow* TheInstallWindow() noexcept;

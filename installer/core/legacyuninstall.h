@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The uninstaller of a legacy edition, taken from its "UninstallString" value, which has the
+// form: a double quote, the uninstaller's full path, a double quote, " /u:", `registryName`.
+// The first character is dropped and as many characters as the closing quote, " /u:" and the
+// registry name take are cut from the end, whatever they hold. Nothing when the value is shorter
+// than two characters or nothing would be left.
+std::optional<std::string> LegacyUninstallerPath(std::string_view uninstallString,
+                                                 std::string_view registryName);
+
+// The name of the temporary copy an uninstaller runs from, inside the temporary folder.
+inline constexpr std::string_view kLegacyUninstallerCopyName = "_unps.exe";
+
+// The command line of the copy at `copyPath`: the path (unquoted), " /u:" and the registry name.
+std::string LegacyUninstallCommandLine(std::string_view copyPath, std::string_view registryName);
