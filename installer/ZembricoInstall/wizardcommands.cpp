@@ -1,4 +1,6 @@
 // What the wizard's buttons, boxes and fields do.
+#include <algorithm>
+
 #include "installer/ZembricoInstall/launchmainapp.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
@@ -17,6 +19,27 @@ constexpr WORD kEditChanged = EN_CHANGE;
 constexpr WORD kSelectionConfirmed = CBN_SELENDOK;  // 9
 constexpr WORD kClicked = STN_CLICKED;
 constexpr int kQuitPollMs = 100;
+
+// The box's height, grown when its message would not fit above the buttons in the body font
+// (a wide fallback face makes the usual sizes too small for the longer texts).
+int FittingHeight(const PString& message, HFONT font, int width, int height, bool twoButtons) {
+    constexpr int kMessageTop = 76;
+    constexpr int kMessageMargins = 30;
+    constexpr int kBelowMessage = 20;
+    constexpr int kFrame = 8;
+    UniqueWindowDc dc(nullptr);
+    const HGDIOBJ old = ::SelectObject(dc.get(), font);
+    RECT rect{0, 0, width - kMessageMargins - kFrame, 0};
+    const std::wstring text = MyWide(message);
+    ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(dc.get(), old);
+    // The buttons take the client area's bottom from MyMsgBox::FirstButtonTop down.
+    const int buttonArea = -MyMsgBox::FirstButtonTop(0, twoButtons);
+    const int needed =
+        kMessageTop + static_cast<int>(rect.bottom - rect.top) + kBelowMessage + buttonArea + kFrame;
+    return std::max(height, needed);
+}
 
 }  // namespace
 
@@ -167,7 +190,8 @@ int ZembricoInstallWindow::messageBox(const PString& title, const PString& text,
     request.closeSkin = closeLook_.skin;
     request.titleFont = headingFont_.get();
     request.bodyFont = font(WizardFont::kF4);
-    return MyMsgBox::Run(request, width, height);
+    return MyMsgBox::Run(request, width,
+                         FittingHeight(text, request.bodyFont, width, height, !second.empty()));
 }
 
 void ZembricoInstallWindow::installErrorBox(MessageKey key) {

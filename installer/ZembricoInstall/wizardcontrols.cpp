@@ -17,6 +17,7 @@ constexpr COLORREF kDisabledGrey = RGB(0xC0, 0xC0, 0xC0);
 constexpr int kHandCursor = 220;
 constexpr int kLicenceHeight = 24;
 constexpr int kSmallLabelGap = 6;
+constexpr int kButtonTextMargin = 40;
 
 struct FontSpec {
     int nominal;
@@ -258,21 +259,27 @@ void ZembricoInstallWindow::applyLanguage() {
         layoutControl(row);
     }
     stackSmallLabels();
-    ::InvalidateRect(hwnd(), nullptr, TRUE);
+    repaint();
 }
 
 void ZembricoInstallWindow::layoutControl(const WizardControl& row) {
     MyCWnd& made = *find(row.slot);
     int width = row.width ? row.width : kWizardWidth - row.x;
     int height = row.height;
+    int x = row.x;
     if (row.kind == WizardKind::kLinkCheckBox) {
         width = std::min(static_cast<MyCLinkCheckBox&>(made).idealWidth(), kWizardWidth - row.x);
         height = kLicenceHeight;
+    } else if (row.kind == WizardKind::kPrimaryButton) {
+        // A longer text ("Launch ...") widens the button about its centre rather than being cut.
+        const SIZE text = MyMeasureText(UniqueWindowDc(hwnd()).get(), MyWide(made.getText()),
+                                        font(row.font));
+        width = std::max(row.width, static_cast<int>(text.cx) + kButtonTextMargin);
+        x = row.x + row.width / 2 - width / 2;
     } else if (height == 0) {
         height = TextHeight(hwnd(), made.getText(), font(row.font), width);
     }
-    ::SetWindowPos(made.hwnd(), nullptr, row.x, row.y, width, height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(made.hwnd(), nullptr, x, row.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ZembricoInstallWindow::stackSmallLabels() {

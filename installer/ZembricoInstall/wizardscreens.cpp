@@ -28,6 +28,12 @@ void ZembricoInstallWindow::updateVisibility() {
         if (screen == kOnOptions && (row.screens & kCustomOnly)) visible = custom;
         if (made->visible() != visible) made->show(visible);
     }
+    repaint();
+}
+
+void ZembricoInstallWindow::repaint() {
+    ::RedrawWindow(hwnd(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void ZembricoInstallWindow::updateCustomControls() {
@@ -83,7 +89,7 @@ void ZembricoInstallWindow::finish() {
     relabel(WizardSlot::kHeading, WizardText(TXTINS_YouXre_all_set));
     control<MyCStaticText>(WizardSlot::kProgressLabel).setColour(kBlack);
     relabel(WizardSlot::kProgressLabel, WizardText(TXTINS_See_you_at_the_poker_tablesX));
+    layoutControl(WizardRow(WizardSlot::kPrimary));
     updateVisibility();
-    ::UpdateWindow(hwnd());
     webView2Check();
 }

@@ -98,6 +98,9 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     // Screens (wizardscreens.cpp).
     enum class Screen { kOptions, kProgress, kFinished };
     void updateVisibility();
+    // Paints the window and then its controls, now: the transparent controls need the page
+    // under them first.
+    void repaint();
     void updateCustomControls();
     std::string folderText() const;
     void evaluatePrimaryButton();
