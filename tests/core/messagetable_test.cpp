@@ -281,3 +281,47 @@ TEST(MessageTable, TranslationsAreCompleteAndLookUpInTheirLanguage) {
             << language.code;
     }
 }
+
+TEST(MessageTable, TheSourcesHoldEveryLanguageAndTheRegionalVariantsFallBack) {
+    std::string table(kMessageTableBanner);
+    std::vector<std::string> warnings;
+    std::vector<int> withLines;
+    for (int index = 0; index < kLanguageCount; ++index) {
+        const std::string code(kLanguageTable[index].code);
+        const std::string source = MessageSource(code);
+        // The English variants are served by English.
+        if (code.starts_with("en-")) {
+            EXPECT_TRUE(source.empty()) << code;
+            continue;
+        }
+        ASSERT_FALSE(source.empty()) << code;
+        AppendMessageTableSource(table, source, warnings);
+        withLines.push_back(index);
+    }
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(withLines.size(), 31u);
+    const std::vector<std::uint8_t> resource = PackMessageTable(table);
+    MessageTable loaded;
+    std::string error;
+    ASSERT_TRUE(LoadMessageTableResource(
+        resource.data(), static_cast<std::uint32_t>(resource.size()), loaded, error))
+        << error;
+
+    for (int index : withLines) {
+        int texts = 0;
+        for (std::uint32_t key = 1; key < kMessageKeyCount; ++key) texts += !!loaded.cell(index, key);
+        EXPECT_GT(texts, 0) << kLanguageTable[index].code;
+    }
+    // A regional variant carries what differs; each of its other keys reads its base language.
+    for (const auto& [variant, base] : {std::pair("pt-BR", "pt"), std::pair("es-419", "es")}) {
+        const int v = FindLanguageCode(variant);
+        const int b = FindLanguageCode(base);
+        int fallbacks = 0;
+        for (std::uint32_t key = 1; key < kMessageKeyCount; ++key) {
+            if (loaded.cell(v, key) || !loaded.cell(b, key)) continue;
+            ++fallbacks;
+            EXPECT_EQ(Lookup(loaded, key, v), Lookup(loaded, key, b)) << variant << " " << key;
+        }
+        EXPECT_GT(fallbacks, 0) << variant;
+    }
+}
