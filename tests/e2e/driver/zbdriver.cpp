@@ -1,0 +1,496 @@
+// zbdriver: plays a user at the setup program's window, for the end-to-end tests.
+//
+//   zbdriver STEP [ARG...] [STEP [ARG...]]...
+//   zbdriver serve
+//
+// Steps run in order; the first that fails prints "FAIL: ..." and ends the program with 1.
+// With "serve" the driver reads one list of steps per line of its standard input (arguments
+// separated by tabs), runs it, and ends its answer with "end 0" or, after a failure, "end 1";
+// it ends at the end of its input. (A Wine process start costs seconds under emulation.)
+// Waits take a time-out in seconds. Control ids are those of the wizard's layout.
+//
+//   win10 EXE-NAME       have Wine report Windows 10 to programs of that file name
+//   start PATH [ARG]     start the setup program; every later step looks only at its windows
+//   exit T               wait until it ends; print "exit N windows seen|none" with its exit
+//                        code and whether a window or box of it showed while waiting
+//   terminate            end it at once when it still runs (clean-up after a failure)
+//   window T             wait for the visible "ZembricoInstaller" window
+//   gone T               wait until no such window exists
+//   nowindow             fail when the window exists
+//   command ID           post the command a click on a push button or radio button sends
+//   click ID             press and release a check box (focus first, as a click gives it)
+//   settext ID TEXT      replace an edit field's text (the field reports the change)
+//   close                post the window's close message (Alt+F4, the system close)
+//   visible ID 0|1 T     wait until the control's visibility is as given
+//   enabled ID 0|1       the control's enabled state is as given now
+//   text ID TEXT T       wait until the control's text is TEXT
+//   textnot ID TEXT T    wait until the control's text differs from TEXT
+//   print ID             print "text ID: ..." with the control's text
+//   box T                wait for one of the program's message boxes; print "box: TITLE"
+//   nobox                fail when one of the program's message boxes is open
+//   answer first|second|close  press a button of the open program message box, or close it
+//   sysbox T             wait for a system message box; print "sysbox: TITLE | TEXT"
+//   sysok                press OK in the open system message box
+//   anybox T             wait for a message box of either kind; print "box: ..." or "sysbox: ..."
+//   dismiss              press the first button (OK) of whichever message box is open
+//   folderbox T          wait for the folder browser; print "folderbox: TITLE, OK enabled N"
+//   folderok             press OK in the folder browser (fails when it is disabled)
+//   foldercancel         press Cancel in the folder browser
+//   mutex NAME           create and hold the named mutex until "release" or the driver ends
+//   release              close the mutexes held
+//   regset PATH NAME VALUE   write a string value below HKEY_LOCAL_MACHINE (the program's view)
+//   regdelete PATH       delete a key of HKEY_LOCAL_MACHINE with everything below it
+//   regquery PATH        print "reg NAME: VALUE" for each string value of the key
+//   sleep MS             pause
+//   shot NAME            print "shot NAME" and wait for a line on the standard input (the
+//                        harness takes the screenshot meanwhile)
+//
+// Texts are UTF-8 on the command line and in the output.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kWizardClass[] = L"ZembricoInstaller";
+constexpr wchar_t kProgramBoxClass[] = L"MyMsgBox";
+constexpr wchar_t kSystemDialogClass[] = L"#32770";
+constexpr int kProgramBoxFirst = IDYES;
+constexpr int kProgramBoxSecond = IDNO;
+
+struct Failure {
+    std::string what;
+};
+
+std::wstring FromUtf8(const std::string& text) {
+    const int units = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring out(units > 0 ? units - 1 : 0, L'\0');
+    if (units > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), units);
+    return out;
+}
+
+std::string ToUtf8(const std::wstring& text) {
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(bytes > 0 ? bytes - 1 : 0, '\0');
+    if (bytes > 1)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[2048] = {};
+    DWORD_PTR copied = 0;
+    // Controls keep their text themselves (an edit field), so ask them; a window whose thread
+    // is busy (a modal box being made) gets a bounded wait, then the text Windows stores for
+    // it.
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text),
+                             SMTO_NORMAL, 2000, &copied))
+        InternalGetWindowText(window, text, 2048);
+    return text;
+}
+
+void Say(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+// Polls `ready` every 50 ms until it holds or `seconds` have passed.
+bool WaitFor(double seconds, const std::function<bool()>& ready) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    for (;;) {
+        if (ready()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(50);
+    }
+}
+
+// The setup program started by "start"; every window looked for must belong to it, since
+// other programs of the shared prefix may show windows of the same classes.
+struct Program {
+    HANDLE process = nullptr;
+    DWORD id = 0;
+};
+Program theProgram;
+
+bool OfProgram(HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return theProgram.id != 0 && owner == theProgram.id;
+}
+
+HWND ProgramWindowOfClass(const wchar_t* className) {
+    for (HWND found = FindWindowExW(nullptr, nullptr, className, nullptr); found;
+         found = FindWindowExW(nullptr, found, className, nullptr)) {
+        if (IsWindowVisible(found) && OfProgram(found)) return found;
+    }
+    return nullptr;
+}
+
+HWND Wizard() {
+    for (HWND found = FindWindowExW(nullptr, nullptr, kWizardClass, nullptr); found;
+         found = FindWindowExW(nullptr, found, kWizardClass, nullptr)) {
+        if (OfProgram(found)) return found;
+    }
+    return nullptr;
+}
+
+HWND RequireWizard() {
+    const HWND wizard = Wizard();
+    if (!wizard) throw Failure{"no ZembricoInstaller window"};
+    return wizard;
+}
+
+HWND Control(int id) {
+    const HWND control = GetDlgItem(RequireWizard(), id);
+    if (!control) throw Failure{"no control " + std::to_string(id)};
+    return control;
+}
+
+HWND WaitForWindowOfClass(const wchar_t* className, double seconds, const char* what) {
+    HWND found = nullptr;
+    if (!WaitFor(seconds, [&] { return (found = ProgramWindowOfClass(className)) != nullptr; }))
+        throw Failure{std::string("no ") + what + " appeared"};
+    return found;
+}
+
+// The system dialogs of the program: a message box has a static text, the folder browser a
+// tree view.
+bool IsFolderBrowser(HWND dialog) {
+    return FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr) != nullptr ||
+           GetDlgItem(dialog, /*new folder button=*/14150) != nullptr;
+}
+
+HWND SystemDialog(bool folderBrowser) {
+    for (HWND found = FindWindowExW(nullptr, nullptr, kSystemDialogClass, nullptr); found;
+         found = FindWindowExW(nullptr, found, kSystemDialogClass, nullptr)) {
+        if (IsWindowVisible(found) && OfProgram(found) && IsFolderBrowser(found) == folderBrowser)
+            return found;
+    }
+    return nullptr;
+}
+
+HWND WaitForSystemDialog(bool folderBrowser, double seconds) {
+    HWND found = nullptr;
+    if (!WaitFor(seconds, [&] { return (found = SystemDialog(folderBrowser)) != nullptr; }))
+        throw Failure{folderBrowser ? "no folder browser appeared" : "no system message box appeared"};
+    return found;
+}
+
+// The text of a system message box: its static controls other than the icon.
+std::wstring SystemBoxText(HWND box) {
+    std::wstring text;
+    for (HWND child = FindWindowExW(box, nullptr, L"Static", nullptr); child;
+         child = FindWindowExW(box, child, L"Static", nullptr)) {
+        const std::wstring part = WindowText(child);
+        if (!part.empty()) text += (text.empty() ? L"" : L" / ") + part;
+    }
+    return text;
+}
+
+// A click: the box takes the focus on the press and acts on the release while it keeps it.
+// Focus moves only within the input state of the window's thread, so join it for the call.
+void Click(int id) {
+    const HWND control = Control(id);
+    if (!IsWindowEnabled(control)) throw Failure{"control " + std::to_string(id) + " is disabled"};
+    const DWORD target = GetWindowThreadProcessId(control, nullptr);
+    const DWORD self = GetCurrentThreadId();
+    const bool attached = AttachThreadInput(self, target, TRUE) != 0;
+    SetForegroundWindow(GetAncestor(control, GA_ROOT));
+    SetFocus(control);
+    if (attached) AttachThreadInput(self, target, FALSE);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+}
+
+int Number(const std::string& text) { return std::atoi(text.c_str()); }
+double Seconds(const std::string& text) { return std::atof(text.c_str()); }
+
+class Steps {
+  public:
+    void run(std::vector<std::string> args) {
+        args_ = std::move(args);
+        next_ = 0;
+        while (next_ < args_.size()) step(take());
+    }
+
+  private:
+    std::string take() {
+        if (next_ >= args_.size()) throw Failure{"missing argument after " + args_.back()};
+        return args_[next_++];
+    }
+
+    void step(const std::string& name) {
+        if (name == "win10") {
+            const std::wstring key = L"Software\\Wine\\AppDefaults\\" + FromUtf8(take());
+            HKEY opened = nullptr;
+            if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                &opened, nullptr) != ERROR_SUCCESS)
+                throw Failure{"cannot create the key"};
+            const wchar_t version[] = L"win10";
+            RegSetValueExW(opened, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                           sizeof version);
+            RegCloseKey(opened);
+        } else if (name == "start") {
+            start(FromUtf8(take()));
+        } else if (name == "exit") {
+            if (!theProgram.process) throw Failure{"no program started"};
+            bool windowSeen = false;
+            if (!WaitFor(Seconds(take()), [&] {
+                    windowSeen = windowSeen || Wizard() || ProgramWindowOfClass(kProgramBoxClass);
+                    return WaitForSingleObject(theProgram.process, 0) == WAIT_OBJECT_0;
+                }))
+                throw Failure{"the program did not end"};
+            DWORD code = 0;
+            GetExitCodeProcess(theProgram.process, &code);
+            Say("exit " + std::to_string(static_cast<int>(code)) + " windows " +
+                (windowSeen ? "seen" : "none"));
+        } else if (name == "terminate") {
+            if (theProgram.process &&
+                WaitForSingleObject(theProgram.process, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(theProgram.process, 99);
+                WaitForSingleObject(theProgram.process, 10000);
+                Say("terminated");
+            }
+        } else if (name == "window") {
+            const double seconds = Seconds(take());
+            if (!WaitFor(seconds, [] {
+                    const HWND wizard = Wizard();
+                    return wizard && IsWindowVisible(wizard);
+                }))
+                throw Failure{"the wizard window did not appear"};
+        } else if (name == "gone") {
+            if (!WaitFor(Seconds(take()), [] { return Wizard() == nullptr; }))
+                throw Failure{"the wizard window is still there"};
+        } else if (name == "nowindow") {
+            if (Wizard()) throw Failure{"the wizard window exists"};
+        } else if (name == "command") {
+            const int id = Number(take());
+            Control(id);
+            PostMessageW(RequireWizard(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+        } else if (name == "click") {
+            Click(Number(take()));
+        } else if (name == "settext") {
+            const HWND control = Control(Number(take()));
+            const std::wstring text = FromUtf8(take());
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                SMTO_ABORTIFHUNG, 10000, &ignored);
+        } else if (name == "close") {
+            PostMessageW(RequireWizard(), WM_CLOSE, 0, 0);
+        } else if (name == "visible") {
+            const int id = Number(take());
+            const bool wanted = Number(take()) != 0;
+            if (!WaitFor(Seconds(take()),
+                         [&] { return (IsWindowVisible(Control(id)) != 0) == wanted; }))
+                throw Failure{"control " + std::to_string(id) + " visibility is not " +
+                              std::to_string(wanted)};
+        } else if (name == "enabled") {
+            const int id = Number(take());
+            const bool wanted = Number(take()) != 0;
+            // A state change posted just before may still be on its way.
+            if (!WaitFor(1, [&] { return (IsWindowEnabled(Control(id)) != 0) == wanted; }))
+                throw Failure{"control " + std::to_string(id) + " enabled state is not " +
+                              std::to_string(wanted)};
+        } else if (name == "text" || name == "textnot") {
+            const int id = Number(take());
+            const std::wstring text = FromUtf8(take());
+            const bool equal = name == "text";
+            if (!WaitFor(Seconds(take()),
+                         [&] { return (WindowText(Control(id)) == text) == equal; }))
+                throw Failure{"control " + std::to_string(id) + " text is \"" +
+                              ToUtf8(WindowText(Control(id))) + "\""};
+        } else if (name == "print") {
+            const int id = Number(take());
+            Say("text " + std::to_string(id) + ": " + ToUtf8(WindowText(Control(id))));
+        } else if (name == "box") {
+            const HWND box = WaitForWindowOfClass(kProgramBoxClass, Seconds(take()), "message box");
+            Say("box: " + ToUtf8(WindowText(box)));
+        } else if (name == "nobox") {
+            if (ProgramWindowOfClass(kProgramBoxClass)) throw Failure{"a message box is open"};
+        } else if (name == "answer") {
+            const std::string which = take();
+            const HWND box = ProgramWindowOfClass(kProgramBoxClass);
+            if (!box) throw Failure{"no message box to answer"};
+            if (which == "close")
+                PostMessageW(box, WM_CLOSE, 0, 0);
+            else
+                PostMessageW(box, WM_COMMAND,
+                             which == "second" ? kProgramBoxSecond : kProgramBoxFirst, 0);
+            WaitFor(10, [&] { return !IsWindow(box); });
+        } else if (name == "sysbox") {
+            const HWND box = WaitForSystemDialog(false, Seconds(take()));
+            Say("sysbox: " + ToUtf8(WindowText(box)) + " | " + ToUtf8(SystemBoxText(box)));
+        } else if (name == "sysok") {
+            const HWND box = WaitForSystemDialog(false, 1);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            WaitFor(10, [&] { return !IsWindow(box); });
+        } else if (name == "anybox") {
+            HWND box = nullptr;
+            bool system = false;
+            if (!WaitFor(Seconds(take()), [&] {
+                    box = ProgramWindowOfClass(kProgramBoxClass);
+                    if (!box && (box = SystemDialog(false))) system = true;
+                    return box != nullptr;
+                }))
+                throw Failure{"no message box appeared"};
+            Say(system ? "sysbox: " + ToUtf8(WindowText(box)) + " | " + ToUtf8(SystemBoxText(box))
+                       : "box: " + ToUtf8(WindowText(box)));
+        } else if (name == "dismiss") {
+            HWND box = ProgramWindowOfClass(kProgramBoxClass);
+            const bool system = box == nullptr;
+            if (system) box = SystemDialog(false);
+            if (!box) throw Failure{"no message box to dismiss"};
+            PostMessageW(box, WM_COMMAND, system ? IDOK : kProgramBoxFirst, 0);
+            WaitFor(10, [&] { return !IsWindow(box); });
+        } else if (name == "folderbox") {
+            const HWND box = WaitForSystemDialog(true, Seconds(take()));
+            // The dialog settles its selection (and its OK button) after it is shown.
+            Sleep(500);
+            Say("folderbox: " + ToUtf8(WindowText(box)) + ", OK enabled " +
+                std::to_string(IsWindowEnabled(GetDlgItem(box, IDOK)) ? 1 : 0) + ", OK \"" +
+                ToUtf8(WindowText(GetDlgItem(box, IDOK))) + "\"");
+        } else if (name == "folderok" || name == "foldercancel") {
+            const HWND box = WaitForSystemDialog(true, 1);
+            const int button = name == "folderok" ? IDOK : IDCANCEL;
+            if (!IsWindowEnabled(GetDlgItem(box, button))) throw Failure{"the button is disabled"};
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+            WaitFor(10, [&] { return !IsWindow(box); });
+        } else if (name == "mutex") {
+            const HANDLE mutex = CreateMutexW(nullptr, TRUE, FromUtf8(take()).c_str());
+            if (!mutex) throw Failure{"cannot create the mutex"};
+            heldMutexes_.push_back(mutex);
+        } else if (name == "release") {
+            for (const HANDLE mutex : heldMutexes_) {
+                ReleaseMutex(mutex);
+                CloseHandle(mutex);
+            }
+            heldMutexes_.clear();
+        } else if (name == "regset") {
+            const std::wstring path = FromUtf8(take());
+            const std::wstring valueName = FromUtf8(take());
+            const std::wstring value = FromUtf8(take());
+            HKEY key = nullptr;
+            if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                &key, nullptr) != ERROR_SUCCESS)
+                throw Failure{"cannot create the key"};
+            const LONG written = RegSetValueExW(
+                key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+            RegCloseKey(key);
+            if (written != ERROR_SUCCESS) throw Failure{"cannot write the value"};
+        } else if (name == "regdelete") {
+            const std::wstring path = FromUtf8(take());
+            const LONG deleted = RegDeleteTreeW(HKEY_LOCAL_MACHINE, path.c_str());
+            if (deleted == ERROR_SUCCESS) RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str());
+        } else if (name == "regquery") {
+            queryKey(FromUtf8(take()));
+        } else if (name == "sleep") {
+            Sleep(static_cast<DWORD>(Number(take())));
+        } else if (name == "shot") {
+            Say("shot " + take());
+            char line[16];
+            if (!std::fgets(line, sizeof line, stdin)) throw Failure{"no answer to shot"};
+        } else {
+            throw Failure{"unknown step " + name};
+        }
+    }
+
+    static void start(const std::wstring& path) {
+        if (theProgram.process) CloseHandle(theProgram.process);
+        theProgram = Program{};
+        std::wstring commandLine = L"\"" + path + L"\"";
+        std::wstring folder = path.substr(0, path.rfind(L'\\'));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            folder.c_str(), &startup, &started))
+            throw Failure{"cannot start the program: error " + std::to_string(GetLastError())};
+        CloseHandle(started.hThread);
+        theProgram = Program{started.hProcess, started.dwProcessId};
+    }
+
+    static void queryKey(const std::wstring& path) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+            Say("reg: no key");
+            return;
+        }
+        for (DWORD index = 0;; ++index) {
+            wchar_t valueName[256];
+            DWORD nameUnits = 256;
+            wchar_t value[2048] = {};
+            DWORD bytes = sizeof value - sizeof(wchar_t);
+            DWORD type = 0;
+            if (RegEnumValueW(key, index, valueName, &nameUnits, nullptr, &type,
+                              reinterpret_cast<BYTE*>(value), &bytes) != ERROR_SUCCESS)
+                break;
+            if (type == REG_SZ || type == REG_EXPAND_SZ)
+                Say("reg " + ToUtf8(valueName) + ": " + ToUtf8(value));
+        }
+        RegCloseKey(key);
+    }
+
+    std::vector<std::string> args_;
+    std::size_t next_ = 0;
+    // Owned by the driver's only thread, which must also be the one to release them.
+    std::vector<HANDLE> heldMutexes_;
+};
+
+bool RunReporting(Steps& steps, std::vector<std::string> args) {
+    try {
+        steps.run(std::move(args));
+        return true;
+    } catch (const Failure& failure) {
+        Say("FAIL: " + failure.what);
+        return false;
+    }
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        parts.push_back(line.substr(start, tab - start));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
+    return parts;
+}
+
+// One list of steps per input line, until the input ends.
+int Serve(Steps& steps) {
+    std::string line;
+    char chunk[4096];
+    while (std::fgets(chunk, sizeof chunk, stdin)) {
+        line += chunk;
+        if (line.empty() || line.back() != '\n') continue;
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        const bool passed = line.empty() || RunReporting(steps, SplitTabs(line));
+        Say(passed ? "end 0" : "end 1");
+        line.clear();
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 1; argv && i < argc; ++i) args.push_back(ToUtf8(argv[i]));
+    LocalFree(argv);
+    Steps steps;
+    if (args.size() == 1 && args[0] == "serve") return Serve(steps);
+    return RunReporting(steps, std::move(args)) ? 0 : 1;
+}

@@ -1,0 +1,59 @@
+# End-to-end tests: the setup program and variants of it (other build options, payload, no
+# message table, an analytics host on the loopback, a tracking tag) run under Wine on a virtual
+# display and driven through their screens by zbdriver. Screenshots go to
+# ${CMAKE_BINARY_DIR}/screenshots/e2e.
+
+set(ZB_E2E_COLLECTOR_PORT 18765 CACHE STRING
+    "Loopback port of the end-to-end tests' analytics collector")
+
+zb_program(zbdriver tests/e2e/driver CONSOLE)
+target_link_libraries(zbdriver PRIVATE user32 shell32)
+# The launcher of the test payload: records its start beside itself.
+zb_program(zbfakelauncher tests/e2e/fakelauncher GUI)
+
+set(zb_e2e_dir ${CMAKE_BINARY_DIR}/e2e)
+set(zb_e2e_payload ${zb_e2e_dir}/payload)
+file(MAKE_DIRECTORY ${zb_e2e_payload}/data)
+file(WRITE ${zb_e2e_payload}/readme.txt "Zembrico end-to-end test payload\r\n")
+file(WRITE ${zb_e2e_payload}/data/tables.dat "tables\r\n")
+add_custom_command(TARGET zbfakelauncher POST_BUILD
+                   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:zbfakelauncher>
+                           ${zb_e2e_payload}/ZembricoUpdate.exe VERBATIM)
+
+# A payload of many small files, so that the installation lasts long enough to be interrupted.
+set(zb_e2e_slow_payload ${zb_e2e_dir}/payload-slow)
+if(NOT EXISTS ${zb_e2e_slow_payload}/files/f1199.txt)
+  string(REPEAT "Zembrico end-to-end test file, a line of text that compresses well.\r\n" 30
+         zb_e2e_text)
+  foreach(index RANGE 1199)
+    file(WRITE ${zb_e2e_slow_payload}/files/f${index}.txt "${index}\r\n${zb_e2e_text}")
+  endforeach()
+endif()
+
+# The build options with a minimum Windows version above every version Wine reports.
+file(READ ${ZB_BUILD_OPTIONS_FILE} zb_e2e_options)
+string(REGEX REPLACE "minOsVersion=[0-9]+" "minOsVersion=11" zb_e2e_options "${zb_e2e_options}")
+string(REGEX REPLACE "minOsVersionName=[0-9]+" "minOsVersionName=11" zb_e2e_options
+       "${zb_e2e_options}")
+file(WRITE ${zb_e2e_dir}/buildoptions-minos.ini "${zb_e2e_options}")
+
+zb_installer(ZembricoE2E PAYLOAD_DIR ${zb_e2e_payload}
+             ANALYTICS_HOST 127.0.0.1:${ZB_E2E_COLLECTOR_PORT})
+add_dependencies(ZembricoE2E zbfakelauncher)
+zb_installer(ZembricoE2ESlow PAYLOAD_DIR ${zb_e2e_slow_payload}
+             ANALYTICS_HOST 127.0.0.1:${ZB_E2E_COLLECTOR_PORT})
+zb_installer(ZembricoE2EMinOs BUILD_OPTIONS ${zb_e2e_dir}/buildoptions-minos.ini)
+zb_installer(ZembricoE2ENoMessages NO_MESSAGES)
+
+set(zb_e2e_cases standard finished_close options_quit progress_continue running_client
+    min_os no_messages licence_and_space custom_folder disk_error previous_folder tagged_site
+    analytics_order default_build)
+foreach(case IN LISTS zb_e2e_cases)
+  add_test(NAME e2e_${case}
+           COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/e2e_test.py
+                   --bin ${CMAKE_BINARY_DIR}/bin --work ${zb_e2e_dir}
+                   --screenshots ${CMAKE_BINARY_DIR}/screenshots/e2e
+                   --zbtag ${ZB_HOST_TOOLS_DIR}/zbtag --port ${ZB_E2E_COLLECTOR_PORT} ${case})
+  # One wizard at a time: the cases share the display, the prefix and the collector's port.
+  set_tests_properties(e2e_${case} PROPERTIES RESOURCE_LOCK zb_e2e_gui TIMEOUT 180 LABELS e2e)
+endforeach()

@@ -1,0 +1,519 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the setup program under Wine on a virtual display.
+
+    e2e_test.py --bin DIR --work DIR --screenshots DIR --zbtag FILE --port N CASE...
+
+Each CASE starts a built installer, plays the user with zbdriver (a Windows program that finds
+the "ZembricoInstaller" window and sends what clicks would send), and checks what the machine
+holds afterwards: files, the uninstall entry, shortcuts, settings files, exit code, analytics
+hits. Needs DISPLAY, a Wine prefix (WINEPREFIX, default build/wine) and ImageMagick's import.
+Every case cleans up what it installed, also when it fails.
+"""
+
+import argparse
+import os
+import pathlib
+import shutil
+import socket
+import subprocess
+import sys
+import threading
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+UNINSTALL_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+E2E_FOLDER = "C:\\ZbE2E"
+DISPLAY_NAME = "Zembrico Poker"
+LAUNCH_TEXT = "Launch Zembrico Poker"
+# The window's controls.
+PRIMARY, CLOSE, LANGUAGES, STANDARD, CUSTOM = 1002, 105, 1001, 1201, 1202
+DESKTOP, QUICK_LAUNCH, START_MENU, ALL_USERS, LICENCE = 141, 142, 143, 150, 151
+FOLDER_EDIT, BROWSE, PROGRESS = 133, 1005, 114
+EXIT_LAUNCHED, EXIT_OS_TOO_OLD, EXIT_QUIT, EXIT_RUNNING_CLIENT = 0, 1, -1, 18
+WINDOW_TIMEOUT = 60
+INSTALL_TIMEOUT = 120
+
+
+class CaseFailed(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise CaseFailed(message)
+
+
+class Collector:
+    """An analytics collection host on the loopback: keeps the body of every POST in order."""
+
+    def __init__(self, port):
+        self.hits = []
+        self._lock = threading.Lock()
+        self._server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self._server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self._server.bind(("127.0.0.1", port))
+        self._server.listen(8)
+        threading.Thread(target=self._accept, daemon=True).start()
+
+    def _accept(self):
+        while True:
+            try:
+                connection, _ = self._server.accept()
+            except OSError:
+                return
+            threading.Thread(target=self._read, args=(connection,), daemon=True).start()
+
+    def _read(self, connection):
+        data = b""
+        with connection:
+            while True:
+                chunk = connection.recv(65536)
+                if not chunk:
+                    return
+                data += chunk
+                while True:
+                    head_end = data.find(b"\r\n\r\n")
+                    if head_end < 0:
+                        break
+                    length = 0
+                    for line in data[:head_end].split(b"\r\n")[1:]:
+                        name, _, value = line.partition(b":")
+                        if name.strip().lower() == b"content-length":
+                            length = int(value.strip())
+                    if len(data) < head_end + 4 + length:
+                        break
+                    body = data[head_end + 4:head_end + 4 + length]
+                    with self._lock:
+                        self.hits.append(body.decode("latin-1"))
+                    data = data[head_end + 4 + length:]
+
+    def take(self):
+        with self._lock:
+            hits, self.hits = self.hits, []
+        return hits
+
+    def close(self):
+        self._server.close()
+
+
+class Harness:
+    def __init__(self, options):
+        self.bin = pathlib.Path(options.bin)
+        self.work = pathlib.Path(options.work)
+        self.shots = pathlib.Path(options.screenshots)
+        self.zbtag = options.zbtag
+        self.port = options.port
+        self.prefix = pathlib.Path(os.environ.get("WINEPREFIX", ROOT / "build" / "wine"))
+        self.env = dict(os.environ, WINEPREFIX=str(self.prefix),
+                        WINEDEBUG=os.environ.get("WINEDEBUG", "-all"),
+                        WINEDLLOVERRIDES=os.environ.get("WINEDLLOVERRIDES", "mscoree,mshtml="))
+        self.shots.mkdir(parents=True, exist_ok=True)
+        self.collector = None
+        self.installed = []  # display names whose entries and folders to remove
+        self.driver = None
+
+    # ---- Wine and the driver ----
+
+    def unix_path(self, windows_path):
+        drive, _, rest = windows_path.partition(":")
+        return self.prefix / ("drive_" + drive.lower()) / rest.lstrip("\\").replace("\\", "/")
+
+    def start(self, exe):
+        """Starts an installer through the driver, which then looks only at its windows. The
+        build options ask for Windows 10; the prefix reports 7 unless told per program."""
+        exe = pathlib.Path(exe).resolve()
+        self.drive("win10", exe.name, "start", "Z:" + str(exe).replace("/", "\\"))
+
+    def exit_code(self, timeout=60, windows=None):
+        """The installer's exit code once it ends; with `windows` False, fails when a window of
+        it showed while waiting."""
+        words = self.drive("exit", timeout, quiet=True)[-1].split()
+        check(windows is not False or words[3] == "none", "the installer showed a window")
+        return int(words[1])
+
+    def drive(self, *steps, shot_prefix="", quiet=False):
+        """Runs the steps in the serving zbdriver; takes the screenshots it asks for. Returns
+        its lines."""
+        if self.driver is None or self.driver.poll() is not None:
+            self.driver = subprocess.Popen(["wine", str(self.bin / "zbdriver.exe"), "serve"],
+                                           env=self.env, stdin=subprocess.PIPE,
+                                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                           text=True, encoding="utf-8")
+        self.driver.stdin.write("\t".join(map(str, steps)) + "\n")
+        self.driver.stdin.flush()
+        lines = []
+        for line in self.driver.stdout:
+            line = line.rstrip("\r\n")
+            if line.startswith("shot "):
+                self.screenshot(shot_prefix + line[5:])
+                self.driver.stdin.write("\n")
+                self.driver.stdin.flush()
+                continue
+            if line.startswith("end "):
+                check(line == "end 0", "driver: %s" % [l for l in lines if l.startswith("FAIL")])
+                return lines
+            lines.append(line)
+            if not quiet or line.startswith("FAIL"):
+                print("  driver: " + line, flush=True)
+        raise CaseFailed("the driver ended")
+
+    def close_driver(self):
+        if self.driver is not None:
+            self.driver.stdin.close()
+            self.driver.wait(30)
+            self.driver = None
+
+    def screenshot(self, name):
+        path = self.shots / (name + ".png")
+        subprocess.run(["import", "-window", "root", str(path)], check=True)
+        print("  screenshot: %s" % path, flush=True)
+
+    # ---- what the installation left ----
+
+    def uninstall_entry(self, display_name=DISPLAY_NAME):
+        values = {}
+        for line in self.drive("regquery", UNINSTALL_KEY + display_name, quiet=True):
+            if line.startswith("reg ") and ": " in line:
+                name, _, value = line[4:].partition(": ")
+                values[name] = value
+        return values
+
+    def remember(self, display_name=DISPLAY_NAME):
+        if display_name not in self.installed:
+            self.installed.append(display_name)
+
+    def clean_up(self):
+        steps = ["terminate", "release"]
+        for display_name in self.installed:
+            entry = self.uninstall_entry(display_name)
+            for name in ("DTLink", "QLLink", "SMLink", "CSMLink"):
+                if entry.get(name):
+                    self.unix_path(entry[name]).unlink(missing_ok=True)
+            for name in ("SMPGroup", "CSMPGroup", "InstallLocation"):
+                if entry.get(name):
+                    shutil.rmtree(self.unix_path(entry[name]), ignore_errors=True)
+            steps += ["regdelete", UNINSTALL_KEY + display_name]
+        self.drive(*steps)
+        self.installed = []
+        shutil.rmtree(self.unix_path(E2E_FOLDER), ignore_errors=True)
+
+    # ---- common walks ----
+
+    def open_wizard(self, exe, *steps, shot_prefix=""):
+        self.start(exe)
+        return self.drive("window", WINDOW_TIMEOUT, *steps, shot_prefix=shot_prefix)
+
+    def install_and_wait(self, *before_install, shot_prefix="", webview_shot=None):
+        """Ticks the licence, presses Install, waits for the finished screen and closes the
+        WebView2 offer that a 64-bit prefix without the runtime gets."""
+        self.remember()
+        shot = ["shot", webview_shot] if webview_shot else []
+        lines = self.drive(*before_install, "click", LICENCE, "enabled", PRIMARY, 1,
+                           "command", PRIMARY, "text", PRIMARY, LAUNCH_TEXT, INSTALL_TIMEOUT,
+                           "visible", PROGRESS, 0, 5, "visible", PRIMARY, 1, 5,
+                           "box", 30, *shot, "answer", "close", "nobox",
+                           shot_prefix=shot_prefix)
+        check("box: Download and Install WebView2" in lines, "no WebView2 offer: %s" % lines)
+        return lines
+
+    def check_standard_installation(self, display_name=DISPLAY_NAME, launcher=True):
+        entry = self.uninstall_entry(display_name)
+        check(entry, "no uninstall entry for " + display_name)
+        folder = entry.get("InstallLocation", "")
+        check(folder, "the uninstall entry has no InstallLocation")
+        unix_folder = self.unix_path(folder)
+        check((unix_folder / "Install.log").is_file(), "no Install.log in " + folder)
+        if launcher:
+            check((unix_folder / "ZembricoUpdate.exe").is_file(), "no launcher in " + folder)
+        # The four shortcut kinds; with administrator rights the all-users ones.
+        for name in ("DTLink", "QLLink", "CSMLink"):
+            check(entry.get(name), "no shortcut value " + name)
+            check(self.unix_path(entry[name]).is_file(), "no shortcut file " + entry[name])
+        check(entry.get("CSMPGroup") and self.unix_path(entry["CSMPGroup"]).is_dir(),
+              "no all-users program group")
+        check("Public" in entry["DTLink"] or "All Users" in entry["DTLink"],
+              "the desktop shortcut is not the all-users one: " + entry["DTLink"])
+        return entry, unix_folder
+
+
+# ---- the cases ----
+
+def case_standard(h):
+    """A standard installation makes all four shortcut kinds; Launch starts the launcher, 0."""
+    h.open_wizard(h.bin / "ZembricoE2E.exe", "enabled", PRIMARY, 0, "shot", "options-standard",
+                  shot_prefix="e2e-")
+    check(background_index(h.shots / "e2e-options-standard.png") == 0,
+          "the universal build does not show background 107")
+    h.install_and_wait("visible", DESKTOP, 0, 1, shot_prefix="e2e-", webview_shot="box-webview2")
+    h.drive("shot", "finished", shot_prefix="e2e-")
+    entry, folder = h.check_standard_installation()
+    h.drive("command", PRIMARY, "gone", 30)
+    check(h.exit_code() == EXIT_LAUNCHED, "Launch did not end the installer with 0")
+    check(wait_for_file(folder / "launched.txt"), "the launcher was not started")
+    check("ZembricoUpdate.exe" in (folder / "launched.txt").read_text(), "the launcher's command line")
+
+
+def case_finished_close(h):
+    """Closing on the finished screen ends with -1 and asks nothing."""
+    h.open_wizard(h.bin / "ZembricoE2E.exe")
+    h.install_and_wait()
+    h.drive("close", "sleep", 500, "nobox", "gone", 30)
+    check(h.exit_code() == EXIT_QUIT, "closing the finished screen did not end with -1")
+
+
+def case_options_quit(h):
+    """Quit on the options screen asks, and Quit ends with -1."""
+    h.open_wizard(h.bin / "ZembricoE2E.exe", "command", CLOSE, "box", 20, "shot", "box-quit-options",
+                  "answer", "second", "sleep", 500, "window", 5, shot_prefix="e2e-")
+    h.drive("close", "box", 20, "answer", "first", "gone", 30)
+    check(h.exit_code() == EXIT_QUIT, "Quit did not end with -1")
+
+
+def case_progress_continue(h):
+    """Quit during the installation pauses it; "Continue installation" resumes it."""
+    h.open_wizard(h.bin / "ZembricoE2ESlow.exe")
+    h.remember()
+    h.drive("click", LICENCE, "command", PRIMARY, "visible", PROGRESS, 1, 20, "shot", "progress",
+            "command", CLOSE, "box", 20, "shot", "box-quit-progress", "answer", "second",
+            "text", PRIMARY, LAUNCH_TEXT, INSTALL_TIMEOUT, "box", 30, "answer", "close",
+            shot_prefix="e2e-")
+    entry = h.uninstall_entry()
+    check(entry.get("InstallLocation"), "the resumed installation did not register")
+    files = list(h.unix_path(entry["InstallLocation"]).rglob("*.txt"))
+    check(len(files) >= 1000, "only %d files were installed" % len(files))
+    h.drive("close", "gone", 30)
+    check(h.exit_code() == EXIT_QUIT, "closing after completion did not end with -1")
+
+
+def case_running_client(h):
+    """A running client (its mutex held) asks Retry/Abort; Abort ends with 18."""
+    h.open_wizard(h.bin / "ZembricoE2E.exe")
+    h.drive("mutex", "VessantOnlinePokerLobbyWindowClass", "click", LICENCE, "command", PRIMARY,
+            "box", 20, "shot", "box-running-client", "answer", "second", "gone", 30,
+            shot_prefix="e2e-")
+    check(h.exit_code() == EXIT_RUNNING_CLIENT, "Abort did not end with 18")
+    check(not h.uninstall_entry(), "Abort still installed")
+
+
+def case_min_os(h):
+    """A minimum Windows version above the system's: the box, exit 1, no wizard window."""
+    h.start(h.bin / "ZembricoE2EMinOs.exe")
+    h.drive("box", WINDOW_TIMEOUT, "nowindow", "shot", "box-min-os", "answer", "first",
+            shot_prefix="e2e-")
+    check(h.exit_code() == EXIT_OS_TOO_OLD, "the version gate did not end with 1")
+
+
+def case_no_messages(h):
+    """Without a loadable message table the program ends with 0 and shows nothing."""
+    h.start(h.bin / "ZembricoE2ENoMessages.exe")
+    check(h.exit_code(WINDOW_TIMEOUT, windows=False) == 0, "no message table did not end with 0")
+
+
+def case_licence_and_space(h):
+    """The primary button needs the licence ticked and the space to suffice."""
+    h.open_wizard(h.bin / "ZembricoE2E.exe",
+                  "enabled", PRIMARY, 0, "click", LICENCE, "enabled", PRIMARY, 1,
+                  "click", LICENCE, "enabled", PRIMARY, 0, "click", LICENCE,
+                  "command", CUSTOM, "visible", FOLDER_EDIT, 1, 5,
+                  # A drive that cannot be measured: empty labels, the button stays disabled.
+                  "settext", FOLDER_EDIT, "B:\\Zembrico", "enabled", PRIMARY, 0,
+                  "shot", "options-custom-unmeasured",
+                  "settext", FOLDER_EDIT, "C:\\ZbE2E\\Zembrico", "enabled", PRIMARY, 1,
+                  # A share has no drive to measure: zero amounts never block the button.
+                  "settext", FOLDER_EDIT, "\\\\server\\share\\Zembrico", "enabled", PRIMARY, 1,
+                  "command", STANDARD, "visible", FOLDER_EDIT, 0, 5,
+                  "command", CLOSE, "box", 20, "answer", "first", "gone", 30,
+                  shot_prefix="e2e-")
+    check(h.exit_code() == EXIT_QUIT, "Quit did not end with -1")
+
+
+def case_custom_folder(h):
+    """A custom installation into a folder picked in the browser, without two shortcuts."""
+    games = h.unix_path(E2E_FOLDER + "\\Games")
+    games.mkdir(parents=True, exist_ok=True)
+    h.open_wizard(h.bin / "ZembricoE2E.exe", "command", CUSTOM, "visible", FOLDER_EDIT, 1, 5,
+                  "settext", FOLDER_EDIT, "C:\\", "command", BROWSE, "folderbox", 20,
+                  "foldercancel", "text", FOLDER_EDIT, "C:\\", 2,
+                  "settext", FOLDER_EDIT, E2E_FOLDER + "\\Games", "command", BROWSE,
+                  "folderbox", 20, "shot", "folder-browser", "folderok",
+                  "text", FOLDER_EDIT, E2E_FOLDER + "\\Games\\Zembrico", 10,
+                  "click", DESKTOP, "click", QUICK_LAUNCH, "shot", "options-custom",
+                  shot_prefix="e2e-")
+    h.install_and_wait()
+    entry = h.uninstall_entry()
+    check(entry.get("InstallLocation") == E2E_FOLDER + "\\Games\\Zembrico",
+          "installed into " + entry.get("InstallLocation", "?"))
+    check((games / "Zembrico" / "ZembricoUpdate.exe").is_file(), "no files in the custom folder")
+    check("DTLink" not in entry and "QLLink" not in entry, "unticked shortcuts were made")
+    check(entry.get("CSMLink"), "the start menu shortcut is missing")
+    h.drive("close", "gone", 30)
+    check(h.exit_code() == EXIT_QUIT, "closing after completion did not end with -1")
+
+
+def case_disk_error(h):
+    """A file in the way of the install folder: the error box, then the options screen again."""
+    blocked = h.unix_path(E2E_FOLDER + "\\Blocked")
+    blocked.parent.mkdir(parents=True, exist_ok=True)
+    blocked.write_text("a file where the install folder should be")
+    h.open_wizard(h.bin / "ZembricoE2E.exe", "command", CUSTOM, "visible", FOLDER_EDIT, 1, 5,
+                  "settext", FOLDER_EDIT, E2E_FOLDER + "\\Blocked\\Zembrico", "click", LICENCE,
+                  "command", PRIMARY, "anybox", 30, "shot", "box-disk-error", "dismiss",
+                  "visible", PROGRESS, 0, 20, "visible", PRIMARY, 1, 20, "enabled", PRIMARY, 1,
+                  "close", "box", 20, "answer", "first", "gone", 30, shot_prefix="e2e-")
+    check(h.exit_code() == EXIT_QUIT, "Quit did not end with -1")
+    check(blocked.is_file(), "the file in the way was touched")
+
+
+def case_previous_folder(h):
+    """The folder of a previous installation is proposed."""
+    previous = E2E_FOLDER + "\\Previous\\Zembrico"
+    h.remember()
+    h.drive("regset", UNINSTALL_KEY + DISPLAY_NAME, "InstallLocation", previous)
+    h.open_wizard(h.bin / "ZembricoE2E.exe", "command", CUSTOM,
+                  "text", FOLDER_EDIT, previous, 5, "close", "box", 20, "answer", "first",
+                  "gone", 30)
+    check(h.exit_code() == EXIT_QUIT, "Quit did not end with -1")
+
+
+def case_tagged_site(h):
+    """A tag with SITEID=be_zb_ext installs the Belgian section."""
+    tagged = h.work / "tagged" / "ZembricoE2E.exe"
+    tagged.parent.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(h.bin / "ZembricoE2E.exe", tagged)
+    tag = h.work / "tagged" / "tag.txt"
+    tag.write_bytes(b"SITEID=be_zb_ext\nGID=e2e|x\n")
+    subprocess.run([h.zbtag, "write", str(tagged), str(tag)], check=True)
+    display_name = "Zembrico Poker Belgium"
+    h.remember(display_name)
+    h.start(tagged)
+    h.drive("window", WINDOW_TIMEOUT, "shot", "options-belgium", "click", LICENCE,
+            "command", PRIMARY, "text", PRIMARY, "Launch " + display_name, INSTALL_TIMEOUT,
+            "box", 30, "answer", "close", shot_prefix="e2e-")
+    entry = h.uninstall_entry(display_name)
+    folder = h.unix_path(entry.get("InstallLocation", "C:\\missing"))
+    check(folder.name == "Zembrico.Belgium", "installed into " + str(folder))
+    app_ini = (folder / "app.ini").read_text(errors="replace")
+    check("Site=BE_ZB_EXT" in app_ini, "app.ini: " + app_ini)
+    check(background_index(h.shots / "e2e-options-belgium.png") == 1,
+          "the Belgian build does not show background 108")
+    h.drive("close", "gone", 30)
+    check(h.exit_code() == EXIT_QUIT, "closing after completion did not end with -1")
+
+
+def case_analytics_order(h):
+    """A complete run posts its hits in the order of the wizard's milestones."""
+    h.collector = Collector(h.port)
+    h.open_wizard(h.bin / "ZembricoE2E.exe")
+    h.install_and_wait()
+    h.drive("command", PRIMARY, "gone", 30)
+    check(h.exit_code() == EXIT_LAUNCHED, "Launch did not end with 0")
+    time.sleep(0.5)
+    hits = h.collector.take()
+    names = []
+    for body in hits:
+        fields = dict(part.partition("=")[::2] for part in body.split("&"))
+        names.append((fields.get("tid"), fields.get("cd") or fields.get("ec")))
+    expected = []
+    for milestone in ("InstallationWindow/SufficientSpace", "InstallationWindow/InstallStarted",
+                      "Installation_Language_Change_51569", "InstallationWindow/InstallComplete",
+                      "InstallationWindow/WV2Close"):
+        expected += [("UA-10000001-1", milestone), ("UA-10000002-1", milestone)]
+    print("  hits: %s" % names, flush=True)
+    check(names == expected, "hits in the wrong order: %s" % names)
+
+
+def case_default_build(h):
+    """The default build installs and launches."""
+    h.open_wizard(h.bin / "ZembricoInstall.exe", "shot", "options-default", shot_prefix="e2e-")
+    h.install_and_wait()
+    h.check_standard_installation(launcher=False)
+    h.drive("command", PRIMARY, "gone", 30)
+    check(h.exit_code() == EXIT_LAUNCHED, "Launch did not end with 0")
+
+
+def case_tour(h):
+    """A standard installation of the default build, shown screen by screen (./zb run)."""
+    h.remember()
+    h.open_wizard(h.bin / "ZembricoInstall.exe", "shot", "1-options", shot_prefix="run-")
+    h.drive("click", LICENCE, "command", PRIMARY, "shot", "2-progress",
+            "text", PRIMARY, LAUNCH_TEXT, INSTALL_TIMEOUT, "box", 30, "shot", "3-webview2-offer",
+            "answer", "close", "shot", "4-finished", shot_prefix="run-")
+    entry = h.uninstall_entry()
+    folder = entry.get("InstallLocation", "")
+    print("\nInstalled into %s:" % folder)
+    for path in sorted(h.unix_path(folder).rglob("*")):
+        if path.is_file():
+            print("  %8d  %s" % (path.stat().st_size, path.relative_to(h.unix_path(folder))))
+    print("\nUninstall entry (wine reg query):", flush=True)
+    subprocess.run(["wine", "reg", "query", "HKLM\\" + UNINSTALL_KEY + DISPLAY_NAME, "/reg:32"],
+                   env=h.env, stderr=subprocess.DEVNULL)
+    print("Shortcuts:")
+    for name in ("DTLink", "QLLink", "SMLink", "CSMLink", "SMPGroup", "CSMPGroup"):
+        if entry.get(name):
+            print("  %-9s %s" % (name, entry[name]))
+    h.drive("command", PRIMARY, "gone", 30)
+    print("\nLaunch pressed; the setup program ended with exit code %d" % h.exit_code(), flush=True)
+
+
+def wait_for_file(path, seconds=15):
+    end = time.time() + seconds
+    while time.time() < end:
+        if path.exists():
+            return True
+        time.sleep(0.2)
+    return False
+
+
+def background_index(screenshot):
+    """Which background the centred wizard shows in its left band: 0 (107, green) or 1 (108,
+    grey)."""
+    left, top = (1280 - 960) // 2, (800 - 720) // 2
+    out = subprocess.run(["convert", str(screenshot), "-crop",
+                          "250x300+%d+%d" % (left + 20, top + 200), "-format",
+                          "%[fx:mean.r] %[fx:mean.g]", "info:"],
+                         capture_output=True, text=True, check=True)
+    red, green = map(float, out.stdout.split())
+    return 0 if green - red > 0.04 else 1
+
+
+CASES = {name[5:]: function for name, function in globals().items() if name.startswith("case_")}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--screenshots", required=True)
+    parser.add_argument("--zbtag", required=True)
+    parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("cases", nargs="+", choices=sorted(CASES))
+    options = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        print("e2e: no DISPLAY", file=sys.stderr)
+        return 1
+    harness = Harness(options)
+    failed = 0
+    for name in options.cases:
+        print("e2e %s: %s" % (name, CASES[name].__doc__), flush=True)
+        started = time.time()
+        try:
+            CASES[name](harness)
+            print("e2e %s: passed in %.1f s" % (name, time.time() - started), flush=True)
+        except CaseFailed as failure:
+            failed += 1
+            print("e2e %s: FAILED: %s" % (name, failure), flush=True)
+        finally:
+            if harness.collector:
+                harness.collector.close()
+                harness.collector = None
+            try:
+                harness.clean_up()
+            except CaseFailed as failure:
+                failed += 1
+                print("e2e %s: clean-up FAILED: %s" % (name, failure), flush=True)
+    harness.close_driver()
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
