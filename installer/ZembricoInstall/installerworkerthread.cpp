@@ -16,6 +16,7 @@
 #include "plib/plogfile.h"
 #include "plib/pstringencoding.h"
 #include "plib/psystem.h"
+#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 std::span<const std::uint8_t> ModulePayload() {
@@ -25,6 +26,20 @@ std::span<const std::uint8_t> ModulePayload() {
   if (!bytes) return {};
   return {static_cast<const std::uint8_t*>(bytes), SizeofResource(nullptr, found)};
 }
+
+namespace {
+
+// Why the folder `name` cannot be made, as the system's error code (0 when it can be made
+// now). The code of the call that failed does not survive the exception that reported it, so
+// the system is asked again; a file that holds the name answers "already exists".
+DWORD FolderCreationError(const PString& name) {
+  const bool wide = PWideFor(&PMixedEncoding());
+  PSysText text(name, &PMixedEncoding(), wide);
+  const BOOL made = wide ? CreateDirectoryW(text.w(), nullptr) : CreateDirectoryA(text.a(), nullptr);
+  return made ? ERROR_SUCCESS : GetLastError();
+}
+
+}  // namespace
 
 bool CreateAllDirectories(const std::string& path) {
   try {
@@ -39,7 +54,10 @@ bool CreateAllDirectories(const std::string& path) {
     // Before Install.log exists the line waits in the queue rather than being lost.
     EarlyLogQueue::instance().add("PInternalError caught in CreateAllDirectories( '%s' ): %s",
                                   path.c_str(), e.why());
-    return false;
+    // The caller's message carries the system's reason, never a stale or "success" code.
+    const DWORD error = FolderCreationError(PString(path.c_str()));
+    SetLastError(error);
+    return error == ERROR_SUCCESS;
   }
 }
 
@@ -184,6 +202,7 @@ bool InstallerWorkerThread::extractArchive() {
 
 void InstallerWorkerThread::onFileStarted(std::uint32_t fileCount, std::uint32_t index,
                                           const PString& relativePath) {
+  if (fileStartedObserver) fileStartedObserver(index);
   cancelCheck();
   PLog("%s", relativePath.c_str());
   post(static_cast<std::int32_t>(std::uint64_t{index} * 100 / fileCount), 0);
@@ -227,6 +246,18 @@ void InstallerWorkerThread::writeFile(FileHandle file, const std::uint8_t* bytes
 
 void InstallerWorkerThread::closeFile(FileHandle file) {
   if (!file) return;
-  PFile closing(static_cast<std::FILE*>(file));
-  openFiles_.erase(file);
+  const auto open = openFiles_.find(file);
+  const std::string path = open->second;
+  openFiles_.erase(open);
+  // The C library holds the last bytes of a file until it is closed: a full disk may show
+  // itself only here, and a file cut short must not count as installed. The flush is asked
+  // for on its own because not every C library's fclose reports a failed last write.
+  std::FILE* stream = static_cast<std::FILE*>(file);
+  const bool flushed = std::fflush(stream) == 0;
+  DWORD error = GetLastError();
+  const bool closed = std::fclose(stream) == 0;
+  if (flushed && !closed) error = GetLastError();
+  if (!flushed || !closed)
+    throw PSystemError(message(TXTINS_Cannot_write_to_file_XN0X, path).c_str(),
+                       static_cast<std::int32_t>(error));
 }

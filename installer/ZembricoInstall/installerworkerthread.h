@@ -48,6 +48,10 @@ class InstallerWorkerThread final : public ExtractTarget {
   void closeThreadHandle();
 
   std::atomic<std::int32_t> controlState{0};
+  // Called on the worker thread as each extracted file starts (`index` from 1), just before
+  // that file's cancel point, so that a caller can hold or stop the installation at an exact
+  // file. Set it before start.
+  std::function<void(std::uint32_t index)> fileStartedObserver;
 
   // The analytics client, which the window uses for its own hits as well.
   GoogleAnalytics& analytics() { return analytics_; }
