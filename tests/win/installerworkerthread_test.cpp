@@ -1,7 +1,6 @@
 #include "installer/ZembricoInstall/installerworkerthread.h"
 
 #include <objbase.h>
-#include <shlobj.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,160 +8,29 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "installer/ZembricoInstall/clientsocket.h"
 #include "installer/core/earlylogqueue.h"
-#include "installer/core/i18nlinereader.h"
 #include "installer/core/installcodes.h"
-#include "installer/core/messagetable.h"
 #include "installer/core/payloadfolder.h"
 #include "installer/core/registrationplan.h"
 #include "plib/perror.h"
 #include "plib/pstring.h"
 #include "protocols/inixor.h"
+#include "win/installtestkit.h"
 #include "win/loopbackcollector.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// A message-only window's queue of WM_INSTALL_PROGRESS codes.
-class ProgressWindow {
- public:
-  ProgressWindow() {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"ZbProgressCollector";
-    RegisterClassW(&windowClass);
-    window_ = CreateWindowExW(0, windowClass.lpszClassName, nullptr, 0, 0, 0, 0, 0,
-                              HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
-  }
-  ~ProgressWindow() { DestroyWindow(window_); }
-  HWND handle() const { return window_; }
-
-  // Collects codes until a final one (1000 or negative) arrives; the text of -5 goes to `text`.
-  std::vector<int> waitForEnd(std::string* text = nullptr, int timeoutMs = 60000) {
-    std::vector<int> codes;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-      MSG message;
-      if (!PeekMessageW(&message, window_, kWmInstallProgress, kWmInstallProgress, PM_REMOVE)) {
-        Sleep(5);
-        continue;
-      }
-      const int code = static_cast<int>(static_cast<INT_PTR>(message.wParam));
-      codes.push_back(code);
-      if (code == kInstallFailedWithText) {
-        PString* owned = reinterpret_cast<PString*>(message.lParam);
-        if (text) *text = std::string(owned->view());
-        delete owned;
-      }
-      if (code == kInstallComplete || code < 0) break;
-    }
-    return codes;
-  }
-
-  // Codes posted so far, without waiting.
-  std::vector<int> pending() {
-    std::vector<int> codes;
-    MSG message;
-    while (PeekMessageW(&message, window_, kWmInstallProgress, kWmInstallProgress, PM_REMOVE))
-      codes.push_back(static_cast<int>(static_cast<INT_PTR>(message.wParam)));
-    return codes;
-  }
-
- private:
-  HWND window_ = nullptr;
-};
-
-struct Shortcut {
-  std::string target, arguments, folder, icon;
-  int iconIndex = -1;
-};
-
-Shortcut ReadShortcut(const fs::path& file) {
-  Shortcut result;
-  IShellLinkW* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&link))))
-    return result;
-  IPersistFile* persist = nullptr;
-  link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist));
-  if (persist && SUCCEEDED(persist->Load(file.wstring().c_str(), STGM_READ))) {
-    wchar_t text[MAX_PATH * 2];
-    const auto narrow = [](const wchar_t* wide) { return fs::path(wide).string(); };
-    if (SUCCEEDED(link->GetPath(text, MAX_PATH * 2, nullptr, SLGP_RAWPATH))) result.target = narrow(text);
-    if (SUCCEEDED(link->GetArguments(text, MAX_PATH * 2))) result.arguments = narrow(text);
-    if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH * 2))) result.folder = narrow(text);
-    if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH * 2, &result.iconIndex)))
-      result.icon = narrow(text);
-  }
-  if (persist) persist->Release();
-  link->Release();
-  return result;
-}
-
-struct RegistryValue {
-  DWORD type = REG_NONE;
-  std::string text;  // REG_SZ as narrow text
-  DWORD number = 0;  // REG_DWORD
-};
-
-RegistryValue ReadValue(const std::string& key, const char* name) {
-  RegistryValue value;
-  BYTE data[4096];
-  DWORD size = sizeof data;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_ANY, &value.type, data, &size) !=
-      ERROR_SUCCESS)
-    return value;
-  if (value.type == REG_SZ) value.text = reinterpret_cast<const char*>(data);
-  if (value.type == REG_DWORD) value.number = *reinterpret_cast<const DWORD*>(data);
-  return value;
-}
-
-std::vector<std::string> LogLines(const fs::path& log) {
-  std::vector<std::string> lines;
-  std::istringstream in(ReadFile(log));
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-// Index of the first line equal to `text` at or after `from`, or -1.
-int FindLine(const std::vector<std::string>& lines, const std::string& text, int from = 0) {
-  for (int i = from; i < static_cast<int>(lines.size()); ++i)
-    if (lines[i] == text) return i;
-  return -1;
-}
-
 class InstallerWorkerTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     InitializeSockets();
-    const std::string source =
-        ReadFile(fs::path(ZB_TEST_DATA_DIR) / ".." / ".." / "resources" / "messages" / "en.txt");
-    I18nLineReader reader(reinterpret_cast<const std::uint8_t*>(source.data()), source.size());
-    std::string error;
-    ASSERT_GT(i18nLoadDynamicTable(TheMessageTable(), reader, error), 0) << error;
+    ASSERT_EQ(LoadEnglishMessages(), "");
   }
   static void TearDownTestSuite() { CleanupSockets(); }
 
