@@ -6,7 +6,6 @@
 #include <optional>
 #include <system_error>
 
-#include "installer/ZembricoInstall/enginesystem.h"
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/messagekeys.h"
@@ -16,6 +15,7 @@
 #include "plib/plogfile.h"
 #include "plib/pstringencoding.h"
 #include "plib/psystem.h"
+#include "plib/win/pfile.h"
 #include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
@@ -43,12 +43,13 @@ DWORD FolderCreationError(const PString& name) {
 
 bool CreateAllDirectories(const std::string& path) {
   try {
-    if (DirectoryExists(path)) return true;
+    const PString name(path.c_str());
+    if (PDirectoryExists(name, &PMixedEncoding())) return true;
     if (path.size() == 2 && path[1] == ':') return true;
     const size_t slash = path.rfind('\\');
     if (slash != std::string::npos && !CreateAllDirectories(path.substr(0, slash))) return false;
     // "Already exists" here means another thread made it meanwhile: the folder is there.
-    MakeDirectory(path);
+    PMakeDirectory(name, &PMixedEncoding());
     return true;
   } catch (const PInternalError& e) {
     // Before Install.log exists the line waits in the queue rather than being lost.

@@ -4,23 +4,21 @@
 
 #include <string>
 
-#include "installer/ZembricoInstall/enginesystem.h"
 #include "installer/core/registrationplan.h"
 #include "plib/plog.h"
+#include "plib/pstringencoding.h"
+#include "plib/win/pprocess.h"
 #include "plib/win/unique.h"
 
 void LaunchMainApp(const InstallParameters& params) {
   const std::string commandLine = LaunchCommandLine(params);
   PLog("Launch main app: '%s'", commandLine.c_str());
   const std::string application = MainAppPath(params);
-  // CreateProcessW may write into the command line.
-  std::wstring wideCommandLine = Wide(commandLine);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
+  const PString applicationText(application.c_str());
+  const PString commandLineText(commandLine.c_str());
+  const PString folder(params.installFolder.c_str());
   PROCESS_INFORMATION process{};
-  if (CreateProcessW(Wide(application).c_str(), wideCommandLine.data(), nullptr, nullptr,
-                     /*bInheritHandles=*/FALSE, DETACHED_PROCESS, nullptr,
-                     Wide(params.installFolder).c_str(), &startup, &process)) {
+  if (PCreateProcess(&applicationText, &commandLineText, &folder, &PMixedEncoding(), process)) {
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
     return;

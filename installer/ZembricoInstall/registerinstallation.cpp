@@ -1,23 +1,22 @@
 #include <windows.h>
 
-#include "installer/ZembricoInstall/enginesystem.h"
 #include "installer/ZembricoInstall/installerworkerthread.h"
 #include "installer/core/registrationplan.h"
+#include "plib/perror.h"
 #include "plib/plog.h"
 #include "plib/psystem.h"
 #include "plib/pstringencoding.h"
-#include "plib/putf16.h"
+#include "plib/win/pmodule.h"
+#include "plib/win/pregistry.h"
+#include "plib/win/pshell.h"
 #include "plib/win/unique.h"
 
 namespace {
 
-// The setup executable's own path, or empty.
-std::string SetupExecutablePath() {
-  wchar_t path[MAX_PATH + 1];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
-  if (length == 0 || length > MAX_PATH) return {};
+// The system's text of the calling thread's last error.
+std::string LastErrorText() {
   PString text;
-  PUtf16ToPString(text, reinterpret_cast<const PWChar*>(path), length);
+  PSystemErrorText(text, static_cast<std::int32_t>(GetLastError()));
   return std::string(text.view());
 }
 
@@ -27,15 +26,16 @@ std::int32_t InstallerWorkerThread::registerInstallation() {
   const RegistrationTexts texts = MakeRegistrationTexts(params_);
   mainAppPath_ = texts.mainApp;
   mainAppArguments_ = texts.mainAppArgs;
-  bool failed = false;
+  const PString keyPath(texts.key.c_str());
+  int failed = 0;
   const auto writeString = [&](const char* name, const std::string& value) {
-    if (!WriteRegistryString(HKEY_LOCAL_MACHINE, texts.key, name, value)) failed = true;
+    PRegWriteStringUnderPath(HKEY_LOCAL_MACHINE, keyPath, name, value.c_str(), failed);
   };
 
   writeString("DisplayName", texts.fullDisplayName);
   writeString("DisplayIcon", texts.uninstaller);
   writeString("UninstallString", UninstallString(texts));
-  const std::string source = SetupExecutablePath();
+  const std::string source(PModuleFileName(nullptr, &PMixedEncoding()).view());
   if (!source.empty()) {
     PLog("Source: %s", source.c_str());
     writeString("InstallSource", source);
@@ -45,24 +45,29 @@ std::int32_t InstallerWorkerThread::registerInstallation() {
   writeString("ProductStartMenu", texts.fullDisplayName);
   writeString("InstallDate", CtimeText(PLocalTime()));
 
-  if (UniqueRegKey key{OpenOrCreateKey(HKEY_LOCAL_MACHINE, texts.key)}) {
-    const auto setDword = [&](const wchar_t* name, DWORD value) {
-      RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                     sizeof value);
+  if (const UniqueRegKey key = POpenOrCreateKeyPath(HKEY_LOCAL_MACHINE, keyPath)) {
+    const auto setDword = [&](const char* name, std::uint32_t value) {
+      PRegWriteDword(key.get(), name, value, &PMixedEncoding());
     };
-    setDword(L"NoModify", 1);
-    setDword(L"NoRepair", 1);
-    setDword(L"Language", static_cast<DWORD>(params_.locale));
+    setDword("NoModify", 1);
+    setDword("NoRepair", 1);
+    setDword("Language", static_cast<std::uint32_t>(params_.locale));
   }
 
   const ShortcutPlan plan = PlanShortcuts(params_, texts);
+  const auto link = [&](const std::string& target, const std::string& file,
+                        const std::string& arguments) {
+    const PString argumentText(arguments.c_str());
+    const PString iconFile(texts.iconFile.c_str());
+    PCreateShortcut(&PMixedEncoding(), PString(target.c_str()), PString(file.c_str()),
+                    PString(params_.installFolder.c_str()),
+                    arguments.empty() ? nullptr : &argumentText, &iconFile, params_.iconIndex);
+  };
   const auto linkToApp = [&](const std::string& file) {
-    CreateShortcut(texts.mainApp, file, params_.installFolder, texts.mainAppArgs, texts.iconFile,
-                   params_.iconIndex);
+    link(texts.mainApp, file, texts.mainAppArgs);
   };
   const auto linkToUninstaller = [&](const std::string& file) {
-    CreateShortcut(texts.uninstaller, file, params_.installFolder, texts.uninstallArgs,
-                   texts.iconFile, params_.iconIndex);
+    link(texts.uninstaller, file, texts.uninstallArgs);
   };
   linkToUninstaller(plan.uninstallShortcut);
   if (params_.oldWindows) Sleep(1000);
@@ -81,7 +86,7 @@ std::int32_t InstallerWorkerThread::registerInstallation() {
     linkToUninstaller(plan.groupUninstallShortcut);
   } else {
     PLog("Cannot create program shortcuts in '%s': %s", plan.groupFolder.c_str(),
-         SystemErrorText(GetLastError()).c_str());
+         LastErrorText().c_str());
   }
   if (plan.desktop) {
     linkToApp(plan.desktop->file);
@@ -97,7 +102,7 @@ std::int32_t InstallerWorkerThread::registerInstallation() {
       writeString(plan.quickLaunch->valueName.c_str(), plan.quickLaunch->file);
     } else {
       PLog("Cannot create program shortcuts in '%s': %s", params_.quickLaunchFolder.c_str(),
-           SystemErrorText(GetLastError()).c_str());
+           LastErrorText().c_str());
     }
   }
   return failed ? -1 : 0;

@@ -3,7 +3,6 @@
 #include <ctime>
 #include <vector>
 
-#include "installer/ZembricoInstall/enginesystem.h"
 #include "installer/ZembricoInstall/installerworkerthread.h"
 #include "installer/core/settingsfiles.h"
 #include "plib/encinifile.h"
@@ -11,6 +10,8 @@
 #include "plib/plog.h"
 #include "plib/pstringencoding.h"
 #include "plib/psystem.h"
+#include "plib/win/pfile.h"
+#include "plib/win/ptime.h"
 #include "protocols/inixor.h"
 
 void InstallerWorkerThread::storeTInfoFile() {
@@ -18,11 +19,10 @@ void InstallerWorkerThread::storeTInfoFile() {
     const PString path((params_.installFolder + "\\tinfo.dat").c_str());
     PDeleteFile(path, &PMixedEncoding());
     if (params_.trackingText.empty()) return;
-    TIME_ZONE_INFORMATION zone;
-    const bool daylight = GetTimeZoneInformation(&zone) == TIME_ZONE_ID_DAYLIGHT;
-    params_.trackingText =
-        TInfoPlainText(params_.trackingText, static_cast<std::uint32_t>(std::time(nullptr)),
-                       UtcOffsetSeconds(zone.Bias, zone.DaylightBias, daylight));
+    const PTimeZoneBias zone = PCurrentTimeZoneBias();
+    params_.trackingText = TInfoPlainText(
+        params_.trackingText, static_cast<std::uint32_t>(std::time(nullptr)),
+        UtcOffsetSeconds(zone.biasMinutes, zone.daylightBiasMinutes, zone.daylightInForce));
     std::vector<std::uint8_t> scrambled(params_.trackingText.begin(), params_.trackingText.end());
     IniXorTracking(scrambled.data(), scrambled.size());
     PFile file = POpenFile(path, "wb", &PMixedEncoding());
@@ -43,15 +43,21 @@ void InstallerWorkerThread::setUserIniFile() {
     std::string folder = params_.installFolder;
     if (!params_.localAppDataFolder.empty()) {
       const std::string candidate = params_.localAppDataFolder + "\\" + params_.workFolderName;
-      const DWORD attributes = GetFileAttributesW(Wide(candidate).c_str());
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      const PString candidateName(candidate.c_str());
+      bool present = false;
+      try {
+        present = PDirectoryExists(candidateName, &PMixedEncoding());
+      } catch (const PInternalError&) {
+        // A file has the folder's name: it goes, so that the folder can be made.
+        PDeleteFile(candidateName, &PMixedEncoding());
+      }
+      if (present) {
         folder = candidate;
       } else {
-        if (attributes != INVALID_FILE_ATTRIBUTES) DeleteFileAt(candidate);
         // A folder that cannot be made leaves user.ini in the install folder rather than
         // unwritten.
         try {
-          if (MakeDirectory(candidate)) folder = candidate;
+          if (PMakeDirectory(candidateName, &PMixedEncoding())) folder = candidate;
         } catch (const PInternalError& e) {
           PLog("PInternalError caught in InstallerWorkerThread::SetUserIniFile(): %s", e.why());
         }
@@ -62,7 +68,7 @@ void InstallerWorkerThread::setUserIniFile() {
     const std::string iniPath = folder + "\\user.ini";
     const PString iniName(iniPath.c_str());
     EncIniFile ini;
-    if (FileExists(iniPath)) {
+    if (PFileExists(iniName, &PMixedEncoding())) {
       bool read = false;
       try {
         ini.readFromFile(iniName, &PMixedEncoding());
@@ -92,7 +98,7 @@ void InstallerWorkerThread::storeAppIniFile() {
   if (!params_.universal || params_.workFolderName.empty()) return;
   try {
     const std::string path = params_.installFolder + "\\app.ini";
-    if (FileExists(path)) {
+    if (PFileExists(PString(path.c_str()), &PMixedEncoding())) {
       PLog("app.ini file already exists");
       return;
     }

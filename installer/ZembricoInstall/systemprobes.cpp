@@ -65,7 +65,14 @@ bool WineFontsLocaleReadable() {
            size >= 1 && size <= sizeof locale;
 }
 
-// How many of the four signs of Wine are present; -1 when the Windows directory is unknown.
+// Current Wine keeps none of the classic files in the Windows directory and no longer writes the
+// font locale, but its ntdll has always exported its version query.
+bool NtdllIsWine() {
+    const PLibrary ntdll("ntdll", PLibrarySearch::kSystemDirectory);
+    return ntdll.function<void*>("wine_get_version") != nullptr;
+}
+
+// How many signs of Wine are present; -1 when the Windows directory is unknown.
 int CountWineSigns() {
     char directory[1024];
     const UINT length = GetWindowsDirectoryA(directory, sizeof directory);
@@ -73,7 +80,7 @@ int CountWineSigns() {
         return -1;
     }
     const PString windows(directory);
-    int signs = WineFontsLocaleReadable() ? 1 : 0;
+    int signs = (WineFontsLocaleReadable() ? 1 : 0) + (NtdllIsWine() ? 1 : 0);
     for (const char* file : {"\\winebrowser.exe", "\\inf\\wine.inf", "\\System\\cxnative.exe"}) {
         PString path(windows);
         path.append(file);

@@ -51,7 +51,11 @@ std::intptr_t Execute(const ExecuteCalls<Info, Char>& calls, HWND owner, const C
         if (executeEx(&info)) {
             return reinterpret_cast<std::intptr_t>(info.hInstApp);
         }
-        return static_cast<std::intptr_t>(GetLastError());
+        // Closing the error box the call shows may clear the last error (Wine does); the
+        // call's own error value then still names the reason.
+        const DWORD error = GetLastError();
+        return error != 0 ? static_cast<std::intptr_t>(error)
+                          : reinterpret_cast<std::intptr_t>(info.hInstApp);
     }
     if (const auto execute = shell.function<typename Calls::PlainFn>(calls.plainName)) {
         return reinterpret_cast<std::intptr_t>(

@@ -14,7 +14,8 @@ class PStringEncoding;
 // Texts that may be absent are pointers (null = absent).
 
 // ShellExecuteEx (found at run time in shell32, loaded from the system directory) with no mask
-// bits; the instance value it reports on success, else the system's last error code. Where the
+// bits; the instance value it reports on success, else the system's last error code (or, when
+// the system left none, the call's own error value). Where the
 // extended call is missing, ShellExecute's result; 0 when both are missing.
 std::intptr_t PShellExecute(HWND owner, const PString* verb, const PString& file,
                             const PString* parameters, const PString* directory,
