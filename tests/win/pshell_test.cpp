@@ -1,0 +1,169 @@
+#include "plib/win/pshell.h"
+
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <string>
+
+#include "plib/pstringencoding.h"
+#include "plib/tempfolder.h"
+#include "plib/win/pmodule.h"
+#include "win/widenarrowscope.h"
+
+namespace {
+
+struct Release {
+    void operator()(IUnknown* object) const noexcept { object->Release(); }
+};
+
+// What a shortcut file says, read back through the wide shell-link interface.
+struct LinkContents {
+    std::wstring path, arguments, directory, icon;
+    int iconIndex = -1;
+};
+
+LinkContents LoadLink(const std::wstring& file) {
+    LinkContents contents;
+    IShellLinkW* rawLink = nullptr;
+    EXPECT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                               reinterpret_cast<void**>(&rawLink)),
+              S_OK);
+    if (!rawLink) return contents;
+    const std::unique_ptr<IShellLinkW, Release> link(rawLink);
+    IPersistFile* rawFile = nullptr;
+    EXPECT_EQ(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile)), S_OK);
+    const std::unique_ptr<IPersistFile, Release> persist(rawFile);
+    EXPECT_EQ(persist->Load(file.c_str(), STGM_READ), S_OK);
+    wchar_t text[MAX_PATH] = {};
+    link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+    contents.path = text;
+    link->GetArguments(text, MAX_PATH);
+    contents.arguments = text;
+    link->GetWorkingDirectory(text, MAX_PATH);
+    contents.directory = text;
+    link->GetIconLocation(text, MAX_PATH, &contents.iconIndex);
+    contents.icon = text;
+    return contents;
+}
+
+class PShellTest : public testing::Test {
+  protected:
+    void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    void TearDown() override { CoUninitialize(); }
+
+    PString mixed(const std::wstring& text) const {
+        PString out;
+        PUtf16ToPString(out, text.c_str());
+        return out;
+    }
+    std::wstring file(const wchar_t* name) const { return (folder_.path() / name).wstring(); }
+
+    TempFolder folder_;
+};
+
+TEST_F(PShellTest, ShortcutKeepsTargetArgumentsDirectoryAndIcon) {
+    const std::wstring target = file(L"Zembrico \u00E9.exe");
+    TempFolder::write((folder_.path() / L"Zembrico \u00E9.exe").string(), "MZ");
+    const PString arguments("-nolaunch -site=\"x y\"");
+    const PString icon = mixed(file(L"icons.dll"));
+    ASSERT_EQ(PCreateShortcut(&PMixedEncoding(), mixed(target), mixed(file(L"Zembrico.lnk")),
+                              mixed(folder_.path().wstring()), &arguments, &icon, 3),
+              S_OK);
+    const LinkContents link = LoadLink(file(L"Zembrico.lnk"));
+    EXPECT_EQ(link.path, target);
+    EXPECT_EQ(link.arguments, L"-nolaunch -site=\"x y\"");
+    EXPECT_EQ(link.directory, folder_.path().wstring());
+    EXPECT_EQ(link.icon, file(L"icons.dll"));
+    EXPECT_EQ(link.iconIndex, 3);
+}
+
+TEST_F(PShellTest, ShortcutWithoutArgumentsOrIconHasNone) {
+    const PString empty("");
+    ASSERT_EQ(PCreateShortcut(&PMixedEncoding(), mixed(file(L"app.exe")),
+                              mixed(file(L"plain.lnk")), mixed(folder_.path().wstring()), nullptr,
+                              &empty, 5),
+              S_OK);
+    const LinkContents link = LoadLink(file(L"plain.lnk"));
+    EXPECT_EQ(link.path, file(L"app.exe"));
+    EXPECT_EQ(link.arguments, L"");
+    EXPECT_EQ(link.icon, L"");
+}
+
+TEST_F(PShellTest, ShortcutThroughTheNarrowInterface) {
+    const WideNarrowScope narrow(-1);
+    const PString arguments("/u");
+    const PString icon = mixed(file(L"caf\u00E9.ico"));
+    ASSERT_EQ(PCreateShortcut(&PMixedEncoding(), mixed(file(L"caf\u00E9.exe")),
+                              mixed(file(L"narrow \u00E9.lnk")), mixed(folder_.path().wstring()),
+                              &arguments, &icon, 1),
+              S_OK);
+    const LinkContents link = LoadLink(file(L"narrow \u00E9.lnk"));
+    EXPECT_EQ(link.path, file(L"caf\u00E9.exe"));
+    EXPECT_EQ(link.arguments, L"/u");
+    EXPECT_EQ(link.icon, file(L"caf\u00E9.ico"));
+    EXPECT_EQ(link.iconIndex, 1);
+}
+
+TEST_F(PShellTest, ShortcutIntoAMissingFolderReportsFailure) {
+    EXPECT_TRUE(FAILED(PCreateShortcut(&PMixedEncoding(), mixed(file(L"app.exe")),
+                                       mixed(file(L"missing\\x.lnk")),
+                                       mixed(folder_.path().wstring()), nullptr, nullptr, 0)));
+}
+
+TEST_F(PShellTest, ExecuteStartsAProgram) {
+    const PString self = PModuleFileName(nullptr, &PMixedEncoding());
+    const PString verb("open");
+    const PString parameters("--gtest_list_tests --gtest_filter=None");
+    EXPECT_GT(PShellExecute(nullptr, &verb, self, &parameters, nullptr, &PMixedEncoding(),
+                            SW_HIDE),
+              32);
+}
+
+// Closes the shell's error box, which the execute call shows on failure (it asks for no
+// quiet mode), as soon as it appears in this process.
+class ErrorBoxCloser {
+  public:
+    ErrorBoxCloser()
+        : thread_([this] {
+              for (int i = 0; i < 600 && !done_; ++i) {
+                  EnumWindows(&ErrorBoxCloser::closeOwn, reinterpret_cast<LPARAM>(this));
+                  Sleep(50);
+              }
+          }) {}
+    ~ErrorBoxCloser() {
+        done_ = true;
+        thread_.join();
+    }
+    int closed() const { return closed_; }
+
+  private:
+    static BOOL CALLBACK closeOwn(HWND window, LPARAM self) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window)) {
+            PostMessageW(window, WM_COMMAND, IDOK, 0);
+            ++reinterpret_cast<ErrorBoxCloser*>(self)->closed_;
+        }
+        return TRUE;
+    }
+
+    std::atomic<bool> done_{false};
+    std::atomic<int> closed_{0};
+    std::thread thread_;
+};
+
+TEST_F(PShellTest, ExecuteOfAMissingFileGivesTheSystemError) {
+    for (const int form : {1, -1}) {
+        const WideNarrowScope scope(form);
+        const ErrorBoxCloser closer;
+        EXPECT_EQ(PShellOpen(mixed(file(L"absent.zbdoc")), &PMixedEncoding()),
+                  ERROR_FILE_NOT_FOUND)
+            << form;
+    }
+}
+
+}  // namespace

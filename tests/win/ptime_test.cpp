@@ -1,0 +1,20 @@
+#include "plib/win/ptime.h"
+
+#include <gtest/gtest.h>
+
+#include "plib/psystem.h"
+
+namespace {
+
+// The offset agrees with the system's own local-time conversion of the same instant.
+TEST(PTime, OffsetIsUtcMinusLocalTime) {
+    const std::uint64_t now = PFileTimeNow();
+    const std::tm utc = PFileTimeToUtc(now);
+    const std::tm local = PFileTimeToLocal(now);
+    const auto seconds = [](const std::tm& t) {
+        return static_cast<std::int64_t>(PUtcToFileTime(t) / 10000000);
+    };
+    EXPECT_EQ(PTimeZoneOffsetSeconds(), seconds(utc) - seconds(local));
+}
+
+}  // namespace
