@@ -14,6 +14,7 @@
 //   exit T               wait until it ends; print "exit N windows seen|none" with its exit
 //                        code and whether a window or box of it showed while waiting
 //   terminate            end it at once when it still runs (clean-up after a failure)
+//   killunder FOLDER     end every process whose program lies in FOLDER (a launched client)
 //   window T             wait for the visible "ZembricoInstaller" window
 //   gone T               wait until no such window exists
 //   nowindow             fail when the window exists
@@ -21,6 +22,8 @@
 //   click ID             press and release a check box (focus first, as a click gives it)
 //   settext ID TEXT      replace an edit field's text (the field reports the change)
 //   close                post the window's close message (Alt+F4, the system close)
+//   language INDEX       choose the language list's entry of that language index, with the
+//                        notifications of a choice made in the open list
 //   visible ID 0|1 T     wait until the control's visibility is as given
 //   enabled ID 0|1       the control's enabled state is as given now
 //   text ID TEXT T       wait until the control's text is TEXT
@@ -49,9 +52,11 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -64,6 +69,7 @@ constexpr wchar_t kProgramBoxClass[] = L"MyMsgBox";
 constexpr wchar_t kSystemDialogClass[] = L"#32770";
 constexpr int kProgramBoxFirst = IDYES;
 constexpr int kProgramBoxSecond = IDNO;
+constexpr int kLanguageList = 1001;
 
 struct Failure {
     std::string what;
@@ -209,6 +215,23 @@ void Click(int id) {
     SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
 }
 
+// The entries of the language list carry their language index as item data. A choice in the
+// open list ends with these notifications, in this order.
+void ChooseLanguage(int language) {
+    const HWND list = Control(kLanguageList);
+    const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT item = 0; item < count; ++item) {
+        if (SendMessageW(list, CB_GETITEMDATA, item, 0) != language) continue;
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(list, CB_SETCURSEL, item, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+        for (const WORD notification : {CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE})
+            PostMessageW(RequireWizard(), WM_COMMAND, MAKEWPARAM(kLanguageList, notification),
+                         reinterpret_cast<LPARAM>(list));
+        return;
+    }
+    throw Failure{"language " + std::to_string(language) + " is not in the list"};
+}
+
 int Number(const std::string& text) { return std::atoi(text.c_str()); }
 double Seconds(const std::string& text) { return std::atof(text.c_str()); }
 
@@ -258,6 +281,8 @@ class Steps {
                 WaitForSingleObject(theProgram.process, 10000);
                 Say("terminated");
             }
+        } else if (name == "killunder") {
+            killUnder(FromUtf8(take()));
         } else if (name == "window") {
             const double seconds = Seconds(take());
             if (!WaitFor(seconds, [] {
@@ -265,6 +290,8 @@ class Steps {
                     return wizard && IsWindowVisible(wizard);
                 }))
                 throw Failure{"the wizard window did not appear"};
+            // Above whatever else the shared display shows, for the screenshots.
+            SetWindowPos(Wizard(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         } else if (name == "gone") {
             if (!WaitFor(Seconds(take()), [] { return Wizard() == nullptr; }))
                 throw Failure{"the wizard window is still there"};
@@ -284,6 +311,8 @@ class Steps {
                                 SMTO_ABORTIFHUNG, 10000, &ignored);
         } else if (name == "close") {
             PostMessageW(RequireWizard(), WM_CLOSE, 0, 0);
+        } else if (name == "language") {
+            ChooseLanguage(Number(take()));
         } else if (name == "visible") {
             const int id = Number(take());
             const bool wanted = Number(take()) != 0;
@@ -416,6 +445,34 @@ class Steps {
             throw Failure{"cannot start the program: error " + std::to_string(GetLastError())};
         CloseHandle(started.hThread);
         theProgram = Program{started.hProcess, started.dwProcessId};
+    }
+
+    static void killUnder(const std::wstring& folder) {
+        if (folder.size() < 4) throw Failure{"refusing to end the programs of a drive root"};
+        const std::wstring prefix = folder.back() == L'\\' ? folder : folder + L'\\';
+        const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return;
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot, &entry); more;
+             more = Process32NextW(snapshot, &entry)) {
+            const HANDLE process = OpenProcess(
+                PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                entry.th32ProcessID);
+            if (!process) continue;
+            wchar_t image[MAX_PATH] = {};
+            DWORD units = MAX_PATH;
+            if (QueryFullProcessImageNameW(process, 0, image, &units) &&
+                CompareStringOrdinal(image, static_cast<int>(std::min<size_t>(units, prefix.size())),
+                                     prefix.c_str(), static_cast<int>(prefix.size()),
+                                     TRUE) == CSTR_EQUAL) {
+                TerminateProcess(process, 99);
+                WaitForSingleObject(process, 10000);
+                Say("ended " + ToUtf8(image));
+            }
+            CloseHandle(process);
+        }
+        CloseHandle(snapshot);
     }
 
     static void queryKey(const std::wstring& path) {
