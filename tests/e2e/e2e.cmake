@@ -57,3 +57,13 @@ foreach(case IN LISTS zb_e2e_cases)
   # One wizard at a time: the cases share the display, the prefix and the collector's port.
   set_tests_properties(e2e_${case} PROPERTIES RESOURCE_LOCK zb_e2e_gui TIMEOUT 180 LABELS e2e)
 endforeach()
+
+# The options screen in other languages, standard and custom view, in
+# ${CMAKE_BINARY_DIR}/screenshots/languages: to check by eye that each text fits its control.
+add_test(NAME e2e_language_screenshots
+         COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/language_screenshots.py
+                 --bin ${CMAKE_BINARY_DIR}/bin --work ${zb_e2e_dir}
+                 --screenshots ${CMAKE_BINARY_DIR}/screenshots/languages
+                 --messages ${PROJECT_SOURCE_DIR}/resources/messages)
+set_tests_properties(e2e_language_screenshots PROPERTIES
+                     RESOURCE_LOCK zb_e2e_gui TIMEOUT 180 LABELS e2e)
