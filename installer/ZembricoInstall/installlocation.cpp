@@ -122,12 +122,19 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM detail, LPARAM dat
             SetDlgItemTextW(dialog, /*new folder button=*/14150, AsWide(texts->newFolder));
             SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
                          reinterpret_cast<LPARAM>(AsWide(texts->start)));
+            // Some shells fill the tree only after this notification and then select its root:
+            // select again once they are done. The text lives until the dialog has closed.
+            PostMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
+                         reinterpret_cast<LPARAM>(AsWide(texts->start)));
         } else if (message == BFFM_SELCHANGED) {
             wchar_t path[MAX_PATH] = {};
             const bool accept =
                 SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(detail), path) &&
                 FolderBrowserMayAccept(path);
             SendMessageW(dialog, BFFM_ENABLEOK, 0, accept ? TRUE : FALSE);
+            // A shell that validates the selection itself after this notification would
+            // override the answer: give it again once the notification is over.
+            PostMessageW(dialog, BFFM_ENABLEOK, 0, accept ? TRUE : FALSE);
         }
     } catch (...) {
         // Nothing may leave a shell callback; the dialog keeps its state.
