@@ -241,6 +241,24 @@ TEST(MessageTable, TranslationsAreCompleteAndLookUpInTheirLanguage) {
         {"ro", "Română", "Anulare", "Instalare Zembrico", "Eroare de scriere în registry!"},
         {"fi", "Suomi", "Peruuta", "Asenna Zembrico", "Virhe kirjoitettaessa rekisteriin!"},
         {"zh-CN", "简体中文", "取消", "安装 Zembrico", "注册表写入错误！"},
+        {"de", "Deutsch", "Abbrechen", "Zembrico installieren",
+         "Fehler beim Schreiben in die Registrierung!"},
+        {"es", "Español", "Cancelar", "Instalar el software de Zembrico",
+         "¡Error de escritura en el registro!"},
+        {"pt", "Português", "Cancelar", "Instalar o software Zembrico", "Erro de escrita no registo!"},
+        {"it", "Italiano", "Annulla", "Installa il software Zembrico",
+         "Errore di scrittura nel Registro di sistema."},
+        {"sv", "Svenska", "Avbryt", "Installera programmet Zembrico", "Fel vid skrivning till registret!"},
+        {"da", "Dansk", "Annuller", "Installer Zembrico-softwaren",
+         "Fejl under skrivning til registreringsdatabasen!"},
+        {"no", "Norsk", "Avbryt", "Installer Zembrico-programvaren", "Feil ved skriving til registeret!"},
+        {"hr", "Hrvatski", "Odustani", "Instaliraj softver Zembrico", "Pogreška pri pisanju u registar!"},
+        {"sl", "Slovenščina", "Prekliči", "Namesti programsko opremo Zembrico",
+         "Napaka pri pisanju v register!"},
+        {"lv", "Latviešu", "Atcelt", "Instalēt Zembrico programmatūru", "Reģistra rakstīšanas kļūda!"},
+        {"lt", "Lietuvių", "Atšaukti", "Įdiegti Zembrico programinę įrangą", "Rašymo į registrą klaida!"},
+        {"ko", "한국어", "취소", "Zembrico 소프트웨어 설치", "레지스트리 쓰기 오류!"},
+        {"zh-TW", "繁體中文", "取消", "安裝 Zembrico 軟體", "登錄寫入錯誤！"},
     };
     std::string table(kMessageTableBanner);
     std::vector<std::string> warnings;
@@ -318,6 +336,10 @@ TEST(MessageTable, TheSourcesHoldEveryLanguageAndTheRegionalVariantsFallBack) {
         const int b = FindLanguageCode(base);
         int fallbacks = 0;
         for (std::uint32_t key = 1; key < kMessageKeyCount; ++key) {
+            // A line of its own says something other than the base language.
+            if (loaded.cell(v, key) && loaded.cell(b, key)) {
+                EXPECT_NE(Lookup(loaded, key, v), Lookup(loaded, key, b)) << variant << " " << key;
+            }
             if (loaded.cell(v, key) || !loaded.cell(b, key)) continue;
             ++fallbacks;
             EXPECT_EQ(Lookup(loaded, key, v), Lookup(loaded, key, b)) << variant << " " << key;
