@@ -28,9 +28,11 @@ class ClientSocket {
 
   // Throws PSystemError "Unable to create socket".
   void create();
-  // Resolves `host` (errors raised) and connects; throws PSystemError "Unable to connect".
+  // Resolves `host` (errors raised) and connects; throws PSystemError "Unable to connect",
+  // with WSAETIMEDOUT when the peer has not answered within 5 seconds.
   void connect(std::string_view host, std::uint16_t port);
-  // Returns when every byte has been accepted; throws PSystemError "Error writing to socket".
+  // Returns when every byte has been accepted; throws PSystemError "Error writing to socket",
+  // also when the peer has taken nothing for 5 seconds. A failed send closes the connection.
   void send(const char* data, std::size_t length);
   void close();
 
