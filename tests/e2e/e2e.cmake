@@ -21,11 +21,11 @@ add_custom_command(TARGET zbfakelauncher POST_BUILD
                            ${zb_e2e_payload}/ZembricoUpdate.exe VERBATIM)
 
 # A payload of many small files, so that the installation lasts long enough to be interrupted.
-set(zb_e2e_slow_payload ${zb_e2e_dir}/payload-slow)
-if(NOT EXISTS ${zb_e2e_slow_payload}/files/f1199.txt)
+set(zb_e2e_slow_payload ${zb_e2e_dir}/payload-many)
+if(NOT EXISTS ${zb_e2e_slow_payload}/files/f499.txt)
   string(REPEAT "Zembrico end-to-end test file, a line of text that compresses well.\r\n" 30
          zb_e2e_text)
-  foreach(index RANGE 1199)
+  foreach(index RANGE 499)
     file(WRITE ${zb_e2e_slow_payload}/files/f${index}.txt "${index}\r\n${zb_e2e_text}")
   endforeach()
 endif()

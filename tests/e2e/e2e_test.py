@@ -280,14 +280,15 @@ def case_progress_continue(h):
     """Quit during the installation pauses it; "Continue installation" resumes it."""
     h.open_wizard(h.bin / "ZembricoE2ESlow.exe")
     h.remember()
-    h.drive("click", LICENCE, "command", PRIMARY, "visible", PROGRESS, 1, 20, "shot", "progress",
+    h.drive("click", LICENCE, "command", PRIMARY, "visible", PROGRESS, 1, 20, "sleep", 200,
+            "shot", "progress",
             "command", CLOSE, "box", 20, "shot", "box-quit-progress", "answer", "second",
             "text", PRIMARY, LAUNCH_TEXT, INSTALL_TIMEOUT, "box", 30, "answer", "close",
             shot_prefix="e2e-")
     entry = h.uninstall_entry()
     check(entry.get("InstallLocation"), "the resumed installation did not register")
     files = list(h.unix_path(entry["InstallLocation"]).rglob("*.txt"))
-    check(len(files) >= 1000, "only %d files were installed" % len(files))
+    check(len(files) >= 500, "only %d files were installed" % len(files))
     h.drive("close", "gone", 30)
     check(h.exit_code() == EXIT_QUIT, "closing after completion did not end with -1")
 
@@ -451,7 +452,8 @@ def case_tour(h):
     """A standard installation of the default build, shown screen by screen (./zb run)."""
     h.remember()
     h.open_wizard(h.bin / "ZembricoInstall.exe", "shot", "1-options", shot_prefix="run-")
-    h.drive("click", LICENCE, "command", PRIMARY, "shot", "2-progress",
+    h.drive("click", LICENCE, "command", PRIMARY, "visible", PROGRESS, 1, 10, "sleep", 200,
+            "shot", "2-progress",
             "text", PRIMARY, LAUNCH_TEXT, INSTALL_TIMEOUT, "box", 30, "shot", "3-webview2-offer",
             "answer", "close", "shot", "4-finished", shot_prefix="run-")
     entry = h.uninstall_entry()

@@ -345,8 +345,8 @@ class Steps {
             if (ProgramWindowOfClass(kProgramBoxClass)) throw Failure{"a message box is open"};
         } else if (name == "answer") {
             const std::string which = take();
-            const HWND box = ProgramWindowOfClass(kProgramBoxClass);
-            if (!box) throw Failure{"no message box to answer"};
+            // A box that was just found may still be settling (resized to its message).
+            const HWND box = WaitForWindowOfClass(kProgramBoxClass, 5, "message box to answer");
             if (which == "close")
                 PostMessageW(box, WM_CLOSE, 0, 0);
             else
