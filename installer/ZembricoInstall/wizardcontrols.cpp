@@ -243,7 +243,7 @@ PString ZembricoInstallWindow::controlText(const WizardControl& row) const {
 }
 
 void ZembricoInstallWindow::applyLanguage() {
-    space_ = ComputeSpaceLabels(folderText(), CurrentLanguage());
+    space_ = spaceLabels(folderText());
     const bool joined = JoinsSubCaption(CurrentLanguage());
     for (const WizardControl& row : WizardLayout()) {
         MyCWnd* made = find(row.slot);

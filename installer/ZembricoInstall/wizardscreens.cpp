@@ -2,6 +2,8 @@
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
 #include "installer/core/languagelist.h"
+#include "installer/core/payloadarchive.h"
+#include "plib/perror.h"
 
 namespace {
 
@@ -55,8 +57,19 @@ void ZembricoInstallWindow::relabel(WizardSlot slot, const PString& text) {
     layoutControl(WizardRow(slot));
 }
 
+std::uint32_t ZembricoInstallWindow::archiveSizeAt(std::uint32_t clusterSize) const {
+    const std::span<const std::uint8_t> payload = creation_.payload();
+    PASSERT(!payload.empty());
+    return RequiredSpace(payload.data(), static_cast<std::uint32_t>(payload.size()), clusterSize);
+}
+
+SpaceLabels ZembricoInstallWindow::spaceLabels(const std::string& path) const {
+    return ComputeSpaceLabels(path, CurrentLanguage(),
+                              [this](std::uint32_t cluster) { return archiveSizeAt(cluster); });
+}
+
 void ZembricoInstallWindow::updateSpace(const std::string& path) {
-    space_ = ComputeSpaceLabels(path, CurrentLanguage());
+    space_ = spaceLabels(path);
     showSpaceLabels();
     evaluatePrimaryButton();
 }

@@ -96,7 +96,7 @@ void ZembricoInstallWindow::initialise() {
     params_.startMenuShortcut = 1;
     params_.allUsers = 1;
     params_.installFolder = previousLocation_ ? *previousLocation_ : defaultFolder_;
-    space_ = ComputeSpaceLabels(params_.installFolder, CurrentLanguage());
+    space_ = spaceLabels(params_.installFolder);
 
     createControls();
     applyLanguage();

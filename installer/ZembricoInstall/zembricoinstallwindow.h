@@ -105,6 +105,9 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     std::string folderText() const;
     void evaluatePrimaryButton();
     void relabel(WizardSlot slot, const PString& text);
+    // The space the installation's payload takes at a cluster size.
+    std::uint32_t archiveSizeAt(std::uint32_t clusterSize) const;
+    SpaceLabels spaceLabels(const std::string& path) const;
     void updateSpace(const std::string& path);
     void showSpaceLabels();
     void switchScreen(bool progress);

@@ -1,0 +1,330 @@
+#include "installer/ZembricoInstall/zembricoinstallwindow.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "installer/MyCWnd/mymsgbox.h"
+#include "installer/core/installcodes.h"
+#include "installer/core/payloadwriter.h"
+#include "win/installtestkit.h"
+
+namespace {
+
+constexpr char kOptions[] =
+    "[define]\n"
+    "name=WizTest\n"
+    "dispname=WizTest Poker\n"
+    "mainwnd=ZbWizTestLobbyWindow\n"
+    "brand=WizTest\n";
+
+// "Example Gaming Ltd" in Base64.
+constexpr char kOperatorOptions[] =
+    "[define]\n"
+    "name=WizTest\n"
+    "dispname=WizTest Poker\n"
+    "mainwnd=ZbWizTestLobbyWindow\n"
+    "oid=OP7\n"
+    "oname=RXhhbXBsZSBHYW1pbmcgTHRk\n";
+
+const std::vector<std::uint8_t>& TestPayload() {
+    static const std::vector<std::uint8_t> payload = [] {
+        PayloadWriter writer;
+        writer.beginFile("readme.txt");
+        const std::string text = "a payload of one file";
+        writer.addData(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        return writer.finish();
+    }();
+    return payload;
+}
+
+// Answers the next box of window class `boxClass` by posting WM_COMMAND `button` to it; the text
+// of its static children is kept for the test.
+class BoxAnswer {
+  public:
+    BoxAnswer(const wchar_t* boxClass, int button) {
+        thread_ = std::thread([this, boxClass, button] {
+            for (int i = 0; i < 300 && !done_; ++i) {
+                if (const HWND box = FindWindowW(boxClass, nullptr)) {
+                    // The box is found as soon as it exists; its controls come just after.
+                    Sleep(300);
+                    EnumChildWindows(box, &BoxAnswer::CollectText, reinterpret_cast<LPARAM>(this));
+                    PostMessageW(box, WM_COMMAND, button, 0);
+                    answered_ = true;
+                    return;
+                }
+                Sleep(50);
+            }
+        });
+    }
+    ~BoxAnswer() {
+        done_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    bool answered() {
+        if (thread_.joinable()) thread_.join();
+        return answered_;
+    }
+    const std::wstring& text() const { return text_; }
+
+  private:
+    static BOOL CALLBACK CollectText(HWND child, LPARAM self) {
+        wchar_t text[1024] = {};
+        GetWindowTextW(child, text, 1024);
+        reinterpret_cast<BoxAnswer*>(self)->text_ += text;
+        return TRUE;
+    }
+    std::thread thread_;
+    std::atomic<bool> done_{false};
+    bool answered_ = false;
+    std::wstring text_;
+};
+
+// Dispatches messages for `ms` milliseconds; the value of a quit message when one arrives.
+std::optional<int> Pump(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    MSG message;
+    while (std::chrono::steady_clock::now() < end) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(10);
+    }
+    return std::nullopt;
+}
+
+class WizardWindow : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(LoadEnglishMessages(), ""); }
+    void TearDown() override {
+        window_.reset();
+        // The destroyed window's quit message must not end the next test's loops.
+        Pump(50);
+    }
+
+    void make(const char* options = kOptions) {
+        WizardCreation creation;
+        creation.instance = GetModuleHandleW(nullptr);
+        creation.buildOptions = {reinterpret_cast<const std::uint8_t*>(options),
+                                 std::char_traits<char>::length(options)};
+        creation.trackingData = [] { return std::optional<std::string>(); };
+        creation.collectionHost = "127.0.0.1:1";
+        creation.payload = [] { return std::span<const std::uint8_t>(TestPayload()); };
+        window_ = std::make_unique<ZembricoInstallWindow>(std::move(creation));
+        window_->create();
+        window_->initialise();
+    }
+    HWND item(int id) const { return GetDlgItem(window_->hwnd(), id); }
+    template <typename Control>
+    Control& control(int id) const {
+        return *dynamic_cast<Control*>(MyCWnd::FromWindow(item(id)));
+    }
+    bool visible(int id) const { return (GetWindowLongW(item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    std::wstring text(int id) const {
+        wchar_t buffer[256] = {};
+        GetWindowTextW(item(id), buffer, 256);
+        return buffer;
+    }
+    void post(int code, LPARAM detail = 0) {
+        PostMessageW(window_->hwnd(), kWmInstallProgress, static_cast<WPARAM>(code), detail);
+    }
+    void command(int id) { SendMessageW(window_->hwnd(), WM_COMMAND, id, 0); }
+
+    std::unique_ptr<ZembricoInstallWindow> window_;
+};
+
+}  // namespace
+
+TEST_F(WizardWindow, OptionsScreenStartsStandardWithEverythingTickedAndInstallDisabled) {
+    make();
+    EXPECT_TRUE(control<MyCRadioButton>(kIdStandard).checked());
+    EXPECT_FALSE(control<MyCRadioButton>(kIdCustom).checked());
+    for (int id : {kIdDesktop, kIdQuickLaunch, kIdStartMenu}) {
+        EXPECT_TRUE(control<MyCCheckBox>(id).checked()) << id;
+        EXPECT_FALSE(visible(id)) << id;
+    }
+    EXPECT_FALSE(control<MyCCheckBox>(kIdLicence).checked());
+    EXPECT_TRUE(visible(kIdPrimary));
+    EXPECT_FALSE(IsWindowEnabled(item(kIdPrimary)));
+    EXPECT_FALSE(visible(kIdProgressBar));
+    EXPECT_EQ(text(kIdPrimary), L"Install");
+    EXPECT_EQ(text(kIdFolderEdit), std::wstring(L"C:\\") + L"Program Files (x86)\\WizTest");
+}
+
+TEST_F(WizardWindow, CustomShowsTheShortcutsAndFolderAndStandardHidesThemKeepingValues) {
+    make();
+    command(kIdCustom);
+    EXPECT_TRUE(control<MyCRadioButton>(kIdCustom).checked());
+    EXPECT_FALSE(control<MyCRadioButton>(kIdStandard).checked());
+    for (int id : {kIdDesktop, kIdQuickLaunch, kIdStartMenu, kIdAllUsers, kIdFolderEdit, kIdBrowse})
+        EXPECT_TRUE(visible(id)) << id;
+    control<MyCCheckBox>(kIdQuickLaunch).setChecked(false);
+    command(kIdStandard);
+    EXPECT_FALSE(visible(kIdQuickLaunch));
+    EXPECT_FALSE(control<MyCCheckBox>(kIdQuickLaunch).checked());
+    EXPECT_TRUE(control<MyCRadioButton>(kIdStandard).checked());
+}
+
+TEST_F(WizardWindow, LicenceBoxEnablesAndDisablesTheInstallButton) {
+    make();
+    control<MyCCheckBox>(kIdLicence).setChecked(true);
+    command(kIdLicence);
+    EXPECT_TRUE(IsWindowEnabled(item(kIdPrimary)));
+    control<MyCCheckBox>(kIdLicence).setChecked(false);
+    command(kIdLicence);
+    EXPECT_FALSE(IsWindowEnabled(item(kIdPrimary)));
+}
+
+TEST_F(WizardWindow, FolderWithoutADriveLetterNeverBlocksAndDriveChangeIsMeasured) {
+    make();
+    control<MyCCheckBox>(kIdLicence).setChecked(true);
+    command(kIdLicence);
+    // A network share has no drive to measure: both amounts are zero.
+    SetWindowTextW(item(kIdFolderEdit), L"\\\\server\\share\\WizTest");
+    EXPECT_TRUE(IsWindowEnabled(item(kIdPrimary)));
+    // A drive that does not exist cannot be measured: 5 MiB required, none available.
+    SetWindowTextW(item(kIdFolderEdit), L"Q:\\WizTest");
+    EXPECT_FALSE(IsWindowEnabled(item(kIdPrimary)));
+    SetWindowTextW(item(kIdFolderEdit), L"C:\\WizTest");
+    EXPECT_TRUE(IsWindowEnabled(item(kIdPrimary)));
+}
+
+TEST_F(WizardWindow, ProgressCodesFillTheBarAndStoppedChangesNothing) {
+    make();
+    auto& bar = control<MyCProgressBar>(kIdProgressBar);
+    post(50);
+    Pump(100);
+    EXPECT_EQ(bar.percent(), 50);
+    post(150);
+    Pump(100);
+    EXPECT_EQ(bar.percent(), 100);
+    post(kInstallStopped);
+    Pump(100);
+    EXPECT_EQ(bar.percent(), 100);
+    EXPECT_FALSE(window_->completed());
+    EXPECT_TRUE(visible(kIdPrimary));
+}
+
+TEST_F(WizardWindow, CompletionShowsTheFinishedScreenAndClosingEndsWithMinusOne) {
+    make();
+    // The final page writes its log lines into the install folder.
+    const std::filesystem::path folder = "C:\\Program Files (x86)\\WizTest";
+    std::filesystem::create_directories(folder);
+    {
+        BoxAnswer webView2Box(L"MyMsgBox", MyMsgBox::kClose);
+        post(kInstallComplete);
+        Pump(2000);
+        // On 64-bit Windows without the runtime the download offer comes up and is closed.
+        (void)webView2Box;
+    }
+    EXPECT_TRUE(window_->completed());
+    EXPECT_EQ(text(kIdPrimary), L"Launch WizTest Poker");
+    EXPECT_TRUE(visible(kIdPrimary));
+    EXPECT_TRUE(visible(kIdClose));
+    EXPECT_FALSE(visible(kIdProgressBar));
+    EXPECT_FALSE(visible(kIdStandard));
+    // No question on the finished screen.
+    PostMessageW(window_->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Pump(2000), kExitUserQuit);
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(WizardWindow, QuitOnTheOptionsScreenAsksAndContinueKeepsTheWizard) {
+    make();
+    {
+        BoxAnswer answer(L"MyMsgBox", MyMsgBox::kSecond);
+        PostMessageW(window_->hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(Pump(1500), std::nullopt);
+        EXPECT_TRUE(answer.answered());
+        EXPECT_NE(answer.text().find(L"Continue installation"), std::wstring::npos);
+    }
+    BoxAnswer quit(L"MyMsgBox", MyMsgBox::kFirst);
+    command(kIdClose);
+    EXPECT_EQ(Pump(1500), kExitUserQuit);
+}
+
+TEST_F(WizardWindow, FailureWithTextShowsTheSystemBoxWithTheDetail) {
+    make();
+    BoxAnswer answer(L"#32770", IDOK);
+    post(kInstallFailedWithText, reinterpret_cast<LPARAM>(new PString("the disk is full")));
+    Pump(1500);
+    ASSERT_TRUE(answer.answered());
+    EXPECT_NE(answer.text().find(L"the disk is full"), std::wstring::npos);
+    // The worker is not running: back on the options screen.
+    EXPECT_TRUE(visible(kIdStandard));
+    EXPECT_FALSE(visible(kIdProgressBar));
+}
+
+TEST_F(WizardWindow, OperatorBuildKeepsTheDesktopShortcutAndNamesTheOperator) {
+    make(kOperatorOptions);
+    command(kIdCustom);
+    EXPECT_TRUE(control<MyCCheckBox>(kIdDesktop).checked());
+    EXPECT_FALSE(IsWindowEnabled(item(kIdDesktop)));
+    bool found = false;
+    for (HWND child = GetWindow(window_->hwnd(), GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t buffer[256] = {};
+        GetWindowTextW(child, buffer, 256);
+        found = found || std::wstring(buffer) == L"Operated by Example Gaming Ltd";
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST_F(WizardWindow, LegacyUninstallerRunsFromATemporaryCopyWithItsName) {
+    make();
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::filesystem::path uninstaller =
+        std::filesystem::path(self).parent_path() / "fakeuninstaller.exe";
+    ASSERT_TRUE(std::filesystem::exists(uninstaller));
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::filesystem::path copy = std::filesystem::path(temp) / "_unps.exe";
+    const std::filesystem::path report = std::filesystem::path(temp) / "_unps.exe.ran";
+    std::filesystem::remove(report);
+
+    const std::wstring key =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZbWizTestLegacy";
+    const auto setValue = [&](const std::wstring& value) {
+        HKEY handle = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                  nullptr, &handle, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(handle, L"UninstallString", 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(handle);
+    };
+
+    // Too short for the expected form: nothing runs.
+    setValue(L"\"");
+    window_->UninstallPreviousVersion("ZbWizTestLegacy");
+    EXPECT_FALSE(std::filesystem::exists(report));
+
+    setValue(L"\"" + uninstaller.wstring() + L"\" /u:ZbWizTestLegacy");
+    window_->UninstallPreviousVersion("ZbWizTestLegacy");
+    ASSERT_TRUE(std::filesystem::exists(report));
+    const std::string ran = ReadFile(report);
+    const std::wstring lines(reinterpret_cast<const wchar_t*>(ran.data()),
+                             ran.size() / sizeof(wchar_t));
+    EXPECT_EQ(lines, copy.wstring() + L" /u:ZbWizTestLegacy\n" + copy.wstring() + L"\n");
+
+    // A quoted path without the tail loses its last characters; the copy fails and is only
+    // logged.
+    std::filesystem::remove(report);
+    setValue(L"\"" + uninstaller.wstring() + L"\"");
+    window_->UninstallPreviousVersion("ZbWizTestLegacy");
+    EXPECT_FALSE(std::filesystem::exists(report));
+
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+    std::filesystem::remove(copy);
+}
