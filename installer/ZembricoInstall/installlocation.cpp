@@ -9,6 +9,7 @@
 #include "installer/core/payloadarchive.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
+#include "plib/win/pshell.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -66,15 +67,15 @@ struct SpaceCache {
 SpaceCache theSpaceCache;
 
 using GetDiskFreeSpaceExAFunction = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
-                                                 PULARGE_INTEGER);
+                                                  PULARGE_INTEGER);
 
 void MeasureDrive(char drive, const ArchiveSizeAt& archiveSize) {
     theSpaceCache = SpaceCache{drive};
     const char root[] = {drive, ':', '\\', '\0'};
     // Looked up at run time: the first Windows 95 editions lack it.
-    const auto getDiskFreeSpaceEx = reinterpret_cast<GetDiskFreeSpaceExAFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"),
-                                               "GetDiskFreeSpaceExA")));
+    const auto getDiskFreeSpaceEx =
+        reinterpret_cast<GetDiskFreeSpaceExAFunction>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetDiskFreeSpaceExA")));
     ULARGE_INTEGER callerAvailable{};
     if (getDiskFreeSpaceEx && getDiskFreeSpaceEx(root, &callerAvailable, nullptr, nullptr)) {
         theSpaceCache.available = callerAvailable.QuadPart;
@@ -167,9 +168,9 @@ std::string ComputeDefaultFolders(InstallParameters& params) {
 }
 
 std::optional<std::string> ReadPreviousInstallLocation(const std::string& displayName) {
-    return ReadMachineString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
-                                 displayName,
-                             L"InstallLocation");
+    return ReadMachineString(
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + displayName,
+        L"InstallLocation");
 }
 
 std::uint32_t PayloadArchiveSizeAt(std::uint32_t clusterSize) {
@@ -193,7 +194,9 @@ bool SpaceForPath(const std::string& path, std::uint64_t& available, std::uint64
     return theSpaceCache.measured;
 }
 
-void ForgetSpaceCache() { theSpaceCache = SpaceCache{}; }
+void ForgetSpaceCache() {
+    theSpaceCache = SpaceCache{};
+}
 
 SpaceLabels ComputeSpaceLabels(const std::string& path, int language,
                                const ArchiveSizeAt& archiveSize) {
@@ -223,19 +226,10 @@ std::optional<std::string> BrowseForInstallFolder(HWND owner, const std::string&
     PString prompt;
     TheMessageTable().lookup(prompt, TXTINS_Select_the_folder_to_install_N_ELL, language,
                              PString(params.displayName.c_str()));
-    const PUtf16Block promptUtf16 = Utf16(prompt);
-
-    BROWSEINFOW info{};
-    info.hwndOwner = owner;
-    info.lpszTitle = AsWide(promptUtf16);
-    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    info.lpfn = BrowseCallback;
-    info.lParam = reinterpret_cast<LPARAM>(&texts);
-    const UniqueItemIdList picked(SHBrowseForFolderW(&info));
-    if (!picked) return std::nullopt;
-    wchar_t path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListW(picked.get(), path) || !path[0]) return std::nullopt;
-    PString pickedText;
-    PUtf16ToPString(pickedText, reinterpret_cast<const PWChar*>(path));
-    return std::string(InstallFolderForPick(pickedText, params.brand, params.name).view());
+    PString picked;
+    if (!PBrowseForFolder(owner, prompt, BrowseCallback, reinterpret_cast<LPARAM>(&texts), picked,
+                          &PMixedEncoding()) ||
+        picked.empty())
+        return std::nullopt;
+    return std::string(InstallFolderForPick(picked, params.brand, params.name).view());
 }
