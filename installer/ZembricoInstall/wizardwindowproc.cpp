@@ -104,11 +104,15 @@ void ZembricoInstallWindow::installProgress(WPARAM wParam, LPARAM detail) {
             installErrorBox(TXTINS_Disk_write_errorX_Check_if_the_ELL);
             switchScreen(false);
             break;
+        // The worker has ended with these two as well: the progress screen has no button
+        // left, so the options come back as after the other failures.
         case kInstallArchiveError:
             installErrorBox(TXTINS_Disk_write_errorX_Check_if_the_ELL);
+            switchScreen(false);
             break;
         case kInstallRegistryError:
             installErrorBox(TXTINS_Registry_write_errorX_This_may_ELL);
+            switchScreen(false);
             break;
         case kInstallFailedWithText: {
             std::unique_ptr<PString> text(reinterpret_cast<PString*>(detail));
