@@ -257,6 +257,27 @@ def case_registry_error(h):
     check("Install finished" in log, "Install.log: " + log[-400:])
 
 
+def case_trailer_out_of_range(h):
+    """Tracking trailers with each footer field out of range: each installer starts as an
+    untagged one would, shows its options and quits normally."""
+    marker = 0xFFFEFFFE
+    footers = {
+        "distance-zero": (0, 4, marker),
+        "distance-above-1024": (1025, 4, marker),
+        "length-past-the-file": (16, 0x7FFFFFFF, marker),
+        "length-all-ones": (16, 0xFFFFFFFF, marker),
+        "marker-wrong": (16, 4, 0xFFFEFFFF),
+    }
+    for name, (distance, length, mark) in footers.items():
+        def append(image, footer=struct.pack("<III", distance, length, mark)):
+            image += b"SITEID=be_zb_ext" + footer
+        exe = make_variant(h, "trailer-" + name, append)
+        lines = h.open_wizard(exe, "shot", "trailer-" + name, "command", CLOSE, "box", 20,
+                              "answer", "first", "gone", 30, shot_prefix="faults-")
+        check("box: Installing Zembrico Poker" in lines, "%s: not the default site" % name)
+        check(h.exit_code() == EXIT_QUIT, "%s: Quit did not end with -1" % name)
+
+
 CASES = {name[5:]: function for name, function in globals().items() if name.startswith("case_")}
 
 if __name__ == "__main__":
