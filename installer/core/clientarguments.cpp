@@ -24,11 +24,15 @@ std::string_view AfterProgramName(std::string_view line) {
 
 constexpr std::string_view kUninstallSwitches = "uoc";
 
-// Whether an uninstaller switch ("/u:", "/o:" or "/c:") starts at `at`.
+bool StartsToken(std::string_view line, size_t at) { return at == 0 || IsBlank(line[at - 1]); }
+
+// Whether an uninstaller switch ("/u:", "/o:" or "/c:") starts at `at`, at the start of a token
+// or just inside the quote that opens one.
 bool SwitchAt(std::string_view line, size_t at) {
-  return at + 3 <= line.size() && line[at] == '/' &&
-         kUninstallSwitches.find(line[at + 1]) != std::string_view::npos && line[at + 2] == ':' &&
-         (at == 0 || IsBlank(line[at - 1]));
+  if (at + 3 > line.size() || line[at] != '/' ||
+      kUninstallSwitches.find(line[at + 1]) == std::string_view::npos || line[at + 2] != ':')
+    return false;
+  return StartsToken(line, at) || (line[at - 1] == '"' && StartsToken(line, at - 1));
 }
 
 }  // namespace
@@ -56,7 +60,10 @@ std::optional<UninstallArguments> ParseUninstallArguments(std::string_view comma
   for (size_t i = 0; i < starts.size(); ++i) {
     const size_t from = starts[i] + 3;
     size_t to = i + 1 < starts.size() ? starts[i + 1] : line.size();
+    if (i + 1 < starts.size() && line[to - 1] == '"') --to;  // the next switch's quote
     while (to > from && IsBlank(line[to - 1])) --to;
+    // A quoted switch ("/u:A B") ends with its closing quote.
+    if (starts[i] > 0 && line[starts[i] - 1] == '"' && to > from && line[to - 1] == '"') --to;
     const std::string_view value = line.substr(from, to - from);
     switch (line[starts[i] + 1]) {
       case 'u':

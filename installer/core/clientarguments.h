@@ -20,9 +20,9 @@ struct UninstallArguments {
   std::optional<std::uint32_t> originalProcess;
 };
 
-// Reads "/u:", "/o:" and "/c:" from an uninstaller command line. A switch starts at the line's
-// beginning or after a blank; its value runs to the next switch or the end, trailing blanks
-// dropped, so a display name may contain blanks. Nothing when "/u:" is missing or empty, or
+// Reads "/u:", "/o:" and "/c:" from an uninstaller command line. A switch starts after a blank,
+// possibly inside the quote of a quoted token ("/u:A B"); its value runs to the next switch or
+// the end, trailing blanks and a closing quote dropped, so a display name may contain blanks. Nothing when "/u:" is missing or empty, or
 // "/c:" is not a decimal number.
 std::optional<UninstallArguments> ParseUninstallArguments(std::string_view commandLine);
 

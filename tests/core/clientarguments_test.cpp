@@ -62,6 +62,10 @@ TEST(ParseUninstallArguments, SwitchesAndTheirLimits) {
       {"\"C:\\dir /u:X\\Uninstall.exe\"", false, "", ""},
       {"x.exe /u:N /c:12x", false, "", ""},
       {"x.exe /u:N /c:", false, "", ""},
+      // Quoted the way a shell quotes arguments with blanks.
+      {"x.exe \"/u:Zembrico Poker\" \"/o:7\"", true, "Zembrico Poker", "7"},
+      {"x.exe \"/u:Zembrico Poker\"", true, "Zembrico Poker", ""},
+      {"x.exe a\"/u:N", false, "", ""},
   };
   for (const Case& c : cases) {
     const auto args = ParseUninstallArguments(c.line);

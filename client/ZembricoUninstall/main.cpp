@@ -1,0 +1,74 @@
+// The sample client's uninstaller: "/u:<display name>" and, for an operator's installation,
+// "/o:<oid>", as the setup program registers them. Exit codes: uninstallcodes.h.
+
+#include <windows.h>
+
+#include <memory>
+
+#include "client/ZembricoUninstall/uninstaller.h"
+#include "client/common/clientbuild.h"
+#include "installer/core/messagetable.h"
+#include "installer/core/uninstallcodes.h"
+#include "plib/perror.h"
+#include "plib/plog.h"
+#include "plib/plogfile.h"
+#include "plib/pstringencoding.h"
+
+namespace {
+
+std::string CommandLineText() {
+  PString text;
+  PUtf16ToPString(text, reinterpret_cast<const PWChar*>(GetCommandLineW()));
+  return std::string(text.view());
+}
+
+std::string TempLogPath(const std::string& brand) {
+  wchar_t folder[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  PString text;
+  if (length > 0 && length <= MAX_PATH)
+    PUtf16ToPString(text, reinterpret_cast<const PWChar*>(folder), length);
+  return std::string(text.view()) + brand + "Uninstall.log";
+}
+
+void LoadMessages() {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(205), L"ZB");
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  std::string error = "no message table";
+  if (!bytes || !LoadMessageTableResource(static_cast<const std::uint8_t*>(bytes),
+                                          SizeofResource(nullptr, found), TheMessageTable(),
+                                          error))
+    PLog("Language initialization failed: %s", error.c_str());
+}
+
+int Run() {
+  // The log is outside the install folder, which the removal takes away.
+  const std::string logPath = TempLogPath(ReadClientBuild("").params.brand);
+  PLogInit(std::make_unique<PLogFile>(logPath.c_str(), 0, &PMixedEncoding()));
+  LoadMessages();
+  const std::string commandLine = CommandLineText();
+  const auto args = ParseUninstallArguments(commandLine);
+  if (!args) {
+    PLog("No display name in the command line: %s", commandLine.c_str());
+    return kUninstallBadArguments;
+  }
+  const int code = Uninstaller(*args, logPath).run();
+  PLog("Exit code %d", code);
+  return code;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  int code = kUninstallFailed;
+  try {
+    code = Run();
+  } catch (const PError& e) {
+    PLog("PError caught in the uninstaller: %s", e.why());
+  } catch (...) {
+    PLog("... caught in the uninstaller");
+  }
+  if (PLogIsOn()) PLogExit();
+  return code;
+}
