@@ -1,0 +1,37 @@
+# The sample client's programs, ZembricoUpdate.exe and ZembricoUninstall.exe (Windows only).
+# They carry the setup program's build options, so that they know the build's names, and the
+# uninstaller the message table and the message-box pictures, for the setup program's look.
+
+set(zb_client_options ${ZB_BUILD_OPTIONS_FILE})
+if(NOT zb_client_options)
+  set(zb_client_options ${PROJECT_SOURCE_DIR}/resources/buildoptions.ini)
+endif()
+set(zb_client_generated ${CMAKE_BINARY_DIR}/client)
+file(GENERATE OUTPUT ${zb_client_generated}/clientresources.rc CONTENT
+"101 ICON \"${ZB_PICTURES_DIR}/icon101.ico\"
+131 ZB \"${zb_client_options}\"
+")
+
+zb_library(zbclient client/common plib zbcore zbinstall)
+zb_program(ZembricoUpdate client/ZembricoUpdate GUI zbclient zbinstall zbcore plib)
+zb_program(ZembricoUninstall client/ZembricoUninstall GUI zbclient zbinstall mycwnd zbcore plib)
+foreach(program IN ITEMS ZembricoUpdate ZembricoUninstall)
+  set(rc ${PROJECT_SOURCE_DIR}/client/${program}/${program}.rc)
+  target_sources(${program} PRIVATE ${rc})
+  target_include_directories(${program} PRIVATE ${zb_client_generated} ${ZB_PICTURES_DIR}
+                                                ${CMAKE_BINARY_DIR}/resources)
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS
+    "${ZB_PICTURES};${zb_client_options};${ZB_MESSAGES_RESOURCE};${zb_client_generated}/clientresources.rc")
+  add_dependencies(${program} pictures)
+endforeach()
+# The message table has its own target here: the payload, and so packed_resources, needs the
+# uninstaller.
+add_custom_target(client_messages DEPENDS ${ZB_MESSAGES_RESOURCE})
+add_dependencies(ZembricoUninstall client_messages)
+
+# The round trip (install, launch, uninstall) runs the programs as the payload carries them.
+if(TARGET windows_tests)
+  add_dependencies(windows_tests packed_resources)
+  target_compile_definitions(windows_tests PRIVATE
+    ZB_DEFAULT_PAYLOAD="${ZB_PAYLOAD_RESOURCE}")
+endif()
