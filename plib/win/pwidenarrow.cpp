@@ -11,6 +11,19 @@ namespace {
 
 std::atomic<int> wideNarrowOverride{0};
 
+// `text` with each LF as CR LF and its own CRs dropped, byte for byte.
+PString WithCrLf(const PString& text) {
+    PString out;
+    for (const char c : text.view()) {
+        if (c == '\n') {
+            out.append("\r\n");
+        } else if (c != '\r') {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 void PSetWideNarrowOverride(int value) noexcept {
@@ -29,18 +42,25 @@ bool PUseWideCalls() noexcept {
     return (GetVersion() & 0x80000000u) == 0;
 }
 
-PSysText::PSysText(const PString* text, const PStringEncoding* encoding, bool wide)
+PSysText::PSysText(const PString* text, const PStringEncoding* encoding, bool wide, bool crlf)
     : present_(text != nullptr), wide_(wide) {
     if (!text) {
         return;
     }
+    const auto toUtf16 = [&](PUtf16Block& out) {
+        if (crlf) {
+            PStringToUtf16Crlf(out, *text, encoding);
+        } else {
+            PStringToUtf16(out, *text, encoding);
+        }
+    };
     if (wide) {
-        PStringToUtf16(wideText_, *text, encoding);
+        toUtf16(wideText_);
     } else if (!encoding) {
-        narrowText_ = *text;
+        narrowText_ = crlf ? WithCrLf(*text) : *text;
     } else {
         PUtf16Block unicode;
-        PStringToUtf16(unicode, *text, encoding);
+        toUtf16(unicode);
         PUtf16ToAnsi(narrowText_, unicode.c_str());
     }
 }

@@ -26,9 +26,11 @@ inline bool PWideFor(const PStringEncoding* encoding) noexcept {
 // is no encoding. An absent text (null) gives null in both forms.
 class PSysText {
   public:
-    PSysText(const PString* text, const PStringEncoding* encoding, bool wide);
-    PSysText(const PString& text, const PStringEncoding* encoding, bool wide)
-        : PSysText(&text, encoding, wide) {}
+    // With `crlf`, each line feed becomes CR LF and CRs of the text are dropped (for multi-line
+    // controls).
+    PSysText(const PString* text, const PStringEncoding* encoding, bool wide, bool crlf = false);
+    PSysText(const PString& text, const PStringEncoding* encoding, bool wide, bool crlf = false)
+        : PSysText(&text, encoding, wide, crlf) {}
 
     // Zero-terminated; null when absent. The buffers stay owned by this object and may be
     // written into (CreateProcess edits its command line).

@@ -166,4 +166,26 @@ TEST_F(PShellTest, ExecuteOfAMissingFileGivesTheSystemError) {
     }
 }
 
+// The dialog's callback preselects the folder it is given and accepts it at once.
+int CALLBACK PreselectAndAccept(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED) {
+        PBrowseSetSelection(dialog, *reinterpret_cast<const PString*>(data), &PMixedEncoding());
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+    return 0;
+}
+
+TEST_F(PShellTest, BrowseReturnsThePreselectedFolder) {
+    for (const int form : {1, -1}) {
+        const WideNarrowScope scope(form);
+        const PString start = mixed(folder_.path().wstring());
+        PString chosen("kept:");
+        EXPECT_TRUE(PBrowseForFolder(nullptr, PString("Pick"), &PreselectAndAccept,
+                                     reinterpret_cast<LPARAM>(&start), chosen,
+                                     &PMixedEncoding()))
+            << form;
+        EXPECT_EQ(std::string(chosen.view()), std::string("kept:") + start.c_str()) << form;
+    }
+}
+
 }  // namespace
