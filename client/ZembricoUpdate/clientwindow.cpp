@@ -60,9 +60,15 @@ int ClientWindow::run() {
 
 LRESULT CALLBACK ClientWindow::Procedure(HWND window, UINT message, WPARAM wParam,
                                          LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
+  switch (message) {
+    case WM_CTLCOLORSTATIC:
+      // The lines sit on the window's own background rather than the dialog grey.
+      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
   }
-  return DefWindowProcW(window, message, wParam, lParam);
 }

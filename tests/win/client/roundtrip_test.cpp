@@ -164,6 +164,11 @@ class ClientRoundTrip : public testing::Test {
     std::error_code ignored;
     fs::remove_all(root_, ignored);
     fs::remove_all(settingsFolder_, ignored);
+    // The uninstaller's temporary copies wait for the next start of Windows to go; a test
+    // prefix does not restart.
+    for (const auto& entry : fs::directory_iterator(fs::temp_directory_path(), ignored))
+      if (entry.path().filename().string().rfind("zbuninstall-", 0) == 0)
+        fs::remove(entry.path(), ignored);
     CoUninitialize();
   }
 
