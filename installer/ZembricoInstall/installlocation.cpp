@@ -2,13 +2,13 @@
 
 #include <shlobj.h>
 
-#include "installer/ZembricoInstall/enginesystem.h"
 #include "installer/ZembricoInstall/installerworkerthread.h"
 #include "installer/core/installspace.h"
 #include "installer/core/messagetable.h"
 #include "installer/core/payloadarchive.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
+#include "plib/win/pregistry.h"
 #include "plib/win/pshell.h"
 #include "plib/win/unique.h"
 
@@ -30,11 +30,10 @@ std::string Narrow(const wchar_t* text) {
 
 // The string value `name` of HKEY_LOCAL_MACHINE `keyPath`, opened for reading only.
 std::optional<std::string> ReadMachineString(const std::string& keyPath, const wchar_t* name) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(keyPath).c_str(), 0, KEY_READ, &opened) !=
+    UniqueRegKey key;
+    if (PRegOpenKey(HKEY_LOCAL_MACHINE, PString(keyPath.c_str()), 0, KEY_READ, key) !=
         ERROR_SUCCESS)
         return std::nullopt;
-    const UniqueRegKey key(opened);
     DWORD type = 0;
     DWORD bytes = 0;
     if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
