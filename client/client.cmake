@@ -15,23 +15,32 @@ file(GENERATE OUTPUT ${zb_client_generated}/clientresources.rc CONTENT
 zb_library(zbclient client/common plib zbcore zbinstall)
 zb_program(ZembricoUpdate client/ZembricoUpdate GUI zbclient zbinstall zbcore plib)
 zb_program(ZembricoUninstall client/ZembricoUninstall GUI zbclient zbinstall mycwnd zbcore plib)
+set(zb_client_rc_inputs ${ZB_PICTURES} ${zb_client_options}
+    ${zb_client_generated}/clientresources.rc)
 foreach(program IN ITEMS ZembricoUpdate ZembricoUninstall)
   set(rc ${PROJECT_SOURCE_DIR}/client/${program}/${program}.rc)
   target_sources(${program} PRIVATE ${rc})
   target_include_directories(${program} PRIVATE ${zb_client_generated} ${ZB_PICTURES_DIR}
                                                 ${CMAKE_BINARY_DIR}/resources)
-  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS
-    "${ZB_PICTURES};${zb_client_options};${ZB_MESSAGES_RESOURCE};${zb_client_generated}/clientresources.rc")
+  set(inputs ${zb_client_rc_inputs})
+  if(program STREQUAL "ZembricoUninstall")
+    list(APPEND inputs ${ZB_MESSAGES_RESOURCE})
+  endif()
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${inputs}")
   add_dependencies(${program} pictures)
 endforeach()
 # The message table has its own target here: the payload, and so packed_resources, needs the
-# uninstaller.
-add_custom_target(client_messages DEPENDS ${ZB_MESSAGES_RESOURCE})
-add_dependencies(ZembricoUninstall client_messages)
+# uninstaller. Without the host tools (a warning above) neither is made.
+if(TARGET packed_resources)
+  add_custom_target(client_messages DEPENDS ${ZB_MESSAGES_RESOURCE})
+  add_dependencies(ZembricoUninstall client_messages)
+endif()
 
 # The round trip (install, launch, uninstall) runs the programs as the payload carries them.
 if(TARGET windows_tests)
-  add_dependencies(windows_tests packed_resources)
   target_compile_definitions(windows_tests PRIVATE
     ZB_DEFAULT_PAYLOAD="${ZB_PAYLOAD_RESOURCE}")
+  if(TARGET packed_resources)
+    add_dependencies(windows_tests packed_resources)
+  endif()
 endif()
