@@ -13,9 +13,9 @@ zb_program(zbfakelauncher tests/e2e/fakelauncher GUI)
 
 set(zb_e2e_dir ${CMAKE_BINARY_DIR}/e2e)
 set(zb_e2e_payload ${zb_e2e_dir}/payload)
-file(MAKE_DIRECTORY ${zb_e2e_payload}/data)
-file(WRITE ${zb_e2e_payload}/readme.txt "Zembrico end-to-end test payload\r\n")
-file(WRITE ${zb_e2e_payload}/data/tables.dat "tables\r\n")
+# Written only when they change, so that a new configure run does not repack the payload.
+file(CONFIGURE OUTPUT ${zb_e2e_payload}/readme.txt CONTENT "Zembrico end-to-end test payload\r\n")
+file(CONFIGURE OUTPUT ${zb_e2e_payload}/data/tables.dat CONTENT "tables\r\n")
 add_custom_command(TARGET zbfakelauncher POST_BUILD
                    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:zbfakelauncher>
                            ${zb_e2e_payload}/ZembricoUpdate.exe VERBATIM)
@@ -35,14 +35,21 @@ file(READ ${ZB_BUILD_OPTIONS_FILE} zb_e2e_options)
 string(REGEX REPLACE "minOsVersion=[0-9]+" "minOsVersion=11" zb_e2e_options "${zb_e2e_options}")
 string(REGEX REPLACE "minOsVersionName=[0-9]+" "minOsVersionName=11" zb_e2e_options
        "${zb_e2e_options}")
-file(WRITE ${zb_e2e_dir}/buildoptions-minos.ini "${zb_e2e_options}")
+set(zb_e2e_minos_options ${zb_e2e_dir}/buildoptions-minos.ini)
+set(zb_e2e_written "")
+if(EXISTS ${zb_e2e_minos_options})
+  file(READ ${zb_e2e_minos_options} zb_e2e_written)
+endif()
+if(NOT zb_e2e_written STREQUAL zb_e2e_options)
+  file(WRITE ${zb_e2e_minos_options} "${zb_e2e_options}")
+endif()
 
 zb_installer(ZembricoE2E PAYLOAD_DIR ${zb_e2e_payload}
              ANALYTICS_HOST 127.0.0.1:${ZB_E2E_COLLECTOR_PORT})
 add_dependencies(ZembricoE2E zbfakelauncher)
 zb_installer(ZembricoE2ESlow PAYLOAD_DIR ${zb_e2e_slow_payload}
              ANALYTICS_HOST 127.0.0.1:${ZB_E2E_COLLECTOR_PORT})
-zb_installer(ZembricoE2EMinOs BUILD_OPTIONS ${zb_e2e_dir}/buildoptions-minos.ini)
+zb_installer(ZembricoE2EMinOs BUILD_OPTIONS ${zb_e2e_minos_options})
 zb_installer(ZembricoE2ENoMessages NO_MESSAGES)
 
 set(zb_e2e_cases standard finished_close options_quit progress_continue running_client
