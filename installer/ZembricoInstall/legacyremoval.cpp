@@ -49,11 +49,11 @@ void ZembricoInstallWindow::removeLegacyEditions() {
 bool ZembricoInstallWindow::askRemoveLegacy(const std::string& registryName,
                                             const std::string& displayName) {
     if (!UninstallString(registryName)) return false;
-    const int answer = messageBox(
-        WizardText(TXTINS_Installing_N0, params_.displayName.c_str()),
-        WizardText(TXTINS_We_have_detected_a_version_of__ELL, displayName.c_str(),
-                   params_.name.c_str()),
-        WizardText(TXTINS_Yes), WizardText(TXTINS_No), kBoxWidth, kBoxHeight);
+    const int answer =
+        messageBox(WizardText(TXTINS_Installing_N0, params_.displayName.c_str()),
+                   WizardText(TXTINS_We_have_detected_a_version_of__ELL, displayName.c_str(),
+                              params_.name.c_str()),
+                   WizardText(TXTINS_Yes), WizardText(TXTINS_No), kBoxWidth, kBoxHeight);
     return answer == MyMsgBox::kFirst;
 }
 
@@ -63,11 +63,9 @@ void ZembricoInstallWindow::UninstallPreviousVersion(const std::string& registry
     const std::optional<std::string> uninstaller = LegacyUninstallerPath(*value, registryName);
     if (!uninstaller) return;
     try {
-        const PString copy(
-            (TemporaryFolder() + std::string(kLegacyUninstallerCopyName)).c_str());
+        const PString copy((TemporaryFolder() + std::string(kLegacyUninstallerCopyName)).c_str());
         PCopyFile(PString(uninstaller->c_str()), copy, &PMixedEncoding());
-        const PString commandLine(
-            LegacyUninstallCommandLine(copy.view(), registryName).c_str());
+        const PString commandLine(LegacyUninstallCommandLine(copy.view(), registryName).c_str());
         PROCESS_INFORMATION process{};
         if (!PCreateProcess(&copy, &commandLine, nullptr, &PMixedEncoding(), process))
             throw PSystemError((std::string("Cannot start '") + copy.c_str() + "'").c_str(),

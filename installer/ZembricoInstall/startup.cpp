@@ -47,7 +47,6 @@ bool LoadMessages(HINSTANCE instance) {
                                     TheMessageTable(), error);
 }
 
-
 int RunMessageLoop(HWND window) {
     MSG message;
     ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
@@ -55,7 +54,8 @@ int RunMessageLoop(HWND window) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(message.wParam);
         if (got == -1) {
-            PLog("%s", PSystemError("MessageLoop", static_cast<std::int32_t>(GetLastError())).why());
+            PLog("%s",
+                 PSystemError("MessageLoop", static_cast<std::int32_t>(GetLastError())).why());
             continue;
         }
         if (::IsWindow(window) && ::IsDialogMessageW(window, &message)) continue;
@@ -80,10 +80,10 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
 
     auto window = std::make_unique<ZembricoInstallWindow>(std::move(creation));
     if (!window->checkMinimumOsVersion()) {
-        ShowStartupError(instance,
-                         WizardText(TXTINS_Install_Zembrico_Software,
-                                    window->parameters().brand.c_str()),
-                         window->errorText());
+        ShowStartupError(
+            instance,
+            WizardText(TXTINS_Install_Zembrico_Software, window->parameters().brand.c_str()),
+            window->errorText());
         return kExitOsTooOld;
     }
     window->create();

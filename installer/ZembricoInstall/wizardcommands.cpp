@@ -36,8 +36,8 @@ int FittingHeight(const PString& message, HFONT font, int width, int height, boo
     ::SelectObject(dc.get(), old);
     // The buttons take the client area's bottom from MyMsgBox::FirstButtonTop down.
     const int buttonArea = -MyMsgBox::FirstButtonTop(0, twoButtons);
-    const int needed =
-        kMessageTop + static_cast<int>(rect.bottom - rect.top) + kBelowMessage + buttonArea + kFrame;
+    const int needed = kMessageTop + static_cast<int>(rect.bottom - rect.top) + kBelowMessage +
+                       buttonArea + kFrame;
     return std::max(height, needed);
 }
 

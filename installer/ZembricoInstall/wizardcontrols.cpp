@@ -26,7 +26,7 @@ struct FontSpec {
 };
 // F1 to F7.
 constexpr FontSpec kFontSpecs[] = {
-    {32, 600, true}, {32, 600, true}, {23, 600, true}, {21, 500, false},
+    {32, 600, true},  {32, 600, true}, {23, 600, true},  {21, 500, false},
     {21, 600, false}, {21, 600, true}, {23, 500, false},
 };
 
@@ -75,9 +75,9 @@ void ZembricoInstallWindow::makeFonts() {
     const MyFontChoice& choice = fonts().choice;
     for (int i = 0; i < 7; ++i) {
         const FontSpec& spec = kFontSpecs[i];
-        fonts_[i + 1] = MyCreateFont(choice.face, MyScaledHeight(choice.scale, spec.nominal),
-                                     spec.weight,
-                                     spec.smooth ? CLEARTYPE_NATURAL_QUALITY : DEFAULT_QUALITY);
+        fonts_[i + 1] =
+            MyCreateFont(choice.face, MyScaledHeight(choice.scale, spec.nominal), spec.weight,
+                         spec.smooth ? CLEARTYPE_NATURAL_QUALITY : DEFAULT_QUALITY);
     }
     headingFont_ = fonts().heading(creation_.headingFontHeight);
     handCursor_ = ::LoadCursorW(creation_.instance, MAKEINTRESOURCEW(kHandCursor));
@@ -195,8 +195,8 @@ void ZembricoInstallWindow::createControl(const WizardControl& row) {
             MyCCheckLook look = checkLook_;
             look.font = font(row.font);
             look.textColour = kGrey;
-            licence->create(hwnd(), row.id, rect, text, look, font(WizardFont::kF6),
-                            kMyLinkColour, handCursor_);
+            licence->create(hwnd(), row.id, rect, text, look, font(WizardFont::kF6), kMyLinkColour,
+                            handCursor_);
             made = std::move(licence);
             break;
         }
@@ -219,7 +219,8 @@ PString ZembricoInstallWindow::controlText(const WizardControl& row) const {
             break;
         case WizardSlot::kProgressLabel:
             if (screen_ == Screen::kProgress) return WizardText(TXTINS_Nearly_thereXX);
-            if (screen_ == Screen::kFinished) return WizardText(TXTINS_See_you_at_the_poker_tablesX);
+            if (screen_ == Screen::kFinished)
+                return WizardText(TXTINS_See_you_at_the_poker_tablesX);
             break;
         case WizardSlot::kPrimary:
             if (screen_ == Screen::kFinished) return WizardText(TXTINS_Launch_N0, displayName);
@@ -272,8 +273,8 @@ void ZembricoInstallWindow::layoutControl(const WizardControl& row) {
         height = kLicenceHeight;
     } else if (row.kind == WizardKind::kPrimaryButton) {
         // A longer text ("Launch ...") widens the button about its centre rather than being cut.
-        const SIZE text = MyMeasureText(UniqueWindowDc(hwnd()).get(), MyWide(made.getText()),
-                                        font(row.font));
+        const SIZE text =
+            MyMeasureText(UniqueWindowDc(hwnd()).get(), MyWide(made.getText()), font(row.font));
         width = std::max(row.width, static_cast<int>(text.cx) + kButtonTextMargin);
         x = row.x + row.width / 2 - width / 2;
     } else if (height == 0) {

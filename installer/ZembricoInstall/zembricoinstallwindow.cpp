@@ -40,8 +40,8 @@ ZembricoInstallWindow::ZembricoInstallWindow(WizardCreation creation)
     std::span<const std::uint8_t> text = creation_.buildOptions;
     if (text.empty()) text = MyResourceBytes(creation_.instance, kBuildOptionsResource, L"ZB");
     const SiteCodeSource siteCode = [this] { return SiteFromTrackingData(trackingData()); };
-    const bool read = !text.empty() &&
-                      ReadBuildOptions(text.data(), text.size(), siteCode, params_, settings_);
+    const bool read =
+        !text.empty() && ReadBuildOptions(text.data(), text.size(), siteCode, params_, settings_);
     if (!read) {
         if (text.empty()) PLog("Error read configuration");
         return;
@@ -63,13 +63,13 @@ ZembricoInstallWindow::~ZembricoInstallWindow() {
 }
 
 const std::optional<std::string>& ZembricoInstallWindow::trackingData() {
-    if (!tracking_) tracking_ = creation_.trackingData ? creation_.trackingData() : OwnTrackingData();
+    if (!tracking_)
+        tracking_ = creation_.trackingData ? creation_.trackingData() : OwnTrackingData();
     return *tracking_;
 }
 
 bool ZembricoInstallWindow::checkMinimumOsVersion() {
-    if (CheckMinimumVersion(SystemVersion().versionEx(), params_.minOsVersion).proceed)
-        return true;
+    if (CheckMinimumVersion(SystemVersion().versionEx(), params_.minOsVersion).proceed) return true;
     errorText_ =
         WizardText(TXTINS_Your_operating_system_needs_to_ELL, params_.minOsVersionName.c_str());
     return false;
@@ -89,8 +89,8 @@ void ZembricoInstallWindow::initialise() {
     previousLocation_ = ReadPreviousInstallLocation(params_.displayName);
     worker_->analytics().setGroupId(ApplyTrackingData(trackingData(), params_));
 
-    SetCurrentLanguage(TheLanguageOffer().initialSelection(GetSystemDefaultLCID(),
-                                                           CurrentLanguage()));
+    SetCurrentLanguage(
+        TheLanguageOffer().initialSelection(GetSystemDefaultLCID(), CurrentLanguage()));
     params_.desktopShortcut = 1;
     params_.quickLaunchShortcut = 1;
     params_.startMenuShortcut = 1;

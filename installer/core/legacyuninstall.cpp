@@ -7,7 +7,8 @@ std::optional<std::string> LegacyUninstallerPath(std::string_view uninstallStrin
     // The closing quote and " /u:" are five characters.
     constexpr std::size_t kTailWithoutName = 5;
     if (unquoted.size() <= registryName.size() + kTailWithoutName) return std::nullopt;
-    return std::string(unquoted.substr(0, unquoted.size() - registryName.size() - kTailWithoutName));
+    return std::string(
+        unquoted.substr(0, unquoted.size() - registryName.size() - kTailWithoutName));
 }
 
 std::string LegacyUninstallCommandLine(std::string_view copyPath, std::string_view registryName) {

@@ -1,7 +1,7 @@
 #include "installer/ZembricoInstall/runningclient.h"
 
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <thread>
 

@@ -1,8 +1,8 @@
 #include "installer/ZembricoInstall/webview2check.h"
 
-#include <windows.h>
-#include <objbase.h>
 #include <gtest/gtest.h>
+#include <objbase.h>
+#include <windows.h>
 
 #include <memory>
 #include <optional>

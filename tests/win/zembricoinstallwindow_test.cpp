@@ -1,7 +1,7 @@
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
 
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <chrono>
@@ -12,7 +12,11 @@
 #include <vector>
 
 #include "installer/MyCWnd/mymsgbox.h"
+#include "installer/ZembricoInstall/eastasiansupport.h"
+#include "installer/core/i18nlinereader.h"
 #include "installer/core/installcodes.h"
+#include "installer/core/languagelist.h"
+#include "installer/core/messagetable.h"
 #include "installer/core/payloadwriter.h"
 #include "win/installtestkit.h"
 
@@ -55,6 +59,7 @@ class BoxAnswer {
                 if (const HWND box = FindWindowW(boxClass, nullptr)) {
                     // The box is found as soon as it exists; its controls come just after.
                     Sleep(300);
+                    CollectText(box, reinterpret_cast<LPARAM>(this));
                     EnumChildWindows(box, &BoxAnswer::CollectText, reinterpret_cast<LPARAM>(this));
                     PostMessageW(box, WM_COMMAND, button, 0);
                     answered_ = true;
@@ -102,11 +107,25 @@ std::optional<int> Pump(int ms) {
     return std::nullopt;
 }
 
+// The English, German and Japanese texts of the repository as the process-wide table.
+std::string LoadThreeLanguages() {
+    std::string source;
+    for (const char* language : {"en", "de", "ja"})
+        source += ReadFile(std::filesystem::path(ZB_TEST_DATA_DIR) / ".." / ".." / "resources" /
+                           "messages" / (std::string(language) + ".txt")) +
+                  "\n";
+    I18nLineReader reader(reinterpret_cast<const std::uint8_t*>(source.data()), source.size());
+    std::string error;
+    i18nLoadDynamicTable(TheMessageTable(), reader, error);
+    return error;
+}
+
 class WizardWindow : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_EQ(LoadEnglishMessages(), ""); }
     void TearDown() override {
         window_.reset();
+        SetCurrentLanguage(kLanguageEnglish);
         // The destroyed window's quit message must not end the next test's loops.
         Pump(50);
     }
@@ -327,4 +346,60 @@ TEST_F(WizardWindow, LegacyUninstallerRunsFromATemporaryCopyWithItsName) {
 
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
     std::filesystem::remove(copy);
+}
+
+TEST_F(WizardWindow, ChoosingALanguageRelabelsTheControls) {
+    ASSERT_EQ(LoadThreeLanguages(), "");
+    make();
+    const HWND list = item(kIdLanguageList);
+    const int count = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+    ASSERT_GT(count, 2);
+    // English first (no preferred language for this build, smallest sort key and index).
+    EXPECT_EQ(SendMessageW(list, CB_GETITEMDATA, 0, 0), kLanguageEnglish);
+    const auto choose = [&](int language) {
+        for (int i = 0; i < count; ++i) {
+            if (SendMessageW(list, CB_GETITEMDATA, i, 0) == language) {
+                control<MyCComboBox>(kIdLanguageList).select(i);
+                SendMessageW(window_->hwnd(), WM_COMMAND, MAKEWPARAM(kIdLanguageList, CBN_SELENDOK),
+                             reinterpret_cast<LPARAM>(list));
+                return true;
+            }
+        }
+        return false;
+    };
+    const int german = 4;
+    ASSERT_TRUE(choose(german));
+    EXPECT_EQ(CurrentLanguage(), german);
+    EXPECT_EQ(text(kIdPrimary), L"Installieren");
+    ASSERT_TRUE(choose(kLanguageEnglish));
+    EXPECT_EQ(text(kIdPrimary), L"Install");
+}
+
+TEST_F(WizardWindow, JapaneseNeedsConfirmationWhereWindowsLacksCodePage50220) {
+    ASSERT_EQ(LoadThreeLanguages(), "");
+    make();
+    const HWND list = item(kIdLanguageList);
+    const int japanese = 16;
+    const int count = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+    int entry = -1;
+    for (int i = 0; i < count; ++i)
+        if (SendMessageW(list, CB_GETITEMDATA, i, 0) == japanese) entry = i;
+    ASSERT_GE(entry, 0);
+    control<MyCComboBox>(kIdLanguageList).select(entry);
+    BoxAnswer cancel(L"MyMsgBox", MyMsgBox::kSecond);
+    SendMessageW(window_->hwnd(), WM_COMMAND, MAKEWPARAM(kIdLanguageList, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(list));
+    if (EastAsianLanguageSupport()) {
+        EXPECT_EQ(CurrentLanguage(), japanese);
+        EXPECT_FALSE(cancel.answered());
+        return;
+    }
+    // Wine has no code page 50220: the warning comes, and Cancel keeps English.
+    ASSERT_TRUE(cancel.answered());
+    EXPECT_NE(cancel.text().find(L"Japanese Language Support"), std::wstring::npos);
+    EXPECT_EQ(CurrentLanguage(), kLanguageEnglish);
+    // The chosen entry stands for English now, and the first English entry is selected.
+    EXPECT_EQ(SendMessageW(list, CB_GETITEMDATA, entry, 0), kLanguageEnglish);
+    EXPECT_EQ(control<MyCComboBox>(kIdLanguageList).selection(), 0);
+    EXPECT_EQ(text(kIdPrimary), L"Install");
 }
