@@ -10,7 +10,7 @@ TEST(LegacyUninstall, WellFormedValueGivesTheUninstallersPath) {
 
 TEST(LegacyUninstall, ValueWithoutTheTailLosesItsLastCharacters) {
     // Only lengths count: a quoted path without " /u:NAME" is cut just the same.
-    EXPECT_EQ(LegacyUninstallerPath("\"C:\\Old\\uninstall.exe\"", "Old"), "C:\\Old\\unin");
+    EXPECT_EQ(LegacyUninstallerPath("\"C:\\Old\\uninstall.exe\"", "Old"), "C:\\Old\\uninst");
 }
 
 TEST(LegacyUninstall, TooShortValuesGiveNothing) {
