@@ -7,6 +7,7 @@
 
 #include "client/ZembricoUninstall/uninstaller.h"
 #include "client/common/clientbuild.h"
+#include "client/common/clientsystem.h"
 #include "installer/core/messagetable.h"
 #include "installer/core/uninstallcodes.h"
 #include "plib/perror.h"
@@ -15,21 +16,6 @@
 #include "plib/pstringencoding.h"
 
 namespace {
-
-std::string CommandLineText() {
-  PString text;
-  PUtf16ToPString(text, reinterpret_cast<const PWChar*>(GetCommandLineW()));
-  return std::string(text.view());
-}
-
-std::string TempLogPath(const std::string& brand) {
-  wchar_t folder[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-  PString text;
-  if (length > 0 && length <= MAX_PATH)
-    PUtf16ToPString(text, reinterpret_cast<const PWChar*>(folder), length);
-  return std::string(text.view()) + brand + "Uninstall.log";
-}
 
 void LoadMessages() {
   HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(205), L"ZB");
@@ -44,7 +30,8 @@ void LoadMessages() {
 
 int Run() {
   // The log is outside the install folder, which the removal takes away.
-  const std::string logPath = TempLogPath(ReadClientBuild("").params.brand);
+  const std::string logPath =
+      TempFolderPath() + ReadClientBuild("").params.brand + "Uninstall.log";
   PLogInit(std::make_unique<PLogFile>(logPath.c_str(), 0, &PMixedEncoding()));
   LoadMessages();
   const std::string commandLine = CommandLineText();

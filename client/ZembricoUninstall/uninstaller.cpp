@@ -62,15 +62,6 @@ std::vector<std::string> ReadPayloadList(const std::string& installFolder) {
   return ParsePayloadList(text);
 }
 
-std::string TempFolder() {
-  wchar_t path[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, path);
-  if (length == 0 || length > MAX_PATH) return "C:\\";
-  PString text;
-  PUtf16ToPString(text, reinterpret_cast<const PWChar*>(path), length);
-  return std::string(text.view());
-}
-
 }  // namespace
 
 Uninstaller::Uninstaller(UninstallArguments args, std::string logPath)
@@ -78,7 +69,7 @@ Uninstaller::Uninstaller(UninstallArguments args, std::string logPath)
 
 int Uninstaller::run() {
   // A process whose current folder is the install folder keeps that folder from being removed.
-  SetCurrentDirectoryW(WideText(TempFolder()).c_str());
+  SetCurrentDirectoryW(WideText(TempFolderPath()).c_str());
   PLog("Uninstall '%s'", keyPath_.c_str());
   if (args_.originalProcess) {
     // The number is a handle the original made inheritable for this process.
@@ -216,7 +207,7 @@ bool Uninstaller::removeKey() {
 
 bool Uninstaller::startContinuation() {
   const std::string self = ProgramPath();
-  const std::string copy = TempFolder() + "zbuninstall-" + std::to_string(GetCurrentProcessId()) +
+  const std::string copy = TempFolderPath() + "zbuninstall-" + std::to_string(GetCurrentProcessId()) +
                            "-" + std::to_string(GetTickCount()) + ".exe";
   if (!CopyFileW(WideText(self).c_str(), WideText(copy).c_str(), /*bFailIfExists=*/FALSE)) {
     PLog("Cannot copy '%s' to '%s': %s", self.c_str(), copy.c_str(),
@@ -234,7 +225,7 @@ bool Uninstaller::startContinuation() {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(WideText(copy).c_str(), commandLine.data(), nullptr, nullptr,
-                      /*bInheritHandles=*/TRUE, 0, nullptr, WideText(TempFolder()).c_str(), &startup,
+                      /*bInheritHandles=*/TRUE, 0, nullptr, WideText(TempFolderPath()).c_str(), &startup,
                       &process)) {
     PLog("Cannot start '%s': %s", copy.c_str(), SystemErrorMessage(GetLastError()).c_str());
     DeleteFileW(WideText(copy).c_str());

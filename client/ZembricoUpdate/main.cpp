@@ -20,12 +20,6 @@ constexpr int kExitShown = 0;
 constexpr int kExitAlreadyRunning = 1;
 constexpr int kExitFailed = 2;
 
-std::string CommandLineText() {
-  PString text;
-  PUtf16ToPString(text, reinterpret_cast<const PWChar*>(GetCommandLineW()));
-  return std::string(text.view());
-}
-
 void ReadUserSettings(const std::string& folder, ClientSettings& settings) {
   EncIniFile userIni;
   if (ReadSettingsFile(folder + "\\user.ini", userIni)) ReadUserIni(userIni, settings);

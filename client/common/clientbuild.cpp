@@ -8,6 +8,7 @@
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/putf16.h"
+#include "plib/win/pmodule.h"
 
 namespace {
 
@@ -66,10 +67,10 @@ std::string UserSettingsFolder(const std::string& installFolder, const std::stri
 }
 
 std::string ProgramPath() {
-  wchar_t path[MAX_PATH + 1];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
-  if (length == 0 || length > MAX_PATH) throw PSystemError("GetModuleFileName", static_cast<std::int32_t>(GetLastError()));
-  return Narrow(path);
+  const PString path = PModuleFileName(nullptr, &PMixedEncoding());
+  if (path.view().empty())
+    throw PSystemError("GetModuleFileName", static_cast<std::int32_t>(GetLastError()));
+  return std::string(path.view());
 }
 
 std::string ProgramFolder() {

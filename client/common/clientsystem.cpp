@@ -19,3 +19,19 @@ std::string SystemErrorMessage(DWORD code) {
 bool FileExistsAt(const std::string& path) {
   return PFileExists(PString(path.c_str()), &PMixedEncoding());
 }
+
+std::string CommandLineText() {
+  PString text;
+  PUtf16ToPString(text, reinterpret_cast<const PWChar*>(GetCommandLineW()));
+  return std::string(text.view());
+}
+
+std::string TempFolderPath() {
+  wchar_t path[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+  // Without one, the root of the system drive stands in.
+  if (length == 0 || length > MAX_PATH) return "C:\\";
+  PString text;
+  PUtf16ToPString(text, reinterpret_cast<const PWChar*>(path), length);
+  return std::string(text.view());
+}

@@ -12,3 +12,7 @@ std::wstring WideText(const std::string& text);
 // The system's text of `code`, as PSystemError words it.
 std::string SystemErrorMessage(DWORD code);
 bool FileExistsAt(const std::string& path);
+// The process's command line as program text.
+std::string CommandLineText();
+// The system's folder for temporary files, ending in "\".
+std::string TempFolderPath();
