@@ -35,10 +35,16 @@ LRESULT ZembricoInstallWindow::handleMessage(UINT message, WPARAM wParam, LPARAM
         case WM_CLOSE:
             requestQuit();
             return 1;
-        case WM_SETCURSOR:
-            if (MyCWnd* licence = find(WizardSlot::kLicence))
+        case WM_SETCURSOR: {
+            // Only the licence's link pieces: the box's own default handling hands the message
+            // back to this window, which must not send it round again.
+            const auto* licence = dynamic_cast<MyCLinkCheckBox*>(find(WizardSlot::kLicence));
+            const HWND over = reinterpret_cast<HWND>(wParam);
+            if (licence &&
+                (over == licence->firstLink().hwnd() || over == licence->secondLink().hwnd()))
                 return ::SendMessageW(licence->hwnd(), WM_SETCURSOR, wParam, lParam);
             return 0;
+        }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
             return staticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
