@@ -18,44 +18,44 @@
 namespace {
 
 void LoadMessages() {
-  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(205), L"ZB");
-  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-  const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  std::string error = "no message table";
-  if (!bytes || !LoadMessageTableResource(static_cast<const std::uint8_t*>(bytes),
-                                          SizeofResource(nullptr, found), TheMessageTable(),
-                                          error))
-    PLog("Language initialization failed: %s", error.c_str());
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(205), L"ZB");
+    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    std::string error = "no message table";
+    if (!bytes ||
+        !LoadMessageTableResource(static_cast<const std::uint8_t*>(bytes),
+                                  SizeofResource(nullptr, found), TheMessageTable(), error))
+        PLog("Language initialization failed: %s", error.c_str());
 }
 
 int Run() {
-  // The log is outside the install folder, which the removal takes away.
-  const std::string logPath =
-      TempFolderPath() + ReadClientBuild("").params.brand + "Uninstall.log";
-  PLogInit(std::make_unique<PLogFile>(logPath.c_str(), 0, &PMixedEncoding()));
-  LoadMessages();
-  const std::string commandLine = CommandLineText();
-  const auto args = ParseUninstallArguments(commandLine);
-  if (!args) {
-    PLog("No display name in the command line: %s", commandLine.c_str());
-    return kUninstallBadArguments;
-  }
-  const int code = Uninstaller(*args, logPath).run();
-  PLog("Exit code %d", code);
-  return code;
+    // The log is outside the install folder, which the removal takes away.
+    const std::string logPath =
+        TempFolderPath() + ReadClientBuild("").params.brand + "Uninstall.log";
+    PLogInit(std::make_unique<PLogFile>(logPath.c_str(), 0, &PMixedEncoding()));
+    LoadMessages();
+    const std::string commandLine = CommandLineText();
+    const auto args = ParseUninstallArguments(commandLine);
+    if (!args) {
+        PLog("No display name in the command line: %s", commandLine.c_str());
+        return kUninstallBadArguments;
+    }
+    const int code = Uninstaller(*args, logPath).run();
+    PLog("Exit code %d", code);
+    return code;
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  int code = kUninstallFailed;
-  try {
-    code = Run();
-  } catch (const PError& e) {
-    PLog("PError caught in the uninstaller: %s", e.why());
-  } catch (...) {
-    PLog("... caught in the uninstaller");
-  }
-  if (PLogIsOn()) PLogExit();
-  return code;
+    int code = kUninstallFailed;
+    try {
+        code = Run();
+    } catch (const PError& e) {
+        PLog("PError caught in the uninstaller: %s", e.why());
+    } catch (...) {
+        PLog("... caught in the uninstaller");
+    }
+    if (PLogIsOn()) PLogExit();
+    return code;
 }

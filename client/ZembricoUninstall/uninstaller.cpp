@@ -20,46 +20,47 @@ namespace {
 constexpr DWORD kOriginalExitTimeoutMs = 60000;
 
 bool SamePath(const std::string& a, const std::string& b) {
-  return CompareStringOrdinal(WideText(a).c_str(), -1, WideText(b).c_str(), -1, TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(WideText(a).c_str(), -1, WideText(b).c_str(), -1, TRUE) ==
+           CSTR_EQUAL;
 }
 
 std::optional<std::string> ReadString(HKEY key, const char* name) {
-  const std::wstring wideName = WideText(name);
-  DWORD type = 0;
-  DWORD size = 0;
-  if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      type != REG_SZ)
-    return std::nullopt;
-  std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
-  if (RegQueryValueExW(key, wideName.c_str(), nullptr, nullptr,
-                       reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  value.resize(wcsnlen(value.c_str(), value.size()));
-  PString text;
-  PUtf16ToPString(text, reinterpret_cast<const PWChar*>(value.c_str()), value.size());
-  return std::string(text.view());
+    const std::wstring wideName = WideText(name);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::nullopt;
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    value.resize(wcsnlen(value.c_str(), value.size()));
+    PString text;
+    PUtf16ToPString(text, reinterpret_cast<const PWChar*>(value.c_str()), value.size());
+    return std::string(text.view());
 }
 
 std::optional<DWORD> ReadDword(HKEY key, const char* name) {
-  DWORD type = 0;
-  DWORD value = 0;
-  DWORD size = sizeof value;
-  if (RegQueryValueExW(key, WideText(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                       &size) != ERROR_SUCCESS ||
-      type != REG_DWORD)
-    return std::nullopt;
-  return value;
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegQueryValueExW(key, WideText(name).c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return std::nullopt;
+    return value;
 }
 
 std::vector<std::string> ReadPayloadList(const std::string& installFolder) {
-  PFile file = POpenFile(PString((installFolder + "\\" + kPayloadListName).c_str()), "rb",
-                         &PMixedEncoding());
-  if (!file) return {};
-  std::string text;
-  char buffer[4096];
-  for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
-    text.append(buffer, read);
-  return ParsePayloadList(text);
+    PFile file = POpenFile(PString((installFolder + "\\" + kPayloadListName).c_str()), "rb",
+                           &PMixedEncoding());
+    if (!file) return {};
+    std::string text;
+    char buffer[4096];
+    for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
+        text.append(buffer, read);
+    return ParsePayloadList(text);
 }
 
 }  // namespace
@@ -68,171 +69,172 @@ Uninstaller::Uninstaller(UninstallArguments args, std::string logPath)
     : args_(std::move(args)), keyPath_(UninstallKeyPath(args_)), logPath_(std::move(logPath)) {}
 
 int Uninstaller::run() {
-  // A process whose current folder is the install folder keeps that folder from being removed.
-  SetCurrentDirectoryW(WideText(TempFolderPath()).c_str());
-  PLog("Uninstall '%s'", keyPath_.c_str());
-  if (args_.originalProcess) {
-    // The number is a handle the original made inheritable for this process.
-    UniqueHandle original(ULongToHandle(*args_.originalProcess));
-    return finishForOriginal(original.get());
-  }
-  return runInteractive();
+    // A process whose current folder is the install folder keeps that folder from being removed.
+    SetCurrentDirectoryW(WideText(TempFolderPath()).c_str());
+    PLog("Uninstall '%s'", keyPath_.c_str());
+    if (args_.originalProcess) {
+        // The number is a handle the original made inheritable for this process.
+        UniqueHandle original(ULongToHandle(*args_.originalProcess));
+        return finishForOriginal(original.get());
+    }
+    return runInteractive();
 }
 
 int Uninstaller::runInteractive() {
-  UninstallRecord record;
-  int language = 0;
-  if (!readRecord(record, language)) {
-    PLog("Not installed: no key '%s'", keyPath_.c_str());
-    UninstallPrompts(language, args_.displayName).notFound();
-    return kUninstallNotFound;
-  }
-  UninstallPrompts prompts(language, record.fullDisplayName);
-  if (!prompts.confirm()) {
-    PLog("Cancelled by the user");
-    return kUninstallCancelled;
-  }
-  ClientSettings installed;
-  ReadInstalledAppIni(record.installFolder, installed);
-  const std::string windowClass = ReadClientBuild(installed.site).settings.mainWindowClass;
-  while (ClientIsRunning(windowClass)) {
-    PLog("The client is running ('%s')", windowClass.c_str());
-    if (!prompts.retryWhileRunning()) {
-      PLog("Given up while the client runs: nothing removed");
-      return kUninstallClientRunning;
+    UninstallRecord record;
+    int language = 0;
+    if (!readRecord(record, language)) {
+        PLog("Not installed: no key '%s'", keyPath_.c_str());
+        UninstallPrompts(language, args_.displayName).notFound();
+        return kUninstallNotFound;
     }
-  }
+    UninstallPrompts prompts(language, record.fullDisplayName);
+    if (!prompts.confirm()) {
+        PLog("Cancelled by the user");
+        return kUninstallCancelled;
+    }
+    ClientSettings installed;
+    ReadInstalledAppIni(record.installFolder, installed);
+    const std::string windowClass = ReadClientBuild(installed.site).settings.mainWindowClass;
+    while (ClientIsRunning(windowClass)) {
+        PLog("The client is running ('%s')", windowClass.c_str());
+        if (!prompts.retryWhileRunning()) {
+            PLog("Given up while the client runs: nothing removed");
+            return kUninstallClientRunning;
+        }
+    }
 
-  std::vector<std::string> keep;
-  const std::string self = ProgramPath();
-  const UninstallPlan plan = PlanUninstall(record, ReadPayloadList(record.installFolder));
-  if (std::any_of(plan.files.begin(), plan.files.end(),
-                  [&](const std::string& file) { return SamePath(file, self); }))
-    keep = {self, record.installFolder + "\\" + kPayloadListName};
-  Removal removal = remove(record, keep);
-  // After a failure the uninstaller, its list and the key stay, so that the user can try again.
-  if (!removal.failed && removal.deferred && !startContinuation()) {
-    removal.failed = true;
-    PLog("Cannot continue from a temporary copy: '%s' stays", self.c_str());
-  }
-  if (removal.failed) {
-    prompts.incomplete(logPath_);
-    return kUninstallIncomplete;
-  }
-  prompts.removed();
-  return kUninstallRemoved;
+    std::vector<std::string> keep;
+    const std::string self = ProgramPath();
+    const UninstallPlan plan = PlanUninstall(record, ReadPayloadList(record.installFolder));
+    if (std::any_of(plan.files.begin(), plan.files.end(),
+                    [&](const std::string& file) { return SamePath(file, self); }))
+        keep = {self, record.installFolder + "\\" + kPayloadListName};
+    Removal removal = remove(record, keep);
+    // After a failure the uninstaller, its list and the key stay, so that the user can try again.
+    if (!removal.failed && removal.deferred && !startContinuation()) {
+        removal.failed = true;
+        PLog("Cannot continue from a temporary copy: '%s' stays", self.c_str());
+    }
+    if (removal.failed) {
+        prompts.incomplete(logPath_);
+        return kUninstallIncomplete;
+    }
+    prompts.removed();
+    return kUninstallRemoved;
 }
 
 int Uninstaller::finishForOriginal(HANDLE original) {
-  PLog("Continuing from the temporary copy '%s'", ProgramPath().c_str());
-  if (WaitForSingleObject(original, kOriginalExitTimeoutMs) != WAIT_OBJECT_0)
-    PLog("The original uninstaller has not ended");
-  UninstallRecord record;
-  int language = 0;
-  int code = kUninstallNotFound;
-  if (readRecord(record, language))
-    code = remove(record, {}).failed ? kUninstallIncomplete : kUninstallRemoved;
-  // A temporary file cannot delete itself either: it goes when Windows next starts.
-  MoveFileExW(WideText(ProgramPath()).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  return code;
+    PLog("Continuing from the temporary copy '%s'", ProgramPath().c_str());
+    if (WaitForSingleObject(original, kOriginalExitTimeoutMs) != WAIT_OBJECT_0)
+        PLog("The original uninstaller has not ended");
+    UninstallRecord record;
+    int language = 0;
+    int code = kUninstallNotFound;
+    if (readRecord(record, language))
+        code = remove(record, {}).failed ? kUninstallIncomplete : kUninstallRemoved;
+    // A temporary file cannot delete itself either: it goes when Windows next starts.
+    MoveFileExW(WideText(ProgramPath()).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return code;
 }
 
 bool Uninstaller::readRecord(UninstallRecord& record, int& language) const {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideText(keyPath_).c_str(), 0, KEY_READ, &opened) !=
-      ERROR_SUCCESS)
-    return false;
-  UniqueRegKey key(opened);
-  record.installFolder = ReadString(key.get(), "InstallLocation").value_or("");
-  record.fullDisplayName = ReadString(key.get(), "DisplayName").value_or(args_.displayName);
-  record.groupFolder = ReadString(key.get(), "CSMPGroup")
-                           .value_or(ReadString(key.get(), "SMPGroup").value_or(""));
-  for (const char* name : {"DTLink", "CSMLink", "SMLink", "QLLink"})
-    if (auto link = ReadString(key.get(), name)) record.links.push_back(*link);
-  language = static_cast<int>(ReadDword(key.get(), "Language").value_or(0));
-  return true;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideText(keyPath_).c_str(), 0, KEY_READ, &opened) !=
+        ERROR_SUCCESS)
+        return false;
+    UniqueRegKey key(opened);
+    record.installFolder = ReadString(key.get(), "InstallLocation").value_or("");
+    record.fullDisplayName = ReadString(key.get(), "DisplayName").value_or(args_.displayName);
+    record.groupFolder =
+        ReadString(key.get(), "CSMPGroup").value_or(ReadString(key.get(), "SMPGroup").value_or(""));
+    for (const char* name : {"DTLink", "CSMLink", "SMLink", "QLLink"})
+        if (auto link = ReadString(key.get(), name)) record.links.push_back(*link);
+    language = static_cast<int>(ReadDword(key.get(), "Language").value_or(0));
+    return true;
 }
 
 Uninstaller::Removal Uninstaller::remove(const UninstallRecord& record,
                                          const std::vector<std::string>& keep) {
-  Removal removal;
-  const UninstallPlan plan = PlanUninstall(record, ReadPayloadList(record.installFolder));
-  for (const std::string& file : plan.files) {
-    if (std::any_of(keep.begin(), keep.end(),
-                    [&](const std::string& kept) { return SamePath(kept, file); })) {
-      removal.deferred = true;
-      continue;
+    Removal removal;
+    const UninstallPlan plan = PlanUninstall(record, ReadPayloadList(record.installFolder));
+    for (const std::string& file : plan.files) {
+        if (std::any_of(keep.begin(), keep.end(),
+                        [&](const std::string& kept) { return SamePath(kept, file); })) {
+            removal.deferred = true;
+            continue;
+        }
+        if (!removeFile(file)) removal.failed = true;
     }
-    if (!removeFile(file)) removal.failed = true;
-  }
-  for (const std::string& folder : plan.folders) removeFolder(folder);
-  // The key goes last, and only when everything else went: otherwise the user can try again.
-  if (!removal.failed && !removal.deferred && !removeKey()) removal.failed = true;
-  return removal;
+    for (const std::string& folder : plan.folders) removeFolder(folder);
+    // The key goes last, and only when everything else went: otherwise the user can try again.
+    if (!removal.failed && !removal.deferred && !removeKey()) removal.failed = true;
+    return removal;
 }
 
 bool Uninstaller::removeFile(const std::string& path) {
-  if (DeleteFileW(WideText(path).c_str())) {
-    PLog("Removed file: %s", path.c_str());
-    return true;
-  }
-  const DWORD error = GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
-  PLog("Cannot remove file '%s': %s", path.c_str(), SystemErrorMessage(error).c_str());
-  return false;
+    if (DeleteFileW(WideText(path).c_str())) {
+        PLog("Removed file: %s", path.c_str());
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+    PLog("Cannot remove file '%s': %s", path.c_str(), SystemErrorMessage(error).c_str());
+    return false;
 }
 
 void Uninstaller::removeFolder(const std::string& path) {
-  if (RemoveDirectoryW(WideText(path).c_str())) {
-    PLog("Removed folder: %s", path.c_str());
-    return;
-  }
-  const DWORD error = GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
-  // What is left in it the installation did not make (or could not remove, logged above).
-  PLog("Folder kept: %s: %s", path.c_str(), SystemErrorMessage(error).c_str());
+    if (RemoveDirectoryW(WideText(path).c_str())) {
+        PLog("Removed folder: %s", path.c_str());
+        return;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
+    // What is left in it the installation did not make (or could not remove, logged above).
+    PLog("Folder kept: %s: %s", path.c_str(), SystemErrorMessage(error).c_str());
 }
 
 bool Uninstaller::removeKey() {
-  // Named below the root, the key goes with its values and subkeys.
-  const LSTATUS status = RegDeleteTreeW(HKEY_LOCAL_MACHINE, WideText(keyPath_).c_str());
-  if (status == ERROR_SUCCESS) {
-    PLog("Removed registry key: HKEY_LOCAL_MACHINE\\%s", keyPath_.c_str());
-    return true;
-  }
-  PLog("Cannot remove registry key '%s': %s", keyPath_.c_str(),
-       SystemErrorMessage(static_cast<DWORD>(status)).c_str());
-  return false;
+    // Named below the root, the key goes with its values and subkeys.
+    const LSTATUS status = RegDeleteTreeW(HKEY_LOCAL_MACHINE, WideText(keyPath_).c_str());
+    if (status == ERROR_SUCCESS) {
+        PLog("Removed registry key: HKEY_LOCAL_MACHINE\\%s", keyPath_.c_str());
+        return true;
+    }
+    PLog("Cannot remove registry key '%s': %s", keyPath_.c_str(),
+         SystemErrorMessage(static_cast<DWORD>(status)).c_str());
+    return false;
 }
 
 bool Uninstaller::startContinuation() {
-  const std::string self = ProgramPath();
-  const std::string copy = TempFolderPath() + "zbuninstall-" + std::to_string(GetCurrentProcessId()) +
-                           "-" + std::to_string(GetTickCount()) + ".exe";
-  if (!CopyFileW(WideText(self).c_str(), WideText(copy).c_str(), /*bFailIfExists=*/FALSE)) {
-    PLog("Cannot copy '%s' to '%s': %s", self.c_str(), copy.c_str(),
-         SystemErrorMessage(GetLastError()).c_str());
-    return false;
-  }
-  HANDLE inheritable = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &inheritable,
-                       SYNCHRONIZE, /*bInheritHandle=*/TRUE, 0))
-    return false;
-  UniqueHandle original(inheritable);
-  std::wstring commandLine = WideText(ContinuationCommandLine(
-      copy, args_, static_cast<std::uint32_t>(HandleToULong(inheritable))));
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(WideText(copy).c_str(), commandLine.data(), nullptr, nullptr,
-                      /*bInheritHandles=*/TRUE, 0, nullptr, WideText(TempFolderPath()).c_str(), &startup,
-                      &process)) {
-    PLog("Cannot start '%s': %s", copy.c_str(), SystemErrorMessage(GetLastError()).c_str());
-    DeleteFileW(WideText(copy).c_str());
-    return false;
-  }
-  UniqueHandle processHandle(process.hProcess);
-  UniqueHandle threadHandle(process.hThread);
-  PLog("Continuing from '%s'", copy.c_str());
-  return true;
+    const std::string self = ProgramPath();
+    const std::string copy = TempFolderPath() + "zbuninstall-" +
+                             std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(GetTickCount()) + ".exe";
+    if (!CopyFileW(WideText(self).c_str(), WideText(copy).c_str(), /*bFailIfExists=*/FALSE)) {
+        PLog("Cannot copy '%s' to '%s': %s", self.c_str(), copy.c_str(),
+             SystemErrorMessage(GetLastError()).c_str());
+        return false;
+    }
+    HANDLE inheritable = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(),
+                         &inheritable, SYNCHRONIZE, /*bInheritHandle=*/TRUE, 0))
+        return false;
+    UniqueHandle original(inheritable);
+    std::wstring commandLine = WideText(ContinuationCommandLine(
+        copy, args_, static_cast<std::uint32_t>(HandleToULong(inheritable))));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(WideText(copy).c_str(), commandLine.data(), nullptr, nullptr,
+                        /*bInheritHandles=*/TRUE, 0, nullptr, WideText(TempFolderPath()).c_str(),
+                        &startup, &process)) {
+        PLog("Cannot start '%s': %s", copy.c_str(), SystemErrorMessage(GetLastError()).c_str());
+        DeleteFileW(WideText(copy).c_str());
+        return false;
+    }
+    UniqueHandle processHandle(process.hProcess);
+    UniqueHandle threadHandle(process.hThread);
+    PLog("Continuing from '%s'", copy.c_str());
+    return true;
 }

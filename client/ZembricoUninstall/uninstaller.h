@@ -18,31 +18,31 @@
 // the rest to a temporary copy of itself ("/c:"), which waits for it to end and finishes the
 // removal.
 class Uninstaller {
- public:
-  Uninstaller(UninstallArguments args, std::string logPath);
+  public:
+    Uninstaller(UninstallArguments args, std::string logPath);
 
-  // The whole removal as the user started it: confirmation, the running-client check, the
-  // removal and its notice. Returns a code of uninstallcodes.h.
-  int run();
+    // The whole removal as the user started it: confirmation, the running-client check, the
+    // removal and its notice. Returns a code of uninstallcodes.h.
+    int run();
 
- private:
-  struct Removal {
-    bool failed = false;     // a file or the key could not be removed
-    bool deferred = false;   // the copy finishes: the key is still there
-  };
+  private:
+    struct Removal {
+        bool failed = false;    // a file or the key could not be removed
+        bool deferred = false;  // the copy finishes: the key is still there
+    };
 
-  int runInteractive();
-  // The temporary copy's part: wait for the original, then remove what it left.
-  int finishForOriginal(HANDLE original);
-  bool readRecord(UninstallRecord& record, int& language) const;
-  Removal remove(const UninstallRecord& record, const std::vector<std::string>& keep);
-  bool removeFile(const std::string& path);
-  void removeFolder(const std::string& path);
-  bool removeKey();
-  // Starts the temporary copy; false when it could not be made or started.
-  bool startContinuation();
+    int runInteractive();
+    // The temporary copy's part: wait for the original, then remove what it left.
+    int finishForOriginal(HANDLE original);
+    bool readRecord(UninstallRecord& record, int& language) const;
+    Removal remove(const UninstallRecord& record, const std::vector<std::string>& keep);
+    bool removeFile(const std::string& path);
+    void removeFolder(const std::string& path);
+    bool removeKey();
+    // Starts the temporary copy; false when it could not be made or started.
+    bool startContinuation();
 
-  UninstallArguments args_;
-  std::string keyPath_;
-  std::string logPath_;
+    UninstallArguments args_;
+    std::string keyPath_;
+    std::string logPath_;
 };

@@ -11,24 +11,24 @@
 // language the installation recorded. Captions and buttons come from the message table (which
 // the program loads first), the messages from the uninstaller's own texts.
 class UninstallPrompts {
- public:
-  UninstallPrompts(int language, std::string displayName);
+  public:
+    UninstallPrompts(int language, std::string displayName);
 
-  // True when the user chose to remove the installation.
-  bool confirm();
-  // Shown while the client runs: true for Retry, false for Abort or close.
-  bool retryWhileRunning();
-  void removed();
-  void incomplete(const std::string& logPath);
-  void notFound();
+    // True when the user chose to remove the installation.
+    bool confirm();
+    // Shown while the client runs: true for Retry, false for Abort or close.
+    bool retryWhileRunning();
+    void removed();
+    void incomplete(const std::string& logPath);
+    void notFound();
 
- private:
-  int show(UninstallText text, std::uint32_t firstButton, std::uint32_t secondButton,
-           const wchar_t* icon, const std::string& detail = {});
-  PString lookup(std::uint32_t key) const;
+  private:
+    int show(UninstallText text, std::uint32_t firstButton, std::uint32_t secondButton,
+             const wchar_t* icon, const std::string& detail = {});
+    PString lookup(std::uint32_t key) const;
 
-  int language_;
-  std::string displayName_;
-  MyCBitmaps bitmaps_;
-  MyCFonts fonts_;
+    int language_;
+    std::string displayName_;
+    MyCBitmaps bitmaps_;
+    MyCFonts fonts_;
 };

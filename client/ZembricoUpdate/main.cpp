@@ -21,46 +21,47 @@ constexpr int kExitAlreadyRunning = 1;
 constexpr int kExitFailed = 2;
 
 void ReadUserSettings(const std::string& folder, ClientSettings& settings) {
-  EncIniFile userIni;
-  if (ReadSettingsFile(folder + "\\user.ini", userIni)) ReadUserIni(userIni, settings);
+    EncIniFile userIni;
+    if (ReadSettingsFile(folder + "\\user.ini", userIni)) ReadUserIni(userIni, settings);
 }
 
 int Run() {
-  ClientSettings settings;
-  settings.oid = LauncherOperatorId(CommandLineText());
-  const std::string installFolder = ProgramFolder();
-  ReadInstalledAppIni(installFolder, settings);
-  const ClientBuild build = ReadClientBuild(settings.site);
-  const std::string& windowClass = build.settings.mainWindowClass;
+    ClientSettings settings;
+    settings.oid = LauncherOperatorId(CommandLineText());
+    const std::string installFolder = ProgramFolder();
+    ReadInstalledAppIni(installFolder, settings);
+    const ClientBuild build = ReadClientBuild(settings.site);
+    const std::string& windowClass = build.settings.mainWindowClass;
 
-  if (const HWND running = FindWindowW(WideText(windowClass).c_str(), nullptr)) {
-    SetForegroundWindow(running);
-    return kExitAlreadyRunning;
-  }
-  // Held for the whole run: the setup program and the uninstaller see the client through it
-  // even before its window exists.
-  UniqueHandle instance(CreateMutexW(nullptr, /*bInitialOwner=*/TRUE, WideText(windowClass).c_str()));
-  if (!instance || GetLastError() == ERROR_ALREADY_EXISTS) return kExitAlreadyRunning;
+    if (const HWND running = FindWindowW(WideText(windowClass).c_str(), nullptr)) {
+        SetForegroundWindow(running);
+        return kExitAlreadyRunning;
+    }
+    // Held for the whole run: the setup program and the uninstaller see the client through it
+    // even before its window exists.
+    UniqueHandle instance(
+        CreateMutexW(nullptr, /*bInitialOwner=*/TRUE, WideText(windowClass).c_str()));
+    if (!instance || GetLastError() == ERROR_ALREADY_EXISTS) return kExitAlreadyRunning;
 
-  const std::string workFolder =
-      settings.workFolder.empty() ? build.params.workFolderName : settings.workFolder;
-  ReadUserSettings(UserSettingsFolder(installFolder, workFolder), settings);
-  ClientWindow window(windowClass, build.params.displayName,
-                      ClientViewLines(settings, build.params.displayName));
-  const int code = window.run();
-  ReleaseMutex(instance.get());
-  return code;
+    const std::string workFolder =
+        settings.workFolder.empty() ? build.params.workFolderName : settings.workFolder;
+    ReadUserSettings(UserSettingsFolder(installFolder, workFolder), settings);
+    ClientWindow window(windowClass, build.params.displayName,
+                        ClientViewLines(settings, build.params.displayName));
+    const int code = window.run();
+    ReleaseMutex(instance.get());
+    return code;
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  try {
-    return Run();
-  } catch (const PError& e) {
-    const std::wstring text = WideText(e.why());
-    MessageBoxW(nullptr, text.c_str(), L"Zembrico", MB_OK | MB_ICONERROR);
-  } catch (...) {
-  }
-  return kExitFailed;
+    try {
+        return Run();
+    } catch (const PError& e) {
+        const std::wstring text = WideText(e.why());
+        MessageBoxW(nullptr, text.c_str(), L"Zembrico", MB_OK | MB_ICONERROR);
+    } catch (...) {
+    }
+    return kExitFailed;
 }

@@ -1,7 +1,7 @@
 #include "client/common/clientbuild.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "client/common/clientsystem.h"
 #include "plib/encinifile.h"
@@ -13,67 +13,67 @@
 namespace {
 
 std::string Narrow(const wchar_t* wide) {
-  PString text;
-  PUtf16ToPString(text, reinterpret_cast<const PWChar*>(wide), std::wcslen(wide));
-  return std::string(text.view());
+    PString text;
+    PUtf16ToPString(text, reinterpret_cast<const PWChar*>(wide), std::wcslen(wide));
+    return std::string(text.view());
 }
 
 std::string BuildOptionsText() {
-  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(131), L"ZB");
-  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-  const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-  if (!bytes) throw PInternalError("The program has no build options");
-  return std::string(bytes, SizeofResource(nullptr, found));
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(131), L"ZB");
+    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (!bytes) throw PInternalError("The program has no build options");
+    return std::string(bytes, SizeofResource(nullptr, found));
 }
 
 }  // namespace
 
 ClientBuild ReadClientBuild(const std::string& site) {
-  const std::string text = BuildOptionsText();
-  EncIniFile options;
-  options.readFromMemory(text.data(), text.size());
-  const EncIniSection* section = nullptr;
-  if (!site.empty()) section = options.findSection(("define." + site).c_str());
-  if (!section) section = options.findSection("define");
-  if (!section) throw PInternalError("The build options have no section [define]");
-  ClientBuild build;
-  ReadBuildSection(*section, build.params, build.settings);
-  return build;
+    const std::string text = BuildOptionsText();
+    EncIniFile options;
+    options.readFromMemory(text.data(), text.size());
+    const EncIniSection* section = nullptr;
+    if (!site.empty()) section = options.findSection(("define." + site).c_str());
+    if (!section) section = options.findSection("define");
+    if (!section) throw PInternalError("The build options have no section [define]");
+    ClientBuild build;
+    ReadBuildSection(*section, build.params, build.settings);
+    return build;
 }
 
 bool ReadSettingsFile(const std::string& path, EncIniFile& ini) {
-  if (!FileExistsAt(path)) return false;
-  try {
-    ini.readFromFile(PString(path.c_str()), &PMixedEncoding());
-    return true;
-  } catch (const PError&) {
-    return false;
-  }
+    if (!FileExistsAt(path)) return false;
+    try {
+        ini.readFromFile(PString(path.c_str()), &PMixedEncoding());
+        return true;
+    } catch (const PError&) {
+        return false;
+    }
 }
 
 void ReadInstalledAppIni(const std::string& installFolder, ClientSettings& settings) {
-  EncIniFile appIni;
-  if (ReadSettingsFile(installFolder + "\\app.ini", appIni)) ReadAppIni(appIni, settings);
+    EncIniFile appIni;
+    if (ReadSettingsFile(installFolder + "\\app.ini", appIni)) ReadAppIni(appIni, settings);
 }
 
 std::string UserSettingsFolder(const std::string& installFolder, const std::string& workFolder) {
-  wchar_t local[MAX_PATH];
-  if (!workFolder.empty() &&
-      SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local))) {
-    const std::string candidate = Narrow(local) + "\\" + workFolder;
-    if (FileExistsAt(candidate + "\\user.ini")) return candidate;
-  }
-  return installFolder;
+    wchar_t local[MAX_PATH];
+    if (!workFolder.empty() &&
+        SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local))) {
+        const std::string candidate = Narrow(local) + "\\" + workFolder;
+        if (FileExistsAt(candidate + "\\user.ini")) return candidate;
+    }
+    return installFolder;
 }
 
 std::string ProgramPath() {
-  const PString path = PModuleFileName(nullptr, &PMixedEncoding());
-  if (path.view().empty())
-    throw PSystemError("GetModuleFileName", static_cast<std::int32_t>(GetLastError()));
-  return std::string(path.view());
+    const PString path = PModuleFileName(nullptr, &PMixedEncoding());
+    if (path.view().empty())
+        throw PSystemError("GetModuleFileName", static_cast<std::int32_t>(GetLastError()));
+    return std::string(path.view());
 }
 
 std::string ProgramFolder() {
-  const std::string path = ProgramPath();
-  return path.substr(0, path.rfind('\\'));
+    const std::string path = ProgramPath();
+    return path.substr(0, path.rfind('\\'));
 }

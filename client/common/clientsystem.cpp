@@ -6,32 +6,32 @@
 #include "plib/win/pwidenarrow.h"
 
 std::wstring WideText(const std::string& text) {
-  PSysText wide(PString(text.c_str()), &PMixedEncoding(), /*wide=*/true);
-  return std::wstring(wide.w(), wide.units());
+    PSysText wide(PString(text.c_str()), &PMixedEncoding(), /*wide=*/true);
+    return std::wstring(wide.w(), wide.units());
 }
 
 std::string SystemErrorMessage(DWORD code) {
-  PString text;
-  PSystemErrorText(text, static_cast<std::int32_t>(code));
-  return std::string(text.view());
+    PString text;
+    PSystemErrorText(text, static_cast<std::int32_t>(code));
+    return std::string(text.view());
 }
 
 bool FileExistsAt(const std::string& path) {
-  return PFileExists(PString(path.c_str()), &PMixedEncoding());
+    return PFileExists(PString(path.c_str()), &PMixedEncoding());
 }
 
 std::string CommandLineText() {
-  PString text;
-  PUtf16ToPString(text, reinterpret_cast<const PWChar*>(GetCommandLineW()));
-  return std::string(text.view());
+    PString text;
+    PUtf16ToPString(text, reinterpret_cast<const PWChar*>(GetCommandLineW()));
+    return std::string(text.view());
 }
 
 std::string TempFolderPath() {
-  wchar_t path[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, path);
-  // Without one, the root of the system drive stands in.
-  if (length == 0 || length > MAX_PATH) return "C:\\";
-  PString text;
-  PUtf16ToPString(text, reinterpret_cast<const PWChar*>(path), length);
-  return std::string(text.view());
+    wchar_t path[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+    // Without one, the root of the system drive stands in.
+    if (length == 0 || length > MAX_PATH) return "C:\\";
+    PString text;
+    PUtf16ToPString(text, reinterpret_cast<const PWChar*>(path), length);
+    return std::string(text.view());
 }

@@ -13,16 +13,17 @@
 std::string LauncherOperatorId(std::string_view commandLine);
 
 struct UninstallArguments {
-  std::string displayName;  // "/u:", without the operator name
-  std::string oid;          // "/o:", may be empty
-  // "/c:": set only in the temporary copy, the handle value of the original uninstaller's
-  // process, which the copy waits for before it removes the original's file.
-  std::optional<std::uint32_t> originalProcess;
+    std::string displayName;  // "/u:", without the operator name
+    std::string oid;          // "/o:", may be empty
+    // "/c:": set only in the temporary copy, the handle value of the original uninstaller's
+    // process, which the copy waits for before it removes the original's file.
+    std::optional<std::uint32_t> originalProcess;
 };
 
 // Reads "/u:", "/o:" and "/c:" from an uninstaller command line. A switch starts after a blank,
 // possibly inside the quote of a quoted token ("/u:A B"); its value runs to the next switch or
-// the end, trailing blanks and a closing quote dropped, so a display name may contain blanks. Nothing when "/u:" is missing or empty, or
+// the end, trailing blanks and a closing quote dropped, so a display name may contain blanks.
+// Nothing when "/u:" is missing or empty, or
 // "/c:" is not a decimal number.
 std::optional<UninstallArguments> ParseUninstallArguments(std::string_view commandLine);
 

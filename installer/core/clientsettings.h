@@ -9,10 +9,10 @@ class EncIniFile;
 // What the sample client reads from the files the installation left: app.ini in the install
 // folder (universal installations) and user.ini in the settings folder.
 struct ClientSettings {
-  std::string site;             // app.ini [App] Site; empty for a site-less installation
-  std::string workFolder;       // app.ini [App] WinWorkFolder
-  std::optional<int> language;  // user.ini [PipeOption] Locale, when present
-  std::string oid;              // the launcher's "--o:"
+    std::string site;             // app.ini [App] Site; empty for a site-less installation
+    std::string workFolder;       // app.ini [App] WinWorkFolder
+    std::optional<int> language;  // user.ini [PipeOption] Locale, when present
+    std::string oid;              // the launcher's "--o:"
 };
 
 void ReadAppIni(const EncIniFile& appIni, ClientSettings& settings);

@@ -18,15 +18,15 @@ std::vector<std::string> ParsePayloadList(std::string_view text);
 
 // The values of the uninstall key that say what the installation made.
 struct UninstallRecord {
-  std::string installFolder;    // "InstallLocation"
-  std::string fullDisplayName;  // "DisplayName": the name of every shortcut
-  std::string groupFolder;      // "CSMPGroup", else "SMPGroup"
-  std::vector<std::string> links;  // "DTLink", "CSMLink", "SMLink", "QLLink" that are present
+    std::string installFolder;       // "InstallLocation"
+    std::string fullDisplayName;     // "DisplayName": the name of every shortcut
+    std::string groupFolder;         // "CSMPGroup", else "SMPGroup"
+    std::vector<std::string> links;  // "DTLink", "CSMLink", "SMLink", "QLLink" that are present
 };
 
 struct UninstallPlan {
-  std::vector<std::string> files;    // deleted in this order; a missing one is no failure
-  std::vector<std::string> folders;  // then removed in this order, each only when empty
+    std::vector<std::string> files;    // deleted in this order; a missing one is no failure
+    std::vector<std::string> folders;  // then removed in this order, each only when empty
 };
 
 // The shortcuts (recorded links, the group's two, the install folder's uninstall shortcut),

@@ -6,11 +6,11 @@
 // The uninstaller's own texts, which the setup program's message table has no keys for. The
 // captions and buttons come from the message table.
 enum class UninstallText {
-  kConfirm,        // %0 the display name
-  kClientRunning,  // %0 the display name
-  kRemoved,        // %0 the display name
-  kIncomplete,     // %0 the display name, %1 the log file
-  kNotFound,       // %0 the display name
+    kConfirm,        // %0 the display name
+    kClientRunning,  // %0 the display name
+    kRemoved,        // %0 the display name
+    kIncomplete,     // %0 the display name, %1 the log file
+    kNotFound,       // %0 the display name
 };
 
 // The text in language `language` (an index of the language table), else in its fallback
