@@ -11,6 +11,8 @@
 //
 //   win10 EXE-NAME       have Wine report Windows 10 to programs of that file name
 //   start PATH [ARG]     start the setup program; every later step looks only at its windows
+//   run COMMAND-LINE     start a program from a command line as the system runs one (an
+//                        uninstall string); later steps look only at its windows
 //   exit T               wait until it ends; print "exit N windows seen|none" with its exit
 //                        code and whether a window or box of it showed while waiting
 //   terminate            end it at once when it still runs (clean-up after a failure)
@@ -39,6 +41,9 @@
 //   folderbox T          wait for the folder browser; print "folderbox: TITLE, OK enabled N"
 //   folderok             press OK in the folder browser (fails when it is disabled)
 //   foldercancel         press Cancel in the folder browser
+//   lines CLASS T        wait for a visible top-level window of that class, of any program (a
+//                        launched client); print "line: TEXT" for each of its child windows
+//   closeclass CLASS T   post the close message to the windows of that class; wait until none
 //   mutex NAME           create and hold the named mutex until "release" or the driver ends
 //   release              close the mutexes held
 //   regset PATH NAME VALUE   write a string value below HKEY_LOCAL_MACHINE (the program's view)
@@ -262,6 +267,8 @@ class Steps {
             RegCloseKey(opened);
         } else if (name == "start") {
             start(FromUtf8(take()));
+        } else if (name == "run") {
+            launch(nullptr, FromUtf8(take()), nullptr);
         } else if (name == "exit") {
             if (!theProgram.process) throw Failure{"no program started"};
             bool windowSeen = false;
@@ -392,6 +399,25 @@ class Steps {
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
             WaitFor(10, [&] { return !IsWindow(box); });
+        } else if (name == "lines") {
+            const std::wstring className = FromUtf8(take());
+            HWND window = nullptr;
+            if (!WaitFor(Seconds(take()), [&] {
+                    window = FindWindowW(className.c_str(), nullptr);
+                    return window && IsWindowVisible(window);
+                }))
+                throw Failure{"no visible " + ToUtf8(className) + " window"};
+            for (HWND child = GetWindow(window, GW_CHILD); child;
+                 child = GetWindow(child, GW_HWNDNEXT))
+                Say("line: " + ToUtf8(WindowText(child)));
+        } else if (name == "closeclass") {
+            const std::wstring className = FromUtf8(take());
+            if (!WaitFor(Seconds(take()), [&] {
+                    const HWND window = FindWindowW(className.c_str(), nullptr);
+                    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+                    return window == nullptr;
+                }))
+                throw Failure{"a " + ToUtf8(className) + " window is still there"};
         } else if (name == "mutex") {
             const HANDLE mutex = CreateMutexW(nullptr, TRUE, FromUtf8(take()).c_str());
             if (!mutex) throw Failure{"cannot create the mutex"};
@@ -433,15 +459,17 @@ class Steps {
     }
 
     static void start(const std::wstring& path) {
+        launch(path.c_str(), L"\"" + path + L"\"", path.substr(0, path.rfind(L'\\')).c_str());
+    }
+
+    static void launch(const wchar_t* path, std::wstring commandLine, const wchar_t* folder) {
         if (theProgram.process) CloseHandle(theProgram.process);
         theProgram = Program{};
-        std::wstring commandLine = L"\"" + path + L"\"";
-        std::wstring folder = path.substr(0, path.rfind(L'\\'));
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started{};
-        if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            folder.c_str(), &startup, &started))
+        if (!CreateProcessW(path, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                            &startup, &started))
             throw Failure{"cannot start the program: error " + std::to_string(GetLastError())};
         CloseHandle(started.hThread);
         theProgram = Program{started.hProcess, started.dwProcessId};
