@@ -30,6 +30,9 @@ PRIMARY, CLOSE, LANGUAGES, STANDARD, CUSTOM = 1002, 105, 1001, 1201, 1202
 DESKTOP, QUICK_LAUNCH, START_MENU, ALL_USERS, LICENCE = 141, 142, 143, 150, 151
 FOLDER_EDIT, BROWSE, PROGRESS = 133, 1005, 114
 EXIT_LAUNCHED, EXIT_OS_TOO_OLD, EXIT_QUIT, EXIT_RUNNING_CLIENT = 0, 1, -1, 18
+# The uninstaller's exit codes (installer/core/uninstallcodes.h).
+UNINSTALL_REMOVED, UNINSTALL_NOT_FOUND = 0, 3
+CLIENT_CLASS = "VessantOnlinePokerLobbyWindowClass"
 WINDOW_TIMEOUT = 60
 INSTALL_TIMEOUT = 120
 
@@ -471,6 +474,87 @@ def case_tour(h):
             print("  %-9s %s" % (name, entry[name]))
     h.drive("command", PRIMARY, "gone", 30)
     print("\nLaunch pressed; the setup program ended with exit code %d" % h.exit_code(), flush=True)
+
+
+ROUNDTRIP_NAME = "Zembrico Poker Belgium"
+ROUNDTRIP_SETTINGS = "*/AppData/Local/Zembrico.Belgium/user.ini"
+
+
+def case_default_roundtrip(h):
+    """The default build for a site: install, launch the real client, uninstall as the system
+    would, twice."""
+    settings = h.unix_path("C:\\users")
+    temp_before = set(settings.glob("*/Temp/zbuninstall-*"))
+    ini_before = set(settings.glob(ROUNDTRIP_SETTINGS))
+    try:
+        roundtrip(h)
+    finally:
+        h.drive("closeclass", CLIENT_CLASS, 10, quiet=True)
+        # The uninstaller's temporary copy waits for a restart of Windows to go.
+        for path in set(settings.glob("*/Temp/zbuninstall-*")) - temp_before:
+            path.unlink(missing_ok=True)
+        for path in set(settings.glob(ROUNDTRIP_SETTINGS)) - ini_before:
+            shutil.rmtree(path.parent, ignore_errors=True)
+
+
+def roundtrip(h):
+    tagged = h.work / "roundtrip" / "ZembricoInstall.exe"
+    tagged.parent.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(h.bin / "ZembricoInstall.exe", tagged)
+    tag = tagged.parent / "tag.txt"
+    tag.write_bytes(b"SITEID=be_zb_ext\n")
+    subprocess.run([h.zbtag, "write", str(tagged), str(tag)], check=True)
+    h.remember(ROUNDTRIP_NAME)
+    h.open_wizard(tagged, "click", LICENCE, "command", PRIMARY,
+                  "text", PRIMARY, "Launch " + ROUNDTRIP_NAME, INSTALL_TIMEOUT,
+                  "box", 30, "answer", "close", "nobox")
+    entry, folder = h.check_standard_installation(ROUNDTRIP_NAME)
+    user_inis = list(h.unix_path("C:\\users").glob(ROUNDTRIP_SETTINGS))
+    check(len(user_inis) == 1, "user.ini: %s" % user_inis)
+    user_ini = user_inis[0].read_bytes()
+    site = [line for line in (folder / "app.ini").read_text(errors="replace").splitlines()
+            if line.startswith("Site=")]
+    check(len(site) == 1, "no site in app.ini")
+
+    h.drive("command", PRIMARY, "gone", 30)
+    check(h.exit_code() == EXIT_LAUNCHED, "Launch did not end with 0")
+    lines = [line[6:] for line in h.drive("lines", CLIENT_CLASS, WINDOW_TIMEOUT)
+             if line.startswith("line: ")]
+    check(lines == [ROUNDTRIP_NAME, "Site: " + site[0][5:], "Operator: none", "Language: English"],
+          "the client shows %s" % lines)
+    h.drive("closeclass", CLIENT_CLASS, 30, "sleep", 500)
+
+    command = entry.get("UninstallString", "")
+    check(command.startswith('"' + entry["InstallLocation"] + "\\"),
+          "the uninstall string: " + command)
+    boxes = h.drive("run", command, "box", WINDOW_TIMEOUT, "answer", "first",
+                    "box", WINDOW_TIMEOUT, "answer", "first")
+    check(boxes == ["box: Uninstall " + ROUNDTRIP_NAME] * 2, "the uninstaller's boxes: %s" % boxes)
+    check(h.exit_code() == UNINSTALL_REMOVED, "the uninstaller did not end with 0")
+    # Its temporary copy removes the rest once the uninstaller has ended.
+    end = time.time() + 30
+    while (h.uninstall_entry(ROUNDTRIP_NAME) or folder.exists()) and time.time() < end:
+        time.sleep(0.5)
+    check(not h.uninstall_entry(ROUNDTRIP_NAME), "the uninstall key is still there")
+    check(not folder.exists(), "the install folder is still there")
+    for name in ("DTLink", "QLLink", "SMLink", "CSMLink"):
+        if entry.get(name):
+            check(not h.unix_path(entry[name]).exists(), "shortcut still there: " + entry[name])
+    for name in ("SMPGroup", "CSMPGroup"):
+        if entry.get(name):
+            check(not h.unix_path(entry[name]).exists(), "group still there: " + entry[name])
+    check(user_inis[0].read_bytes() == user_ini, "user.ini changed or went")
+
+    # Once more, from a copy: nothing there, and nothing changes.
+    again = h.work / "roundtrip" / "ZembricoUninstall.exe"
+    again.parent.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(h.bin / "ZembricoUninstall.exe", again)
+    arguments = command[command.index('" ') + 2:]
+    h.drive("run", '"Z:%s" %s' % (str(again).replace("/", "\\"), arguments),
+            "box", WINDOW_TIMEOUT, "answer", "first")
+    check(h.exit_code() == UNINSTALL_NOT_FOUND, "a second uninstaller run did not end with 3")
+    check(not h.uninstall_entry(ROUNDTRIP_NAME) and not folder.exists(), "the second run made something")
+    check(user_inis[0].read_bytes() == user_ini, "the second run changed user.ini")
 
 
 def wait_for_file(path, seconds=15):
