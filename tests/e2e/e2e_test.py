@@ -31,7 +31,7 @@ DESKTOP, QUICK_LAUNCH, START_MENU, ALL_USERS, LICENCE = 141, 142, 143, 150, 151
 FOLDER_EDIT, BROWSE, PROGRESS = 133, 1005, 114
 EXIT_LAUNCHED, EXIT_OS_TOO_OLD, EXIT_QUIT, EXIT_RUNNING_CLIENT = 0, 1, -1, 18
 # The uninstaller's exit codes (installer/core/uninstallcodes.h).
-UNINSTALL_REMOVED, UNINSTALL_NOT_FOUND = 0, 3
+UNINSTALL_REMOVED, UNINSTALL_CLIENT_RUNNING, UNINSTALL_NOT_FOUND = 0, 2, 3
 CLIENT_CLASS = "VessantOnlinePokerLobbyWindowClass"
 WINDOW_TIMEOUT = 60
 INSTALL_TIMEOUT = 120
@@ -483,11 +483,23 @@ ROUNDTRIP_SETTINGS = "*/AppData/Local/Zembrico.Belgium/user.ini"
 def case_default_roundtrip(h):
     """The default build for a site: install, launch the real client, uninstall as the system
     would, twice."""
+    roundtrip_cleaned(h, [], "English", "Uninstall " + ROUNDTRIP_NAME)
+
+
+def case_custom_roundtrip(h):
+    """The same in German, custom, for all users; the uninstaller refuses while the client
+    runs."""
+    steps = ["language", 4, "command", CUSTOM, "visible", FOLDER_EDIT, 1, 5,
+             "settext", FOLDER_EDIT, E2E_FOLDER + "\\RoundTrip\\Zembrico.Belgium"]
+    roundtrip_cleaned(h, steps, "German", ROUNDTRIP_NAME + " deinstallieren", refuse=True)
+
+
+def roundtrip_cleaned(h, *args, **options):
     settings = h.unix_path("C:\\users")
     temp_before = set(settings.glob("*/Temp/zbuninstall-*"))
     ini_before = set(settings.glob(ROUNDTRIP_SETTINGS))
     try:
-        roundtrip(h)
+        roundtrip(h, *args, **options)
     finally:
         h.drive("closeclass", CLIENT_CLASS, 10, quiet=True)
         # The uninstaller's temporary copy waits for a restart of Windows to go.
@@ -497,7 +509,7 @@ def case_default_roundtrip(h):
             shutil.rmtree(path.parent, ignore_errors=True)
 
 
-def roundtrip(h):
+def roundtrip(h, wizard_steps, language, box_title, refuse=False):
     tagged = h.work / "roundtrip" / "ZembricoInstall.exe"
     tagged.parent.mkdir(parents=True, exist_ok=True)
     shutil.copyfile(h.bin / "ZembricoInstall.exe", tagged)
@@ -505,10 +517,13 @@ def roundtrip(h):
     tag.write_bytes(b"SITEID=be_zb_ext\n")
     subprocess.run([h.zbtag, "write", str(tagged), str(tag)], check=True)
     h.remember(ROUNDTRIP_NAME)
-    h.open_wizard(tagged, "click", LICENCE, "command", PRIMARY,
-                  "text", PRIMARY, "Launch " + ROUNDTRIP_NAME, INSTALL_TIMEOUT,
-                  "box", 30, "answer", "close", "nobox")
+    # The finished screen brings the WebView2 offer.
+    h.open_wizard(tagged, *wizard_steps, "click", LICENCE, "command", PRIMARY,
+                  "box", INSTALL_TIMEOUT, "answer", "close", "nobox")
     entry, folder = h.check_standard_installation(ROUNDTRIP_NAME)
+    if wizard_steps:
+        check(entry.get("InstallLocation") == E2E_FOLDER + "\\RoundTrip\\Zembrico.Belgium",
+              "installed into " + entry.get("InstallLocation", "?"))
     user_inis = list(h.unix_path("C:\\users").glob(ROUNDTRIP_SETTINGS))
     check(len(user_inis) == 1, "user.ini: %s" % user_inis)
     user_ini = user_inis[0].read_bytes()
@@ -520,16 +535,26 @@ def roundtrip(h):
     check(h.exit_code() == EXIT_LAUNCHED, "Launch did not end with 0")
     lines = [line[6:] for line in h.drive("lines", CLIENT_CLASS, WINDOW_TIMEOUT)
              if line.startswith("line: ")]
-    check(lines == [ROUNDTRIP_NAME, "Site: " + site[0][5:], "Operator: none", "Language: English"],
-          "the client shows %s" % lines)
-    h.drive("closeclass", CLIENT_CLASS, 30, "sleep", 500)
-
+    check(lines == [ROUNDTRIP_NAME, "Site: " + site[0][5:], "Operator: none",
+                    "Language: " + language], "the client shows %s" % lines)
     command = entry.get("UninstallString", "")
     check(command.startswith('"' + entry["InstallLocation"] + "\\"),
           "the uninstall string: " + command)
+    if refuse:
+        # Yes, then Abort while the client runs: nothing goes.
+        boxes = h.drive("run", command, "box", WINDOW_TIMEOUT, "answer", "first",
+                        "box", WINDOW_TIMEOUT, "answer", "second")
+        check(boxes == ["box: " + box_title] * 2, "the uninstaller's boxes: %s" % boxes)
+        check(h.exit_code() == UNINSTALL_CLIENT_RUNNING, "the refusal did not end with 2")
+        check(h.uninstall_entry(ROUNDTRIP_NAME) == entry, "the refusal changed the key")
+        check((folder / "ZembricoUninstall.exe").is_file() and (folder / "app.ini").is_file(),
+              "the refusal removed files")
+        check(h.unix_path(entry["DTLink"]).is_file(), "the refusal removed a shortcut")
+    h.drive("closeclass", CLIENT_CLASS, 30, "sleep", 500)
+
     boxes = h.drive("run", command, "box", WINDOW_TIMEOUT, "answer", "first",
                     "box", WINDOW_TIMEOUT, "answer", "first")
-    check(boxes == ["box: Uninstall " + ROUNDTRIP_NAME] * 2, "the uninstaller's boxes: %s" % boxes)
+    check(boxes == ["box: " + box_title] * 2, "the uninstaller's boxes: %s" % boxes)
     check(h.exit_code() == UNINSTALL_REMOVED, "the uninstaller did not end with 0")
     # Its temporary copy removes the rest once the uninstaller has ended.
     end = time.time() + 30
@@ -544,6 +569,7 @@ def roundtrip(h):
         if entry.get(name):
             check(not h.unix_path(entry[name]).exists(), "group still there: " + entry[name])
     check(user_inis[0].read_bytes() == user_ini, "user.ini changed or went")
+    check(folder.parent.is_dir(), "the folder above the install folder went")
 
     # Once more, from a copy: nothing there, and nothing changes.
     again = h.work / "roundtrip" / "ZembricoUninstall.exe"
@@ -553,7 +579,8 @@ def roundtrip(h):
     h.drive("run", '"Z:%s" %s' % (str(again).replace("/", "\\"), arguments),
             "box", WINDOW_TIMEOUT, "answer", "first")
     check(h.exit_code() == UNINSTALL_NOT_FOUND, "a second uninstaller run did not end with 3")
-    check(not h.uninstall_entry(ROUNDTRIP_NAME) and not folder.exists(), "the second run made something")
+    check(not h.uninstall_entry(ROUNDTRIP_NAME) and not folder.exists(),
+          "the second run made something")
     check(user_inis[0].read_bytes() == user_ini, "the second run changed user.ini")
 
 
