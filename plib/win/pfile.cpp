@@ -6,6 +6,7 @@
 #include <direct.h>
 
 #include "plib/perror.h"
+#include "plib/win/plibrary.h"
 #include "plib/win/pwidenarrow.h"
 
 namespace {
@@ -16,6 +17,18 @@ bool IsDotName(const char* name) {
 
 bool IsDotName(const wchar_t* name) {
     return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
+}
+
+template <typename Function, typename Char>
+BOOL CallFreeSpaceEx(Function call, Char* root, std::uint64_t& callerAvailable) {
+    if (!call) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return FALSE;
+    }
+    ULARGE_INTEGER available{};
+    const BOOL result = call(root, &available, nullptr, nullptr);
+    callerAvailable = available.QuadPart;
+    return result;
 }
 
 }  // namespace
@@ -52,6 +65,49 @@ bool PMakeDirectory(const PString& name, const PStringEncoding* encoding) {
     PString message("Unable to create directory: ");
     message.appendDecimal(static_cast<std::int32_t>(error));
     throw PInternalError(message.c_str());
+}
+
+BOOL PCreateDirectory(const PString& name, const PStringEncoding* encoding) {
+    const bool wide = PWideFor(encoding);
+    PSysText text(name, encoding, wide);
+    return wide ? CreateDirectoryW(text.w(), nullptr) : CreateDirectoryA(text.a(), nullptr);
+}
+
+BOOL PDiskFreeSpaceEx(const PString& root, std::uint64_t& callerAvailable,
+                      const PStringEncoding* encoding) {
+    using WideFn = BOOL(WINAPI*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    using NarrowFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    const bool wide = PWideFor(encoding);
+    PSysText text(root, encoding, wide);
+    const PLibrary kernel("kernel32", PLibrarySearch::kUnrestricted);
+    return wide ? CallFreeSpaceEx(kernel.function<WideFn>("GetDiskFreeSpaceExW"), text.w(),
+                                  callerAvailable)
+                : CallFreeSpaceEx(kernel.function<NarrowFn>("GetDiskFreeSpaceExA"), text.a(),
+                                  callerAvailable);
+}
+
+BOOL PDiskFreeSpace(const PString& root, DWORD& sectorsPerCluster, DWORD& bytesPerSector,
+                    DWORD& freeClusters, DWORD& totalClusters, const PStringEncoding* encoding) {
+    const bool wide = PWideFor(encoding);
+    PSysText text(root, encoding, wide);
+    return wide ? GetDiskFreeSpaceW(text.w(), &sectorsPerCluster, &bytesPerSector,
+                                    &freeClusters, &totalClusters)
+                : GetDiskFreeSpaceA(text.a(), &sectorsPerCluster, &bytesPerSector,
+                                    &freeClusters, &totalClusters);
+}
+
+PString PTemporaryFolder(const PStringEncoding* encoding) {
+    PString folder;
+    if (PWideFor(encoding)) {
+        wchar_t path[MAX_PATH + 1] = {};
+        const DWORD length = GetTempPathW(MAX_PATH, path);
+        if (length > 0 && length <= MAX_PATH) PAppendWide(folder, path, length, encoding);
+        return folder;
+    }
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(MAX_PATH, path);
+    if (length > 0 && length <= MAX_PATH) PAppendNarrow(folder, path, length, encoding);
+    return folder;
 }
 
 void PCopyFile(const PString& source, const PString& target, const PStringEncoding* encoding) {

@@ -24,6 +24,23 @@ bool PDirectoryExists(const PString& name, const PStringEncoding* encoding);
 // throws PInternalError "Unable to create directory: " + the C library's error number.
 bool PMakeDirectory(const PString& name, const PStringEncoding* encoding);
 
+// CreateDirectory with default security: the system's result, its reason in GetLastError.
+BOOL PCreateDirectory(const PString& name, const PStringEncoding* encoding);
+
+// GetDiskFreeSpaceEx, looked up at run time (the first Windows 95 editions lack it): the bytes
+// of `root` ("C:\\") available to the caller. FALSE, with ERROR_CALL_NOT_IMPLEMENTED, where the
+// call is missing; the system's result otherwise.
+BOOL PDiskFreeSpaceEx(const PString& root, std::uint64_t& callerAvailable,
+                      const PStringEncoding* encoding);
+
+// GetDiskFreeSpace: the system's result and the drive's geometry.
+BOOL PDiskFreeSpace(const PString& root, DWORD& sectorsPerCluster, DWORD& bytesPerSector,
+                    DWORD& freeClusters, DWORD& totalClusters, const PStringEncoding* encoding);
+
+// The system's temporary folder (ending in a backslash) read through `encoding`; empty when the
+// system cannot give it or it does not fit MAX_PATH characters.
+PString PTemporaryFolder(const PStringEncoding* encoding);
+
 // Copies `source` over `target`. Throws PInternalError "Unable to copy file: '" + source +
 // "' err=" + the system error code on failure.
 void PCopyFile(const PString& source, const PString& target, const PStringEncoding* encoding);

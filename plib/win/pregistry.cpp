@@ -50,6 +50,15 @@ LONG PRegReadString(HKEY key, const char* name, PString& out, const PStringEncod
     return ERROR_SUCCESS;
 }
 
+LONG PRegValueSize(HKEY key, const char* name, DWORD& type, DWORD& size,
+                   const PStringEncoding* encoding) {
+    const bool wide = PWideFor(encoding);
+    const PString nameText(name);
+    PSysText valueName(name ? &nameText : nullptr, encoding, wide);
+    size = 0;
+    return QueryValue(key, valueName, wide, type, nullptr, size);
+}
+
 LONG PRegWriteString(HKEY key, const char* name, const char* text,
                      const PStringEncoding* encoding) {
     if (!name || !text) {

@@ -17,6 +17,12 @@ class PStringEncoding;
 // or one of another type, leaves `out` unchanged and gives ERROR_SUCCESS.
 LONG PRegReadString(HKEY key, const char* name, PString& out, const PStringEncoding* encoding);
 
+// The type and size in bytes of the value `name` of `key` (in the narrow form's units when the
+// call is narrow), without reading it: tells a missing value (ERROR_FILE_NOT_FOUND) from an
+// empty one.
+LONG PRegValueSize(HKEY key, const char* name, DWORD& type, DWORD& size,
+                   const PStringEncoding* encoding);
+
 // Writes `text` as a REG_SZ value `name` of `key`, with its terminating zero. Null `name` or
 // `text` writes nothing and gives ERROR_SUCCESS.
 LONG PRegWriteString(HKEY key, const char* name, const char* text,

@@ -211,23 +211,42 @@ bool PBrowseForFolder(HWND owner, const PString& title, BFFCALLBACK callback, LP
         BROWSEINFOW info = BrowseInfo<BROWSEINFOW>(owner, name, titleText.w(), callback,
                                                    callbackData);
         const UniqueItem item(functions.browse(&info));
-        wchar_t path[MAX_PATH] = {};
-        if (!item || !functions.path(item.get(), path)) {
-            return false;
-        }
-        PAppendWide(out, path, MAX_PATH, encoding);
-        return true;
+        return item && PItemPath(item.get(), out, encoding);
     }
     char name[MAX_PATH] = {};
     BROWSEINFOA info =
         BrowseInfo<BROWSEINFOA>(owner, name, titleText.a(), callback, callbackData);
     const UniqueItem item(SHBrowseForFolderA(&info));
+    return item && PItemPath(item.get(), out, encoding);
+}
+
+bool PItemPath(PCIDLIST_ABSOLUTE item, PString& out, const PStringEncoding* encoding) {
+    if (PWideFor(encoding)) {
+        const WideShellFunctions& functions = WideShell();
+        wchar_t path[MAX_PATH] = {};
+        if (!functions.path || !functions.path(item, path)) {
+            return false;
+        }
+        PAppendWide(out, path, MAX_PATH, encoding);
+        return true;
+    }
     char path[MAX_PATH] = {};
-    if (!item || !SHGetPathFromIDListA(item.get(), path)) {
+    if (!SHGetPathFromIDListA(item, path)) {
         return false;
     }
     PAppendNarrow(out, path, PString::boundedLength(path, MAX_PATH), encoding);
     return true;
+}
+
+PString PShellFolderPath(int csidl, const PStringEncoding* encoding) {
+    PString path;
+    ITEMIDLIST* list = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list))) {
+        return path;
+    }
+    const UniqueItem item(list);
+    PItemPath(item.get(), path, encoding);
+    return path;
 }
 
 void PBrowseSetSelection(HWND dialog, const PString& path, const PStringEncoding* encoding) {

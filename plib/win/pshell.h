@@ -38,6 +38,14 @@ HRESULT PCreateShortcut(const PStringEncoding* encoding, const PString& targetPa
 bool PBrowseForFolder(HWND owner, const PString& title, BFFCALLBACK callback, LPARAM callbackData,
                       PString& out, const PStringEncoding* encoding);
 
+// Appends the file-system path of the shell item `item` to `out` through `encoding`; false (and
+// `out` unchanged) when the item has none.
+bool PItemPath(PCIDLIST_ABSOLUTE item, PString& out, const PStringEncoding* encoding);
+
+// The path of the special folder `csidl` (CSIDL_DESKTOP ...) read through `encoding`; empty
+// when the system has none for this user.
+PString PShellFolderPath(int csidl, const PStringEncoding* encoding);
+
 // Asks an open folder dialog to select `path`; an empty path does nothing.
 void PBrowseSetSelection(HWND dialog, const PString& path, const PStringEncoding* encoding);
 

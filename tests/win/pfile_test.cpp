@@ -161,6 +161,51 @@ TEST_F(PFileTest, NarrowOverrideUsesTheCodePageForms) {
     EXPECT_EQ(list(kMixed), expected);
 }
 
+// The worker reports why a folder cannot be made from the system's own code.
+TEST_F(PFileTest, CreateDirectoryLeavesTheSystemsReason) {
+    for (const PStringEncoding* encoding : {kMixed, static_cast<const PStringEncoding*>(nullptr)}) {
+        const char* leaf = encoding ? "wide" : "narrow";
+        const PString name = path(leaf);
+        EXPECT_TRUE(PCreateDirectory(name, encoding));
+        EXPECT_TRUE(std::filesystem::is_directory(folder_.path() / leaf));
+        EXPECT_FALSE(PCreateDirectory(name, encoding));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    }
+    EXPECT_FALSE(PCreateDirectory(path("missing\\child"), kMixed));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST(PFileSystem, TemporaryFolderIsAnExistingFolderInBothForms) {
+    for (const int choice : {1, -1}) {
+        const WideNarrowScope scope(choice);
+        const PString folder = PTemporaryFolder(kMixed);
+        ASSERT_FALSE(folder.empty());
+        EXPECT_EQ(folder.view().back(), '\\');
+        // The search wants the folder's name without the closing backslash.
+        const std::string name(folder.view().substr(0, folder.view().size() - 1));
+        EXPECT_TRUE(PDirectoryExists(PString(name.c_str()), kMixed));
+    }
+    EXPECT_EQ(PTemporaryFolder(nullptr).view(), PTemporaryFolder(kMixed).view());
+}
+
+// Both measures of one drive agree on what is free; a drive that does not exist has none.
+TEST(PFileSystem, DiskFreeSpaceOfADriveAndOfNone) {
+    for (const PStringEncoding* encoding : {kMixed, static_cast<const PStringEncoding*>(nullptr)}) {
+        std::uint64_t available = 0;
+        ASSERT_TRUE(PDiskFreeSpaceEx(PString("C:\\"), available, encoding));
+        DWORD sectors = 0, bytes = 0, freeClusters = 0, total = 0;
+        ASSERT_TRUE(PDiskFreeSpace(PString("C:\\"), sectors, bytes, freeClusters, total, encoding));
+        EXPECT_GT(std::uint64_t{sectors} * bytes, 0u);
+        EXPECT_GE(total, freeClusters);
+        EXPECT_GT(available, 0u);
+    }
+    std::uint64_t available = 7;
+    EXPECT_FALSE(PDiskFreeSpaceEx(PString("Q:\\"), available, kMixed));
+    DWORD sectors = 0, bytes = 0, freeClusters = 0, total = 0;
+    EXPECT_FALSE(PDiskFreeSpace(PString("Q:\\"), sectors, bytes, freeClusters,
+                                total, nullptr));
+}
+
 TEST(PWideNarrow, AutomaticChoiceIsWideOnTheNtFamily) {
     const WideNarrowScope automatic(0);
     EXPECT_TRUE(PUseWideCalls());

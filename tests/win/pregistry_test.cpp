@@ -179,6 +179,27 @@ std::vector<std::wstring> ValueNames(HKEY key) {
     return names;
 }
 
+TEST_F(PRegistryTest, ValueSizeTellsAMissingValueFromAnEmptyOne) {
+    setRaw(L"Empty", REG_SZ, L"", sizeof(wchar_t));
+    setRaw(L"Word", REG_DWORD, "\1\0\0\0", 4);
+    setRaw(L"Text", REG_SZ, L"abc", 4 * sizeof(wchar_t));
+    DWORD type = 0;
+    DWORD size = 99;
+    EXPECT_EQ(PRegValueSize(key_.get(), "Missing", type, size, kMixed), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(PRegValueSize(key_.get(), "Empty", type, size, kMixed), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(size, sizeof(wchar_t));
+    ASSERT_EQ(PRegValueSize(key_.get(), "Word", type, size, kMixed), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(size, 4u);
+    // The narrow form may give the stored (wide) size as an upper bound.
+    ASSERT_EQ(PRegValueSize(key_.get(), "Text", type, size, nullptr), ERROR_SUCCESS);
+    EXPECT_GE(size, 4u);
+    EXPECT_LE(size, 4 * sizeof(wchar_t));
+    ASSERT_EQ(PRegValueSize(key_.get(), "Text", type, size, kMixed), ERROR_SUCCESS);
+    EXPECT_EQ(size, 4 * sizeof(wchar_t));
+}
+
 TEST_F(PRegistryTest, NarrowOverrideUsesTheCodePageForms) {
     PString name;
     PUtf16ToPString(name, L"n\u03A9");

@@ -66,6 +66,18 @@ class PShellTest : public testing::Test {
     TempFolder folder_;
 };
 
+TEST_F(PShellTest, SpecialFolderPathsInBothForms) {
+    for (const int choice : {1, -1}) {
+        const WideNarrowScope scope(choice);
+        const PString appData = PShellFolderPath(CSIDL_APPDATA, &PMixedEncoding());
+        ASSERT_FALSE(appData.empty());
+        EXPECT_TRUE(PDirectoryExists(appData, &PMixedEncoding()));
+        EXPECT_NE(appData.view(), PShellFolderPath(CSIDL_DESKTOP, &PMixedEncoding()).view());
+    }
+    // A folder id the shell does not know gives nothing.
+    EXPECT_TRUE(PShellFolderPath(0x7F, &PMixedEncoding()).empty());
+}
+
 TEST_F(PShellTest, ShortcutKeepsTargetArgumentsDirectoryAndIcon) {
     const std::wstring target = file(L"Zembrico \u00E9.exe");
     TempFolder::write((folder_.path() / L"Zembrico \u00E9.exe").string(), "MZ");
