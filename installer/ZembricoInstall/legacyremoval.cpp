@@ -30,9 +30,7 @@ std::optional<std::string> UninstallString(const std::string& registryName) {
 
 // The Windows temporary folder, ending in a backslash.
 std::string TemporaryFolder() {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathA(MAX_PATH, buffer);
-    return length && length <= MAX_PATH ? std::string(buffer, length) : std::string();
+    return std::string(PTemporaryFolder(nullptr).view());
 }
 
 }  // namespace

@@ -32,9 +32,8 @@ constexpr int kStartupBoxHeight = 320;
 
 void RestrictLibrarySearch() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    const auto restrict = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    const PLibrary kernel("kernel32", PLibrarySearch::kUnrestricted);
+    const auto restrict = kernel.function<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
     // Older systems without the call keep their search order.
     if (restrict) restrict(PLibraryLoadFlags(PLibrarySearch::kSystemDirectory));
 }
