@@ -9,6 +9,8 @@
 #include "installer/core/httprequest.h"
 #include "plib/perror.h"
 #include "plib/plog.h"
+#include "plib/win/pmodule.h"
+#include "plib/win/pregistry.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -19,21 +21,13 @@ UrlParts CollectAddress(std::string_view collectionHost) {
 }
 
 std::string ReadMachineGuid(REGSAM view) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Cryptography\\", 0,
-                    KEY_READ | view, &key) != ERROR_SUCCESS)
+  UniqueRegKey key;
+  PString guid;
+  if (PRegOpenKey(HKEY_LOCAL_MACHINE, PString("SOFTWARE\\Microsoft\\Cryptography\\"), 0,
+                  KEY_READ | view, key) != ERROR_SUCCESS ||
+      PRegReadString(key.get(), "MachineGuid", guid, nullptr) != ERROR_SUCCESS)
     return {};
-  UniqueRegKey owner(key);
-  char buffer[1024];
-  DWORD size = sizeof buffer;
-  DWORD type = 0;
-  if (RegQueryValueExA(key, "MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                       &size) != ERROR_SUCCESS ||
-      size == 0 || size > sizeof buffer)
-    return {};
-  // The stored text normally ends with its zero; one that does not is still read only up to
-  // the size returned.
-  return std::string(buffer, strnlen(buffer, size));
+  return std::string(guid.view());
 }
 
 }  // namespace
@@ -48,10 +42,8 @@ const std::string& AnalyticsClientId() {
 }
 
 std::string ExecutableProductVersion() {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return ProductVersionOf(path);
+  const PString path = PModuleFileName(nullptr, nullptr);
+  return path.empty() ? std::string() : ProductVersionOf(path.c_str());
 }
 
 std::string ProductVersionOf(const char* path) {
