@@ -7,6 +7,7 @@
 
 #include "plib/plog.h"
 #include "plib/win/plibrary.h"
+#include "plib/win/pregistry.h"
 #include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
@@ -52,17 +53,15 @@ bool IsDirectory(const PString& path) {
 }
 
 bool WineFontsLocaleReadable() {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Wine\\Fonts", 0, KEY_READ, &raw) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    const UniqueRegKey key(raw);
-    BYTE locale[100];
-    DWORD size = sizeof locale;
-    return RegQueryValueExA(key.get(), "Locale", nullptr, nullptr, locale, &size) ==
+    // A locale name is short: a value of more than this many bytes is not Wine's.
+    constexpr DWORD kLocaleBytes = 100;
+    UniqueRegKey key;
+    DWORD type = 0;
+    DWORD size = 0;
+    return PRegOpenKey(HKEY_CURRENT_USER, PString("SOFTWARE\\Wine\\Fonts"), 0, KEY_READ, key) ==
                ERROR_SUCCESS &&
-           size >= 1 && size <= sizeof locale;
+           PRegValueSize(key.get(), "Locale", type, size, nullptr) == ERROR_SUCCESS &&
+           size >= 1 && size <= kLocaleBytes;
 }
 
 // Current Wine keeps none of the classic files in the Windows directory and no longer writes the
