@@ -16,7 +16,6 @@
 #include "plib/pstringencoding.h"
 #include "plib/psystem.h"
 #include "plib/win/pfile.h"
-#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 std::span<const std::uint8_t> ModulePayload() {
@@ -33,10 +32,7 @@ namespace {
 // now). The code of the call that failed does not survive the exception that reported it, so
 // the system is asked again; a file that holds the name answers "already exists".
 DWORD FolderCreationError(const PString& name) {
-  const bool wide = PWideFor(&PMixedEncoding());
-  PSysText text(name, &PMixedEncoding(), wide);
-  const BOOL made = wide ? CreateDirectoryW(text.w(), nullptr) : CreateDirectoryA(text.a(), nullptr);
-  return made ? ERROR_SUCCESS : GetLastError();
+  return PCreateDirectory(name, &PMixedEncoding()) ? ERROR_SUCCESS : GetLastError();
 }
 
 }  // namespace
