@@ -8,52 +8,36 @@
 #include "installer/core/payloadarchive.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
+#include "plib/win/pfile.h"
 #include "plib/win/pregistry.h"
 #include "plib/win/pshell.h"
 #include "plib/win/unique.h"
 
 namespace {
 
-struct ItemIdListTraits {
-    using Handle = LPITEMIDLIST;
-    static Handle empty() noexcept { return nullptr; }
-    // Item lists come from the shell's allocator, which is the COM task allocator.
-    static void close(Handle list) noexcept { CoTaskMemFree(list); }
-};
-using UniqueItemIdList = UniqueAny<ItemIdListTraits>;
-
-std::string Narrow(const wchar_t* text) {
-    PString out;
-    PUtf16ToPString(out, reinterpret_cast<const PWChar*>(text));
-    return std::string(out.view());
+std::string Narrow(const PString& text) {
+    return std::string(text.view());
 }
 
-// The string value `name` of HKEY_LOCAL_MACHINE `keyPath`, opened for reading only.
-std::optional<std::string> ReadMachineString(const std::string& keyPath, const wchar_t* name) {
+// The string value `name` of HKEY_LOCAL_MACHINE `keyPath`, opened for reading only; nothing
+// when the value is missing or not a string, "" when it is empty.
+std::optional<std::string> ReadMachineString(const std::string& keyPath, const char* name) {
     UniqueRegKey key;
-    if (PRegOpenKey(HKEY_LOCAL_MACHINE, PString(keyPath.c_str()), 0, KEY_READ, key) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
     DWORD type = 0;
     DWORD bytes = 0;
-    if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+    if (PRegOpenKey(HKEY_LOCAL_MACHINE, PString(keyPath.c_str()), 0, KEY_READ, key) !=
+            ERROR_SUCCESS ||
+        PRegValueSize(key.get(), name, type, bytes, &PMixedEncoding()) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::nullopt;
-    // Room for a terminator the stored value may lack.
-    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
-                         &bytes) != ERROR_SUCCESS)
+    PString value;
+    if (PRegReadString(key.get(), name, value, &PMixedEncoding()) != ERROR_SUCCESS)
         return std::nullopt;
-    return Narrow(value.c_str());
+    return Narrow(value);
 }
 
 std::string ShellFolder(int csidl) {
-    LPITEMIDLIST list = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list))) return {};
-    const UniqueItemIdList owned(list);
-    wchar_t path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListW(owned.get(), path)) return {};
-    return Narrow(path);
+    return Narrow(PShellFolderPath(csidl, &PMixedEncoding()));
 }
 
 struct SpaceCache {
@@ -65,26 +49,19 @@ struct SpaceCache {
 // Main thread only: the wizard measures on its own thread.
 SpaceCache theSpaceCache;
 
-using GetDiskFreeSpaceExAFunction = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
-                                                  PULARGE_INTEGER);
-
 void MeasureDrive(char drive, const ArchiveSizeAt& archiveSize) {
     theSpaceCache = SpaceCache{drive};
     const char root[] = {drive, ':', '\\', '\0'};
-    // Looked up at run time: the first Windows 95 editions lack it.
-    const auto getDiskFreeSpaceEx =
-        reinterpret_cast<GetDiskFreeSpaceExAFunction>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetDiskFreeSpaceExA")));
-    ULARGE_INTEGER callerAvailable{};
-    if (getDiskFreeSpaceEx && getDiskFreeSpaceEx(root, &callerAvailable, nullptr, nullptr)) {
-        theSpaceCache.available = callerAvailable.QuadPart;
+    std::uint64_t callerAvailable = 0;
+    if (PDiskFreeSpaceEx(PString(root), callerAvailable, nullptr)) {
+        theSpaceCache.available = callerAvailable;
         theSpaceCache.rawRequired = archiveSize(4096);
         theSpaceCache.measured = true;
         return;
     }
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    theSpaceCache.measured = GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector,
-                                               &freeClusters, &totalClusters) != 0;
+    theSpaceCache.measured = PDiskFreeSpace(PString(root), sectorsPerCluster, bytesPerSector,
+                                            freeClusters, totalClusters, nullptr) != 0;
     if (!theSpaceCache.measured) return;
     const std::uint64_t clusterSize = std::uint64_t{sectorsPerCluster} * bytesPerSector;
     theSpaceCache.available = clusterSize * freeClusters;
@@ -127,10 +104,10 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM detail, LPARAM dat
             PostMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
                          reinterpret_cast<LPARAM>(AsWide(texts->start)));
         } else if (message == BFFM_SELCHANGED) {
-            wchar_t path[MAX_PATH] = {};
+            PString path;
             const bool accept =
-                SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(detail), path) &&
-                FolderBrowserMayAccept(path);
+                PItemPath(reinterpret_cast<PCIDLIST_ABSOLUTE>(detail), path, &PMixedEncoding()) &&
+                FolderBrowserMayAccept(AsWide(Utf16(path)));
             SendMessageW(dialog, BFFM_ENABLEOK, 0, accept ? TRUE : FALSE);
             // A shell that validates the selection itself after this notification would
             // override the answer: give it again once the notification is over.
@@ -146,7 +123,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM detail, LPARAM dat
 
 std::string ComputeDefaultFolders(InstallParameters& params) {
     std::string programFiles =
-        ReadMachineString("Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir")
+        ReadMachineString("Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
             .value_or("");
     if (programFiles.empty()) programFiles = "C:\\Program Files";
 
@@ -169,7 +146,7 @@ std::string ComputeDefaultFolders(InstallParameters& params) {
 std::optional<std::string> ReadPreviousInstallLocation(const std::string& displayName) {
     return ReadMachineString(
         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + displayName,
-        L"InstallLocation");
+        "InstallLocation");
 }
 
 std::uint32_t PayloadArchiveSizeAt(std::uint32_t clusterSize) {
