@@ -2,8 +2,9 @@
 
 set(ZB_WARNINGS -Wall -Wextra -Werror)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
-  # GCC 12 reports std::string concatenation at -O2 as an overlapping memcpy (GCC bug 105329).
-  list(APPEND ZB_WARNINGS -Wno-restrict)
+  # GCC 12 reports std::string concatenation at -O2 as an overlapping memcpy (GCC bug 105329),
+  # and std::string and std::optional members inlined at -O2 as maybe uninitialized (bug 105562).
+  list(APPEND ZB_WARNINGS -Wno-restrict -Wno-maybe-uninitialized)
 endif()
 
 # __FILE__ as a path inside the repository ("plib/pbase64.cpp"), so that assertion messages
