@@ -107,21 +107,22 @@ const char* CommandTail(int index) {
   return line;
 }
 
+// Starts `commandLine`; says why on standard error when it cannot.
 bool Start(const char* commandLine, PROCESS_INFORMATION& process) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   std::string line = commandLine;
-  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process);
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &process))
+    return true;
+  std::fprintf(stderr, "zbbench: cannot start %s (%lu)\n", commandLine, GetLastError());
+  return false;
 }
 
 int Run(const char* commandLine) {
   PROCESS_INFORMATION info{};
   const LARGE_INTEGER start = Now();
-  if (!Start(commandLine, info)) {
-    std::fprintf(stderr, "zbbench: cannot start %s (%lu)\n", commandLine, GetLastError());
-    return 2;
-  }
+  if (!Start(commandLine, info)) return 2;
   UniqueHandle process(info.hProcess), thread(info.hThread);
   // The peak is only readable while the process lives: sample it until the end.
   SIZE_T peak = 0;
@@ -156,10 +157,7 @@ BOOL CALLBACK FindShownWindow(HWND window, LPARAM context) {
 int Startup(const char* commandLine) {
   PROCESS_INFORMATION info{};
   const LARGE_INTEGER start = Now();
-  if (!Start(commandLine, info)) {
-    std::fprintf(stderr, "zbbench: cannot start %s (%lu)\n", commandLine, GetLastError());
-    return 2;
-  }
+  if (!Start(commandLine, info)) return 2;
   UniqueHandle process(info.hProcess), thread(info.hThread);
   WindowSearch search{info.dwProcessId, nullptr};
   bool painted = false;
