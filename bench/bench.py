@@ -201,7 +201,8 @@ def install_runs(zbbench, command, target, runs):
     seconds, peaks = [], []
     for _ in range(runs):
         shutil.rmtree(target, ignore_errors=True)
-        out = wine([zbbench, "run"] + command).split()
+        # The last line is the runner's; the program's own output comes before it.
+        out = wine([zbbench, "run"] + command).split()[-3:]
         if len(out) != 3 or out[2] != "0":
             raise SystemExit("bench: %s ended with %s" % (" ".join(command), out))
         seconds.append(float(out[0]))
@@ -230,6 +231,7 @@ def main():
     parser.add_argument("--runs", type=int, default=3)
     args = parser.parse_args()
     runs = args.runs
+    args.work = os.path.abspath(args.work)
     os.makedirs(args.work, exist_ok=True)
     zbbench = os.path.join(args.win32, "bin", "zbbench.exe")
     setup = os.path.join(args.win32, "bin", "ZembricoInstall.exe")
