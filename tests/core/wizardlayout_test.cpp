@@ -7,7 +7,9 @@
 TEST(WizardLayout, EveryControlIdIsUniqueAndEveryRowFitsTheWindow) {
     std::set<int> ids;
     for (const WizardControl& row : WizardLayout()) {
-        if (row.id != kIdNone) EXPECT_TRUE(ids.insert(row.id).second) << row.id;
+        if (row.id != kIdNone) {
+            EXPECT_TRUE(ids.insert(row.id).second) << row.id;
+        }
         EXPECT_LE(row.x + row.width, kWizardWidth) << static_cast<int>(row.slot);
         EXPECT_LE(row.y + row.height, kWizardHeight) << static_cast<int>(row.slot);
         EXPECT_EQ(&WizardRow(row.slot), &row);
