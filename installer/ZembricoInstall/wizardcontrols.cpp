@@ -19,13 +19,13 @@ constexpr int kLicenceHeight = 24;
 constexpr int kSmallLabelGap = 6;
 constexpr int kButtonTextMargin = 40;
 
-struct FontSpec {
+struct FontRecipe {
     int nominal;
     int weight;
     bool smooth;
 };
 // F1 to F7.
-constexpr FontSpec kFontSpecs[] = {
+constexpr FontRecipe kFontRecipes[] = {
     {32, 600, true},  {32, 600, true}, {23, 600, true},  {21, 500, false},
     {21, 600, false}, {21, 600, true}, {23, 500, false},
 };
@@ -74,10 +74,10 @@ COLORREF LabelColour(WizardSlot slot) {
 void ZembricoInstallWindow::makeFonts() {
     const MyFontChoice& choice = fonts().choice;
     for (int i = 0; i < 7; ++i) {
-        const FontSpec& spec = kFontSpecs[i];
+        const FontRecipe& recipe = kFontRecipes[i];
         fonts_[i + 1] =
-            MyCreateFont(choice.face, MyScaledHeight(choice.scale, spec.nominal), spec.weight,
-                         spec.smooth ? CLEARTYPE_NATURAL_QUALITY : DEFAULT_QUALITY);
+            MyCreateFont(choice.face, MyScaledHeight(choice.scale, recipe.nominal), recipe.weight,
+                         recipe.smooth ? CLEARTYPE_NATURAL_QUALITY : DEFAULT_QUALITY);
     }
     headingFont_ = fonts().heading(creation_.headingFontHeight);
     handCursor_ = ::LoadCursorW(creation_.instance, MAKEINTRESOURCEW(kHandCursor));
