@@ -15,10 +15,6 @@ bool IsLanguage(int language) {
     return language >= 0 && language < kLanguageCount;
 }
 
-std::size_t CellIndex(int language, std::uint32_t key) {
-    return static_cast<std::size_t>(language) * kMessageKeyCount + key;
-}
-
 // How many fallback steps a lookup takes before it tries English.
 constexpr int kMaxFallbackSteps = 4;
 
@@ -26,7 +22,9 @@ constexpr int kMaxFallbackSteps = 4;
 
 const MessageTable::Cell* MessageTable::cell(int language, std::uint32_t key) const {
     if (!loaded() || !IsLanguage(language) || key >= kMessageKeyCount) return nullptr;
-    const auto& cell = cells_[CellIndex(language, key)];
+    const std::vector<std::optional<Cell>>& row = cells_[static_cast<std::size_t>(language)];
+    if (row.empty()) return nullptr;
+    const std::optional<Cell>& cell = row[key];
     return cell ? &*cell : nullptr;
 }
 
@@ -79,8 +77,8 @@ MessageTable& TheMessageTable() {
 }
 
 int i18nLoadDynamicTable(MessageTable& table, I18nLineReader& reader, std::string& error) {
-    std::vector<std::optional<MessageTable::Cell>> cells(static_cast<std::size_t>(kLanguageCount) *
-                                                         kMessageKeyCount);
+    // A language's row is made when its first text arrives: tables hold few of the languages.
+    std::vector<std::vector<std::optional<MessageTable::Cell>>> cells(kLanguageCount);
     std::string line;
     int lineNumber = 0;
     while (reader.next(line)) {
@@ -97,7 +95,9 @@ int i18nLoadDynamicTable(MessageTable& table, I18nLineReader& reader, std::strin
         if (language < 0 || !key) continue;
         std::string text(fields.text);
         ResolveMessageEscapes(text);
-        cells[CellIndex(language, *key)] = MessageTable::Cell{std::move(text), fields.flag};
+        auto& row = cells[static_cast<std::size_t>(language)];
+        if (row.empty()) row.resize(kMessageKeyCount);
+        row[*key] = MessageTable::Cell{std::move(text), fields.flag};
     }
     table.cells_ = std::move(cells);
     return lineNumber;
@@ -114,10 +114,10 @@ bool DecodeMessageTableResource(const std::uint8_t* resource, std::uint32_t size
         error = "message table: unpacked size too large";
         return false;
     }
-    text.assign(unpackedSize, 0);
+    text.clear();
     LzmaUnpacker unpacker;
     unpacker.setInput(resource + 8, LoadU32Le(resource + 4));
-    unpacker.setSink(std::make_unique<MemoryUnpackSink>(text.data(), unpackedSize));
+    unpacker.setSink(std::make_unique<VectorUnpackSink>(text, unpackedSize));
     if (unpacker.run() != 0) {
         error = "message table: the resource does not decode";
         return false;

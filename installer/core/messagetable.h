@@ -41,7 +41,8 @@ class MessageTable {
 
     friend int i18nLoadDynamicTable(MessageTable& table, I18nLineReader& reader,
                                     std::string& error);
-    std::vector<std::optional<Cell>> cells_;
+    // By language, then key; a language without texts has an empty row.
+    std::vector<std::vector<std::optional<Cell>>> cells_;
 };
 
 // The process-wide table: loaded once by start-up, read-only afterwards (lookups from any
