@@ -30,15 +30,13 @@ struct LzmaDecoder {
 
 }  // namespace
 
-MemoryUnpackSink::MemoryUnpackSink(std::uint8_t* buffer, std::uint32_t capacity)
-    : buffer_(buffer), capacity_(capacity) {}
+VectorUnpackSink::VectorUnpackSink(std::vector<std::uint8_t>& out, std::uint32_t total)
+    : out_(out), total_(total) {}
 
-int MemoryUnpackSink::write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t& taken) {
-    const std::uint32_t n = std::min(count, capacity_ - position_);
-    if (n != 0) std::memcpy(buffer_ + position_, bytes, n);
-    position_ += n;
-    highWater_ = std::max(highWater_, position_);
-    taken = n;
+int VectorUnpackSink::write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t& taken) {
+    taken = std::min(count, total_ - written_);
+    out_.insert(out_.end(), bytes, bytes + taken);
+    written_ += taken;
     return 0;
 }
 

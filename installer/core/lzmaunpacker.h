@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // Receives the bytes an LzmaUnpacker decodes.
 class UnpackSink {
@@ -19,24 +20,22 @@ class UnpackSink {
     virtual void finish() = 0;
 };
 
-// Decodes into a caller buffer of fixed capacity; bytes beyond the capacity are dropped.
-class MemoryUnpackSink final : public UnpackSink {
+// Appends decoded bytes to a caller vector, up to a total count; bytes beyond it are dropped. The
+// vector grows with what really decodes, so a damaged header that declares a huge total costs
+// nothing until that much data arrives.
+class VectorUnpackSink final : public UnpackSink {
   public:
-    // `buffer` must hold `capacity` bytes and outlive the sink.
-    MemoryUnpackSink(std::uint8_t* buffer, std::uint32_t capacity);
+    // `out` must outlive the sink.
+    VectorUnpackSink(std::vector<std::uint8_t>& out, std::uint32_t total);
 
     int write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t& taken) override;
-    std::uint32_t totalSize() const override { return capacity_; }
+    std::uint32_t totalSize() const override { return total_; }
     void finish() override {}
 
-    // The highest write position reached: the bytes of the buffer that hold decoded data.
-    std::uint32_t highWater() const { return highWater_; }
-
   private:
-    std::uint8_t* buffer_;
-    std::uint32_t highWater_ = 0;
-    std::uint32_t capacity_;
-    std::uint32_t position_ = 0;
+    std::vector<std::uint8_t>& out_;
+    std::uint32_t total_;
+    std::uint32_t written_ = 0;
 };
 
 // Decodes one raw LZMA1 block: a 5-byte properties header (lc/lp/pb byte, u32 little-endian

@@ -25,10 +25,10 @@ bool DecodeFileTable(ResourceCursor& cursor, std::uint32_t tableSize,
     const std::uint32_t packedSize = cursor.readU32();
     const std::uint8_t* packed = cursor.readBlock(packedSize);
     if (tableSize > kMaxFileTableSize) return false;
-    table.assign(tableSize, 0);
+    table.clear();
     LzmaUnpacker unpacker;
     unpacker.setInput(packed, packedSize);
-    unpacker.setSink(std::make_unique<MemoryUnpackSink>(table.data(), tableSize));
+    unpacker.setSink(std::make_unique<VectorUnpackSink>(table, tableSize));
     return unpacker.run() == 0;
 }
 

@@ -139,17 +139,17 @@ TEST(LzmaUnpacker, RunWithoutSinkFails) {
     EXPECT_EQ(unpacker.run(), 1);
 }
 
-TEST(MemoryUnpackSink, DropsBytesBeyondItsCapacity) {
-    std::uint8_t buffer[4] = {};
-    MemoryUnpackSink sink(buffer, 3);
+TEST(VectorUnpackSink, AppendsUpToItsTotalAndDropsTheRest) {
+    std::vector<std::uint8_t> out{9};
+    VectorUnpackSink sink(out, 4);
     std::uint32_t taken = 99;
     const std::uint8_t bytes[] = {1, 2, 3, 4, 5};
     EXPECT_EQ(sink.write(bytes, 2, taken), 0);
     EXPECT_EQ(taken, 2u);
     EXPECT_EQ(sink.write(bytes + 2, 3, taken), 0);
-    EXPECT_EQ(taken, 1u);
-    EXPECT_EQ(sink.highWater(), 3u);
-    EXPECT_EQ(sink.totalSize(), 3u);
-    EXPECT_EQ(buffer[2], 3);
-    EXPECT_EQ(buffer[3], 0);
+    EXPECT_EQ(taken, 2u);
+    EXPECT_EQ(sink.write(bytes, 1, taken), 0);
+    EXPECT_EQ(taken, 0u);
+    EXPECT_EQ(sink.totalSize(), 4u);
+    EXPECT_EQ(out, (std::vector<std::uint8_t>{9, 1, 2, 3, 4}));
 }
