@@ -170,14 +170,14 @@ class Decoder {
 
 }  // namespace
 
-JpegImage DecodeJpeg(const std::uint8_t* data, std::size_t size) {
+JpegImage DecodeJpeg(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels) {
   Decoder decoder(data, size);
   DecodeState& state = decoder.state();
   decoder.Run(Create);
   decoder.Run(ReadHeader);
   const std::uint64_t width = state.info.output_width;
   const std::uint64_t height = state.info.output_height;
-  if (width * height > kJpegMaxPixels) {
+  if (width * height > maxPixels) {
     throw PInternalError("JPEG: picture too large");
   }
   JpegImage image;

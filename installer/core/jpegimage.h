@@ -22,5 +22,6 @@ inline constexpr std::uint64_t kJpegMaxPixels = 16 * 1024 * 1024;
 // is supplied, so a file cut short still decodes (its missing part is filled by the decoder).
 // Throws PInternalError: "JPEG: empty file" when `size` is 0, "JPEG: " followed by the
 // decoder's own message (at most 200 characters) when the data is not a picture the decoder
-// can read, and "JPEG: picture too large" above kJpegMaxPixels.
-JpegImage DecodeJpeg(const std::uint8_t* data, std::size_t size);
+// can read, and "JPEG: picture too large" above `maxPixels`.
+JpegImage DecodeJpeg(const std::uint8_t* data, std::size_t size,
+                     std::uint64_t maxPixels = kJpegMaxPixels);

@@ -168,6 +168,12 @@ TEST(JpegImageTest, FailuresGiveTheDecoderMessages) {
   }
 }
 
+TEST(JpegImageTest, CallerLimitCountsPixels) {
+  const Bytes jpeg = EncodePattern(16, 16);
+  EXPECT_EQ(DecodeJpeg(jpeg.data(), jpeg.size(), 256).pixels.size(), 16u * 16 * 4);
+  EXPECT_THROW(DecodeJpeg(jpeg.data(), jpeg.size(), 255), PInternalError);
+}
+
 #ifdef ZB_PICTURES_DIR
 Bytes ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
