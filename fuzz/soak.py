@@ -5,7 +5,8 @@ the numbers reported. Not part of the test command (that runs each target briefl
     fuzz/soak.py [--build DIR] [--runs N] [--parallel P] [--max-seconds S] [--timeout S]
                  [--only NAME ...]
 
-Each target of fuzz/*_fuzz.cpp found in DIR/bin (default build/native/bin) runs once with
+Each target of fuzz/*_fuzz.cpp (or of --only, in that order) found in DIR/bin (DIR defaults to
+build/fuzz, made by `cmake --preset fuzz && cmake --build --preset fuzz`) runs once with
 -runs=N (default 10,000,000) over a scratch corpus in build/fuzz-soak/<name>, seeded from the
 committed fuzz/corpus/<name>, which stays as it is; crash inputs land in
 build/fuzz-soak/<name>/artifacts. P targets run at a time (default 1), each at the lowest CPU
@@ -83,7 +84,7 @@ def soak(name, binary, work, runs, max_seconds, timeout):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=os.path.join(ROOT, "build", "native"))
+    parser.add_argument("--build", default=os.path.join(ROOT, "build", "fuzz"))
     parser.add_argument("--runs", type=int, default=10_000_000)
     parser.add_argument("--parallel", type=int, default=1)
     parser.add_argument("--max-seconds", type=int, default=0)
