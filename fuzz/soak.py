@@ -2,15 +2,16 @@
 """Fuzzing soak: every fuzz target of a native build run for a number of executions each, with
 the numbers reported. Not part of the test command (that runs each target briefly).
 
-    fuzz/soak.py [--build DIR] [--runs N] [--parallel P] [--max-seconds S] [--timeout S]
-                 [--only NAME ...]
+    fuzz/soak.py [--build DIR] [--runs N] [--parallel P] [--workers W] [--max-seconds S]
+                 [--timeout S] [--only NAME ...]
 
 Each target of fuzz/*_fuzz.cpp (or of --only, in that order) found in DIR/bin (DIR defaults to
 build/fuzz, made by `cmake --preset fuzz && cmake --build --preset fuzz`) runs once with
 -runs=N (default 10,000,000) over a scratch corpus in build/fuzz-soak/<name>, seeded from the
 committed fuzz/corpus/<name>, which stays as it is; crash inputs land in
 build/fuzz-soak/<name>/artifacts. P targets run at a time (default 1), each at the lowest CPU
-priority. --max-seconds bounds each run (libFuzzer's -max_total_time); a run stopped by it is
+priority. W processes (default 1) share each target's N executions and its corpus, each taking up
+what the others find, for a target too slow for one core. --max-seconds bounds each run (libFuzzer's -max_total_time); a run stopped by it is
 reported with the executions it reached, and counts as short of N. An input that runs longer
 than --timeout seconds (default 300; generous, because a loaded machine starves the
 lowest-priority runs) is kept as a timeout artifact.
@@ -41,32 +42,46 @@ def final_stat(text, name):
     return int(found[-1]) if found else None
 
 
-def soak(name, binary, work, runs, max_seconds, timeout):
+def worker_command(binary, corpus, seeds, artifacts, runs, max_seconds, timeout):
+    command = ["nice", "-n", "19", binary, "-runs=%d" % runs, "-print_final_stats=1",
+               "-rss_limit_mb=2048", "-timeout=%d" % timeout, "-artifact_prefix=" + artifacts]
+    if max_seconds:
+        command.append("-max_total_time=%d" % max_seconds)
+    command.append(corpus)
+    if os.path.isdir(seeds):
+        command.append(seeds)
+    return command
+
+
+def soak(name, binary, work, runs, workers, max_seconds, timeout):
     scratch = os.path.join(work, name)
     artifacts = os.path.join(scratch, "artifacts") + os.sep
     corpus = os.path.join(scratch, "corpus")
     os.makedirs(artifacts, exist_ok=True)
     os.makedirs(corpus, exist_ok=True)
     seeds = os.path.join(ROOT, "fuzz", "corpus", name)
-    command = ["nice", "-n", "19", binary, "-runs=%d" % runs, "-print_final_stats=1",
-               "-rss_limit_mb=2048", "-timeout=%d" % timeout, "-artifact_prefix=" + artifacts,
-               corpus]
-    if max_seconds:
-        command.insert(4, "-max_total_time=%d" % max_seconds)
-    if os.path.isdir(seeds):
-        command.append(seeds)
+    share = -(-runs // workers)
+    command = worker_command(binary, corpus, seeds, artifacts, share, max_seconds, timeout)
+    logs = [os.path.join(scratch, "log.txt" if workers == 1 else "log-%d.txt" % i)
+            for i in range(workers)]
     started = time.monotonic()
-    with open(os.path.join(scratch, "log.txt"), "w") as log:
-        result = subprocess.run(command, stdout=log, stderr=subprocess.STDOUT)
+    processes = []
+    for path in logs:
+        with open(path, "w") as log:
+            processes.append(subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT))
+    codes = [process.wait() for process in processes]
     seconds = time.monotonic() - started
-    with open(os.path.join(scratch, "log.txt")) as log:
-        text = log.read()
-    executions = final_stat(text, "number_of_executed_units") or 0
+    texts = []
+    for path in logs:
+        with open(path) as log:
+            texts.append(log.read())
+    executions = sum(final_stat(text, "number_of_executed_units") or 0 for text in texts)
     found = os.listdir(artifacts)
     crashes = [f for f in found if f.startswith(("crash-", "leak-", "oom-"))]
     timeouts = [f for f in found if f.startswith("timeout-")]
-    if crashes or (result.returncode != 0 and not timeouts):
-        verdict = "crash (exit %d, see %s)" % (result.returncode, artifacts)
+    failed = [code for code in codes if code != 0]
+    if crashes or (failed and not timeouts):
+        verdict = "crash (exit %d, see %s)" % (failed[0] if failed else 0, artifacts)
     elif timeouts:
         verdict = "timeout: one input ran over %d s (replay %s)" % (timeout, artifacts)
     else:
@@ -77,7 +92,7 @@ def soak(name, binary, work, runs, max_seconds, timeout):
         "seconds": seconds,
         "rate": executions / seconds if seconds else 0.0,
         "corpus": len(os.listdir(corpus)),
-        "peak_mb": final_stat(text, "peak_rss_mb") or 0,
+        "peak_mb": max(final_stat(text, "peak_rss_mb") or 0 for text in texts),
         "verdict": verdict,
     }
 
@@ -87,6 +102,7 @@ def main():
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "fuzz"))
     parser.add_argument("--runs", type=int, default=10_000_000)
     parser.add_argument("--parallel", type=int, default=1)
+    parser.add_argument("--workers", type=int, default=1)
     parser.add_argument("--max-seconds", type=int, default=0)
     parser.add_argument("--timeout", type=int, default=300)
     parser.add_argument("--only", nargs="*", default=None)
@@ -95,16 +111,16 @@ def main():
     work = os.path.join(ROOT, "build", "fuzz-soak")
     names = args.only or target_names()
     rows, jobs = [], {}
-    print("fuzz soak: %d targets, %d executions each, %d at a time"
-          % (len(names), args.runs, args.parallel), flush=True)
+    print("fuzz soak: %d targets, %d executions each, %d at a time, %d processes each"
+          % (len(names), args.runs, args.parallel, args.workers), flush=True)
     with concurrent.futures.ThreadPoolExecutor(args.parallel) as pool:
         for name in names:
             binary = os.path.join(args.build, "bin", name)
             if not os.access(binary, os.X_OK):
                 rows.append({"name": name, "verdict": "missing: build %s first" % binary})
                 continue
-            jobs[pool.submit(soak, name, binary, work, args.runs, args.max_seconds,
-                              args.timeout)] = name
+            jobs[pool.submit(soak, name, binary, work, args.runs, args.workers,
+                              args.max_seconds, args.timeout)] = name
         for done in concurrent.futures.as_completed(jobs):
             row = done.result()
             rows.append(row)
