@@ -111,7 +111,7 @@ def main():
     work = os.path.join(ROOT, "build", "fuzz-soak")
     names = args.only or target_names()
     rows, jobs = [], {}
-    print("fuzz soak: %d targets, %d executions each, %d at a time, %d processes each"
+    print("fuzz soak: %d targets, %d executions each, %d at a time, %d worker process(es) a target"
           % (len(names), args.runs, args.parallel, args.workers), flush=True)
     with concurrent.futures.ThreadPoolExecutor(args.parallel) as pool:
         for name in names:
