@@ -11,10 +11,11 @@ build/fuzz, made by `cmake --preset fuzz && cmake --build --preset fuzz`) runs o
 committed fuzz/corpus/<name>, which stays as it is; crash inputs land in
 build/fuzz-soak/<name>/artifacts. P targets run at a time (default 1), each at the lowest CPU
 priority. W processes (default 1) share each target's N executions and its corpus, each taking up
-what the others find, for a target too slow for one core. --max-seconds bounds each run (libFuzzer's -max_total_time); a run stopped by it is
-reported with the executions it reached, and counts as short of N. An input that runs longer
-than --timeout seconds (default 300; generous, because a loaded machine starves the
-lowest-priority runs) is kept as a timeout artifact.
+what the others find, for a target too slow for one core. --max-seconds bounds each run
+(libFuzzer's -max_total_time); a run stopped by it is reported with the executions it reached,
+and counts as short of N. An input that runs longer than --timeout seconds (default 300;
+generous, because a loaded machine starves the lowest-priority runs) is kept as a timeout
+artifact.
 
 Prints one row a target: executions, seconds, executions a second, the corpus size at the end,
 the peak memory and the verdict (ok, short of N, crash, timeout or missing); the exit code is 1
@@ -111,7 +112,7 @@ def main():
     work = os.path.join(ROOT, "build", "fuzz-soak")
     names = args.only or target_names()
     rows, jobs = [], {}
-    print("fuzz soak: %d targets, %d executions each, %d at a time, %d worker process(es) a target"
+    print("fuzz soak: %d targets, %d executions each, %d at a time, %d process(es) a target"
           % (len(names), args.runs, args.parallel, args.workers), flush=True)
     with concurrent.futures.ThreadPoolExecutor(args.parallel) as pool:
         for name in names:
