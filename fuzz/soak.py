@@ -128,14 +128,14 @@ def main():
             print("  %s done: %d executions in %.0f s" % (row["name"], row["executions"],
                                                            row["seconds"]), flush=True)
 
-    print("%-16s %14s %9s %10s %8s %8s  %s"
+    print("%-20s %14s %9s %10s %8s %8s  %s"
           % ("target", "executions", "seconds", "exec/s", "corpus", "peak MB", "verdict"))
     for row in sorted(rows, key=lambda r: r["name"]):
         if "executions" not in row:
-            print("%-16s %14s %9s %10s %8s %8s  %s" % (row["name"], "-", "-", "-", "-", "-",
+            print("%-20s %14s %9s %10s %8s %8s  %s" % (row["name"], "-", "-", "-", "-", "-",
                                                         row["verdict"]))
             continue
-        print("%-16s %14d %9.0f %10.0f %8d %8d  %s"
+        print("%-20s %14d %9.0f %10.0f %8d %8d  %s"
               % (row["name"], row["executions"], row["seconds"], row["rate"], row["corpus"],
                  row["peak_mb"], row["verdict"]))
     failed = [r for r in rows if r["verdict"].startswith(("crash", "timeout", "missing"))]
