@@ -12,10 +12,10 @@
 #include "installer/ZembricoInstall/systemprobes.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
+#include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/messagetable.h"
 #include "plib/perror.h"
-#include "plib/plog.h"
 #include "plib/win/plibrary.h"
 #include "plib/win/unique.h"
 
@@ -53,8 +53,8 @@ int RunMessageLoop(HWND window) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(message.wParam);
         if (got == -1) {
-            PLog("%s",
-                 PSystemError("MessageLoop", static_cast<std::int32_t>(GetLastError())).why());
+            EarlyLog("%s",
+                     PSystemError("MessageLoop", static_cast<std::int32_t>(GetLastError())).why());
             continue;
         }
         if (::IsWindow(window) && ::IsDialogMessageW(window, &message)) continue;
@@ -120,7 +120,7 @@ int RunSetup(HINSTANCE instance, const char* commandLine) {
     programInstance = instance;
     DetectLinux();
     if (!LoadMessages(instance)) {
-        PLog("Language initialization failed");
+        EarlyLog("Language initialization failed");
         return kExitOk;
     }
     const VersionDecision preVista = CheckPreVista(SystemVersion().versionEx());
@@ -133,7 +133,7 @@ int RunSetup(HINSTANCE instance, const char* commandLine) {
     try {
         code = RunWizard(instance, commandLine);
     } catch (const PError& e) {
-        PLog("PError caught in WinMain(): %s", e.why());
+        EarlyLog("PError caught in WinMain(): %s", e.why());
         ShowStartupError(instance, WizardText(TXTINS_Install_Zembrico_Software, "Zembrico"),
                          e.why());
     }
