@@ -55,6 +55,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     PInstallRuntimeHandlers();
     const int code = RunCaught("the uninstaller", kUninstallFailed, Run, ShowFailure);
     if (PLogIsOn()) PLogExit();
-    KeepUnwrittenLines("ZembricoUninstall.log");
+    KeepUnwrittenLines("ZembricoUninstall");
     return code;
 }

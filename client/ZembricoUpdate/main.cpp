@@ -57,6 +57,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     PInstallRuntimeHandlers();
     const int code = RunCaught("WinMain()", kLauncherFailed, Run, ShowFailure);
     // The launcher keeps no log of its own: only a failure leaves one.
-    KeepUnwrittenLines("ZembricoUpdate.log");
+    KeepUnwrittenLines("ZembricoUpdate");
     return code;
 }

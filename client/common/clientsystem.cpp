@@ -41,7 +41,7 @@ void ShowFailure(const std::string& message) {
     MessageBoxW(nullptr, WideText(message).c_str(), L"Zembrico", MB_OK | MB_ICONERROR);
 }
 
-void KeepUnwrittenLines(const char* logName) {
-    EarlyLogQueue::instance().writeTo(PString((TempFolderPath() + logName).c_str()),
-                                      &PMixedEncoding());
+void KeepUnwrittenLines(const char* logStem) {
+    EarlyLogQueue::instance().writeTo(
+        PString((TempFolderPath() + UnguessableLogName(logStem)).c_str()), &PMixedEncoding());
 }

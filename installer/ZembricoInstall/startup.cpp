@@ -33,7 +33,6 @@ constexpr int kWineHeadingHeight = 18;
 constexpr int kHeadingHeight = 20;
 constexpr int kStartupBoxWidth = 360;
 constexpr int kStartupBoxHeight = 320;
-constexpr char kStartupLogName[] = "ZembricoInstall.log";
 
 void RestrictLibrarySearch() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
@@ -119,7 +118,7 @@ int RunSteps(HINSTANCE instance, const char* commandLine) {
 void KeepUnwrittenLines() {
     PString path = PTemporaryFolder(&PMixedEncoding());
     if (path.empty()) return;
-    path += kStartupLogName;
+    path += UnguessableLogName("ZembricoInstall").c_str();
     EarlyLogQueue::instance().writeTo(path, &PMixedEncoding());
 }
 

@@ -1,7 +1,9 @@
 #include "installer/core/earlylogqueue.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <random>
 
 #include "plib/plogfile.h"
 
@@ -51,4 +53,12 @@ void EarlyLog(const char* format, ...) {
     va_start(args, format);
     EarlyLogQueue::instance().addV(format, args);
     va_end(args);
+}
+
+std::string UnguessableLogName(const char* stem) {
+    std::random_device random;
+    const std::uint64_t bits = (std::uint64_t{random()} << 32) | random();
+    char name[32];
+    std::snprintf(name, sizeof name, "-%016llx.log", static_cast<unsigned long long>(bits));
+    return stem + std::string(name);
 }

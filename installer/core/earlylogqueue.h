@@ -36,6 +36,12 @@ class EarlyLogQueue {
     std::vector<std::string> lines_;
 };
 
+// "<stem>-<16 hex digits>.log" with random digits: the name of a log for the leftover lines in a
+// folder others can write to (the temporary folder). A name nobody could guess beforehand
+// cannot have been planted there as a link to another file, which an elevated program would
+// then append to.
+std::string UnguessableLogName(const char* stem);
+
 // The one logging call for code that may run before Install.log exists (start-up, the window
 // thread, and what they call): the line is written now or, while no log is installed, kept for
 // the next one. PLog would drop it.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -111,6 +112,13 @@ TEST(EarlyLog, QueuesInTheProcessQueueWhileNoLogExistsAndWritesAtOnceAfter) {
     EarlyLogQueue::instance().flush();
     const Lines lines = log.lines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "queued 1"), lines.end());
+}
+
+TEST(UnguessableLogName, IsTheStemAndSixteenRandomHexDigits) {
+    const std::string first = UnguessableLogName("ZembricoInstall");
+    const std::string second = UnguessableLogName("ZembricoInstall");
+    EXPECT_TRUE(std::regex_match(first, std::regex("ZembricoInstall-[0-9a-f]{16}\\.log"))) << first;
+    EXPECT_NE(first, second);
 }
 
 }  // namespace

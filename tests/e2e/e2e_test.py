@@ -289,7 +289,7 @@ def listed_sites():
 
 
 def startup_logs(h):
-    return list(h.unix_path("C:\\users").glob("*/**/Temp/ZembricoInstall.log"))
+    return list(h.unix_path("C:\\users").glob("*/**/Temp/ZembricoInstall-*.log"))
 
 
 # ---- the cases ----
