@@ -1,5 +1,6 @@
 #include "plib/pruntimehandlers.h"
 
+#include <csignal>
 #include <cstdlib>
 
 #include "plib/plog.h"
@@ -16,6 +17,11 @@ extern "C" [[noreturn]] void __cxa_pure_virtual() {
 
 namespace {
 
+void OnAbort(int /*signal*/) {
+    PLogLevel(3, "abort() called");
+    PLogFlush();
+}
+
 #if defined(_WIN32)
 void __cdecl OnInvalidParameter(const wchar_t* /*expression*/, const wchar_t* /*function*/,
                                 const wchar_t* /*file*/, unsigned int /*line*/,
@@ -27,6 +33,7 @@ void __cdecl OnInvalidParameter(const wchar_t* /*expression*/, const wchar_t* /*
 }  // namespace
 
 void PInstallRuntimeHandlers() {
+    std::signal(SIGABRT, &OnAbort);
 #if defined(_WIN32)
     _set_invalid_parameter_handler(&OnInvalidParameter);
 #endif

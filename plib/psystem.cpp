@@ -1,5 +1,10 @@
 #include "plib/psystem.h"
 
+bool PWriteAndClose(PFile file, const void* data, std::size_t size) {
+    const bool written = std::fwrite(data, 1, size, file.get()) == size;
+    return std::fclose(file.release()) == 0 && written;
+}
+
 std::tm PMakeTm(int year, int month, int day, int hour, int minute, int second, int weekday) {
     static constexpr int kDaysBeforeMonth[12] = {0,   31,  59,  90,  120, 151,
                                                  181, 212, 243, 273, 304, 334};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -21,6 +22,10 @@ using PFile = std::unique_ptr<std::FILE, PFileCloser>;
 // read through it and handed to the system as Unicode (Windows: the wide C call; POSIX: UTF-8);
 // with none its 8-bit text is passed unchanged. Null when the file cannot be opened.
 PFile POpenFile(const PString& name, const char* mode, const PStringEncoding* encoding);
+
+// Writes `size` bytes to `file` and closes it; true only when every byte was written and the
+// close succeeded (a full disk often shows only when the buffer is written out at the close).
+bool PWriteAndClose(PFile file, const void* data, std::size_t size);
 
 // Deletes a file; true on success.
 bool PDeleteFile(const PString& name, const PStringEncoding* encoding);

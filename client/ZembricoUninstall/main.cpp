@@ -8,11 +8,14 @@
 #include "client/ZembricoUninstall/uninstaller.h"
 #include "client/common/clientbuild.h"
 #include "client/common/clientsystem.h"
+#include "installer/core/earlylogqueue.h"
 #include "installer/core/messagetable.h"
+#include "installer/core/toplevelcatch.h"
 #include "installer/core/uninstallcodes.h"
 #include "plib/perror.h"
 #include "plib/plog.h"
 #include "plib/plogfile.h"
+#include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
 
 namespace {
@@ -33,6 +36,7 @@ int Run() {
     const std::string logPath =
         TempFolderPath() + ReadClientBuild("").params.brand + "Uninstall.log";
     PLogInit(std::make_unique<PLogFile>(logPath.c_str(), 0, &PMixedEncoding()));
+    EarlyLogQueue::instance().flush();
     LoadMessages();
     const std::string commandLine = CommandLineText();
     const auto args = ParseUninstallArguments(commandLine);
@@ -48,14 +52,9 @@ int Run() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    int code = kUninstallFailed;
-    try {
-        code = Run();
-    } catch (const PError& e) {
-        PLog("PError caught in the uninstaller: %s", e.why());
-    } catch (...) {
-        PLog("... caught in the uninstaller");
-    }
+    PInstallRuntimeHandlers();
+    const int code = RunCaught("the uninstaller", kUninstallFailed, Run, ShowFailure);
     if (PLogIsOn()) PLogExit();
+    KeepUnwrittenLines("ZembricoUninstall");
     return code;
 }

@@ -9,16 +9,14 @@
 #include "client/common/clientsystem.h"
 #include "installer/core/clientarguments.h"
 #include "installer/core/clientsettings.h"
+#include "installer/core/launchercodes.h"
+#include "installer/core/toplevelcatch.h"
 #include "plib/encinifile.h"
-#include "plib/perror.h"
+#include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/unique.h"
 
 namespace {
-
-constexpr int kExitShown = 0;
-constexpr int kExitAlreadyRunning = 1;
-constexpr int kExitFailed = 2;
 
 void ReadUserSettings(const std::string& folder, ClientSettings& settings) {
     EncIniFile userIni;
@@ -35,13 +33,13 @@ int Run() {
 
     if (const HWND running = FindWindowW(WideText(windowClass).c_str(), nullptr)) {
         SetForegroundWindow(running);
-        return kExitAlreadyRunning;
+        return kLauncherAlreadyRunning;
     }
     // Held for the whole run: the setup program and the uninstaller see the client through it
     // even before its window exists.
     UniqueHandle instance(
         CreateMutexW(nullptr, /*bInitialOwner=*/TRUE, WideText(windowClass).c_str()));
-    if (!instance || GetLastError() == ERROR_ALREADY_EXISTS) return kExitAlreadyRunning;
+    if (!instance || GetLastError() == ERROR_ALREADY_EXISTS) return kLauncherAlreadyRunning;
 
     const std::string workFolder =
         settings.workFolder.empty() ? build.params.workFolderName : settings.workFolder;
@@ -56,12 +54,9 @@ int Run() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    try {
-        return Run();
-    } catch (const PError& e) {
-        const std::wstring text = WideText(e.why());
-        MessageBoxW(nullptr, text.c_str(), L"Zembrico", MB_OK | MB_ICONERROR);
-    } catch (...) {
-    }
-    return kExitFailed;
+    PInstallRuntimeHandlers();
+    const int code = RunCaught("WinMain()", kLauncherFailed, Run, ShowFailure);
+    // The launcher keeps no log of its own: only a failure leaves one.
+    KeepUnwrittenLines("ZembricoUpdate");
+    return code;
 }

@@ -1,5 +1,6 @@
 #include "client/common/clientsystem.h"
 
+#include "installer/core/earlylogqueue.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
@@ -34,4 +35,13 @@ std::string TempFolderPath() {
     PString text;
     PUtf16ToPString(text, reinterpret_cast<const PWChar*>(path), length);
     return std::string(text.view());
+}
+
+void ShowFailure(const std::string& message) {
+    MessageBoxW(nullptr, WideText(message).c_str(), L"Zembrico", MB_OK | MB_ICONERROR);
+}
+
+void KeepUnwrittenLines(const char* logStem) {
+    EarlyLogQueue::instance().writeTo(
+        PString((TempFolderPath() + UnguessableLogName(logStem)).c_str()), &PMixedEncoding());
 }

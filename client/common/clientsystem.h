@@ -16,3 +16,9 @@ bool FileExistsAt(const std::string& path);
 std::string CommandLineText();
 // The system's folder for temporary files, ending in "\".
 std::string TempFolderPath();
+
+// The last word of a program that failed: `message` in an error box with no owner.
+void ShowFailure(const std::string& message);
+// Lines logged while no log was open (EarlyLog) go to a log of their own in the temporary
+// folder, "<logStem>-<random>.log", rather than nowhere.
+void KeepUnwrittenLines(const char* logStem);

@@ -3,8 +3,8 @@
 #include <windowsx.h>
 
 #include "installer/MyCWnd/mycdraw.h"
+#include "installer/core/earlylogqueue.h"
 #include "plib/perror.h"
-#include "plib/plog.h"
 #include "plib/pstringencoding.h"
 #include "plib/putf16.h"
 
@@ -38,7 +38,7 @@ PString MyNarrow(const wchar_t* text, std::size_t units) {
 
 void MyLogCaught(const char* kind, const char* where, const char* why) noexcept {
     try {
-        PLog("%s caught in %s: %s", kind, where, why);
+        EarlyLog("%s caught in %s: %s", kind, where, why);
     } catch (...) {
         // Logging is the last resort here; a failing log must not leave the window procedure.
     }

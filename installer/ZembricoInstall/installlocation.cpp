@@ -144,9 +144,12 @@ std::string ComputeDefaultFolders(InstallParameters& params) {
 }
 
 std::optional<std::string> ReadPreviousInstallLocation(const std::string& displayName) {
-    return ReadMachineString(
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + displayName,
-        "InstallLocation");
+    std::optional<std::string> location =
+        ReadMachineString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + displayName,
+                          "InstallLocation");
+    // An empty folder is no folder: it would become the install folder as it stands.
+    if (location && location->empty()) return std::nullopt;
+    return location;
 }
 
 std::uint32_t PayloadArchiveSizeAt(std::uint32_t clusterSize) {

@@ -20,7 +20,7 @@
 std::string ComputeDefaultFolders(InstallParameters& params);
 
 // The "InstallLocation" of the uninstall key named `displayName` under HKEY_LOCAL_MACHINE;
-// nothing when the value cannot be read. A value that is there but empty is returned empty.
+// nothing when the value cannot be read or is empty (the default folder is offered then).
 std::optional<std::string> ReadPreviousInstallLocation(const std::string& displayName);
 
 // The archive's bytes on a drive with clusters of the given size.

@@ -4,25 +4,25 @@
 
 #include <string>
 
+#include "installer/core/earlylogqueue.h"
 #include "installer/core/registrationplan.h"
-#include "plib/plog.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pprocess.h"
 #include "plib/win/unique.h"
 
 void LaunchMainApp(const InstallParameters& params) {
-  const std::string commandLine = LaunchCommandLine(params);
-  PLog("Launch main app: '%s'", commandLine.c_str());
-  const std::string application = MainAppPath(params);
-  const PString applicationText(application.c_str());
-  const PString commandLineText(commandLine.c_str());
-  const PString folder(params.installFolder.c_str());
-  PROCESS_INFORMATION process{};
-  if (PCreateProcess(&applicationText, &commandLineText, &folder, &PMixedEncoding(), process)) {
-    UniqueHandle processHandle(process.hProcess);
-    UniqueHandle threadHandle(process.hThread);
-    return;
-  }
-  PLog("Cannot launch (%u): '%s' with '%s' in '%s'", static_cast<unsigned>(GetLastError()),
-       application.c_str(), commandLine.c_str(), params.installFolder.c_str());
+    const std::string commandLine = LaunchCommandLine(params);
+    EarlyLog("Launch main app: '%s'", commandLine.c_str());
+    const std::string application = MainAppPath(params);
+    const PString applicationText(application.c_str());
+    const PString commandLineText(commandLine.c_str());
+    const PString folder(params.installFolder.c_str());
+    PROCESS_INFORMATION process{};
+    if (PCreateProcess(&applicationText, &commandLineText, &folder, &PMixedEncoding(), process)) {
+        UniqueHandle processHandle(process.hProcess);
+        UniqueHandle threadHandle(process.hThread);
+        return;
+    }
+    EarlyLog("Cannot launch (%u): '%s' with '%s' in '%s'", static_cast<unsigned>(GetLastError()),
+             application.c_str(), commandLine.c_str(), params.installFolder.c_str());
 }

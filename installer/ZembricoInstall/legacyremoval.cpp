@@ -4,9 +4,9 @@
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
 #include "installer/core/buildoptions.h"
+#include "installer/core/earlylogqueue.h"
 #include "installer/core/legacyuninstall.h"
 #include "plib/perror.h"
-#include "plib/plog.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
 #include "plib/win/pprocess.h"
@@ -74,8 +74,8 @@ void ZembricoInstallWindow::UninstallPreviousVersion(const std::string& registry
         DWORD exitCode = 0;
         GetExitCodeProcess(process.hProcess, &exitCode);
     } catch (const PError& e) {
-        PLog("PError caught in ZembricoInstallWindow::UninstallPreviousVersion(): %s", e.why());
+        EarlyLog("PError caught in ZembricoInstallWindow::UninstallPreviousVersion(): %s", e.why());
     } catch (...) {
-        PLog("... caught in ZembricoInstallWindow::UninstallPreviousVersion()");
+        EarlyLog("... caught in ZembricoInstallWindow::UninstallPreviousVersion()");
     }
 }

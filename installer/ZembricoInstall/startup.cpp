@@ -12,10 +12,14 @@
 #include "installer/ZembricoInstall/systemprobes.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
+#include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/messagetable.h"
+#include "installer/core/toplevelcatch.h"
 #include "plib/perror.h"
-#include "plib/plog.h"
+#include "plib/pruntimehandlers.h"
+#include "plib/pstringencoding.h"
+#include "plib/win/pfile.h"
 #include "plib/win/plibrary.h"
 #include "plib/win/unique.h"
 
@@ -53,8 +57,8 @@ int RunMessageLoop(HWND window) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(message.wParam);
         if (got == -1) {
-            PLog("%s",
-                 PSystemError("MessageLoop", static_cast<std::int32_t>(GetLastError())).why());
+            EarlyLog("%s",
+                     PSystemError("MessageLoop", static_cast<std::int32_t>(GetLastError())).why());
             continue;
         }
         if (::IsWindow(window) && ::IsDialogMessageW(window, &message)) continue;
@@ -92,6 +96,32 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
     return RunMessageLoop(window->hwnd());
 }
 
+int RunSteps(HINSTANCE instance, const char* commandLine) {
+    RestrictLibrarySearch();
+    programInstance = instance;
+    DetectLinux();
+    if (!LoadMessages(instance)) {
+        EarlyLog("Language initialization failed");
+        return kExitOk;
+    }
+    const VersionDecision preVista = CheckPreVista(SystemVersion().versionEx());
+    if (!preVista.proceed) {
+        ShowStartupError(instance, WizardText(TXTINS_Install_Zembrico_Software, "Zembrico"),
+                         WizardText(preVista.message));
+        return kExitOsTooOld;
+    }
+    return RunWizard(instance, commandLine);
+}
+
+// Support asks for a log also when no installation started: what no Install.log took (a
+// start-up failure, a run that ended on the options screen) goes to one in the temporary folder.
+void KeepUnwrittenLines() {
+    PString path = PTemporaryFolder(&PMixedEncoding());
+    if (path.empty()) return;
+    path += UnguessableLogName("ZembricoInstall").c_str();
+    EarlyLogQueue::instance().writeTo(path, &PMixedEncoding());
+}
+
 }  // namespace
 
 HINSTANCE ProgramInstance() noexcept {
@@ -116,27 +146,14 @@ void ShowStartupError(HINSTANCE instance, const PString& caption, const PString&
 }
 
 int RunSetup(HINSTANCE instance, const char* commandLine) {
-    RestrictLibrarySearch();
-    programInstance = instance;
-    DetectLinux();
-    if (!LoadMessages(instance)) {
-        PLog("Language initialization failed");
-        return kExitOk;
-    }
-    const VersionDecision preVista = CheckPreVista(SystemVersion().versionEx());
-    if (!preVista.proceed) {
-        ShowStartupError(instance, WizardText(TXTINS_Install_Zembrico_Software, "Zembrico"),
-                         WizardText(preVista.message));
-        return kExitOsTooOld;
-    }
-    int code = kExitStartupFailed;
-    try {
-        code = RunWizard(instance, commandLine);
-    } catch (const PError& e) {
-        PLog("PError caught in WinMain(): %s", e.why());
-        ShowStartupError(instance, WizardText(TXTINS_Install_Zembrico_Software, "Zembrico"),
-                         e.why());
-    }
+    PInstallRuntimeHandlers();
+    const int code = RunCaught(
+        "WinMain()", kExitStartupFailed, [&] { return RunSteps(instance, commandLine); },
+        [instance](const std::string& message) {
+            ShowStartupError(instance, WizardText(TXTINS_Install_Zembrico_Software, "Zembrico"),
+                             PString(message.c_str()));
+        });
     TheMessageTable().release();
+    KeepUnwrittenLines();
     return code;
 }

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <memory>
 
-#include "plib/plog.h"
+#include "installer/core/earlylogqueue.h"
 #include "plib/win/plibrary.h"
 #include "plib/win/pregistry.h"
 #include "plib/win/pwidenarrow.h"
@@ -60,8 +60,8 @@ bool WineFontsLocaleReadable() {
     DWORD size = 0;
     return PRegOpenKey(HKEY_CURRENT_USER, PString("SOFTWARE\\Wine\\Fonts"), 0, KEY_READ, key) ==
                ERROR_SUCCESS &&
-           PRegValueSize(key.get(), "Locale", type, size, nullptr) == ERROR_SUCCESS &&
-           size >= 1 && size <= kLocaleBytes;
+           PRegValueSize(key.get(), "Locale", type, size, nullptr) == ERROR_SUCCESS && size >= 1 &&
+           size <= kLocaleBytes;
 }
 
 // Current Wine keeps none of the classic files in the Windows directory and no longer writes the
@@ -127,7 +127,7 @@ bool DetectWine(const VersionSource& version, const PString& unixRoot) {
             return false;
         }
     } catch (...) {
-        PLog("Error in detect Linux");
+        EarlyLog("Error in detect Linux");
     }
     int signs = 0;
     try {
@@ -136,7 +136,7 @@ bool DetectWine(const VersionSource& version, const PString& unixRoot) {
             return false;
         }
     } catch (...) {
-        PLog("Error in detect Linux 2");
+        EarlyLog("Error in detect Linux 2");
     }
     if (signs <= 0) {
         return false;
@@ -146,7 +146,7 @@ bool DetectWine(const VersionSource& version, const PString& unixRoot) {
             return false;
         }
     } catch (...) {
-        PLog("Error in detect Linux 3");
+        EarlyLog("Error in detect Linux 3");
     }
     return FoundWine();
 }

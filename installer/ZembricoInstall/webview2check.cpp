@@ -9,11 +9,11 @@
 #include <string>
 
 #include "installer/MyCWnd/mycwnd.h"
+#include "installer/ZembricoInstall/installlog.h"
 #include "installer/ZembricoInstall/systemprobes.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
-#include "plib/plog.h"
-#include "plib/plogfile.h"
+#include "installer/core/earlylogqueue.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pregistry.h"
 
@@ -51,31 +51,24 @@ bool WebView2RuntimePresent() {
     const HRESULT result = WebView2InstalledVersion(&version);
     std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owner(version, &CoTaskMemFree);
     if (FAILED(result) || !version || !*version) return false;
-    PLog("WebView2 version is : %s", MyNarrow(version).c_str());
+    EarlyLog("WebView2 version is : %s", MyNarrow(version).c_str());
     return true;
 }
 
 void ZembricoInstallWindow::webView2Check() {
-    if (!PLogIsOn()) {
-        const std::string path = params_.installFolder + "\\Install.log";
-        PLogInit(std::make_unique<PLogFile>(path.c_str(), 0, &PMixedEncoding()));
-    }
+    const InstallLogSession log(params_.installFolder);
     if (IsWindows64() && !WebView2RuntimePresent()) {
-        PLog("WebView2 Runtime is not installed!");
+        EarlyLog("WebView2 Runtime is not installed!");
         const int answer = messageBox(WizardText(TXTINS_Download_and_Install_WebView2),
                                       WizardText(TXTINS_Please_download_WebView2_to_si_ELL_1),
                                       WizardText(TXTINS_Download), PString(), 360, 320);
         if (answer == MyMsgBox::kFirst) {
             openWebPage(settings_.urlWV2Download, "webview2-install-link");
             screenView("InstallationWindow/WV2Download");
-            PLog("WebView2 download button clicked!");
+            EarlyLog("WebView2 download button clicked!");
         } else {
             screenView("InstallationWindow/WV2Close");
-            PLog("Closed the WebView2 download window!");
+            EarlyLog("Closed the WebView2 download window!");
         }
     }
-    // The log is closed whatever was found, so that Install.log is complete on disk while the
-    // finished screen waits for the user.
-    PLogFlush();
-    if (PLogIsOn()) PLogExit();
 }

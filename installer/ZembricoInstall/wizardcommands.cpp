@@ -1,15 +1,16 @@
 // What the wizard's buttons, boxes and fields do.
 #include <algorithm>
 
+#include "installer/ZembricoInstall/installlog.h"
 #include "installer/ZembricoInstall/launchmainapp.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
 #include "installer/core/buildoptions.h"
+#include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/languagelist.h"
 #include "installer/core/languagetable.h"
 #include "installer/core/trackingtext.h"
-#include "plib/plog.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pshell.h"
 
@@ -120,12 +121,16 @@ void ZembricoInstallWindow::startInstall() {
     try {
         worker_->analytics().event(hit.category, hit.action, hit.label, hit.value);
     } catch (const PError& e) {
-        PLog("PError caught in ZembricoInstallWindow::startInstall(): %s", e.why());
+        EarlyLog("PError caught in ZembricoInstallWindow::startInstall(): %s", e.why());
     }
 }
 
 void ZembricoInstallWindow::launch() {
-    LaunchMainApp(params_);
+    {
+        // The worker's log is closed by now: a launch failure must still reach Install.log.
+        const InstallLogSession log(params_.installFolder);
+        LaunchMainApp(params_);
+    }
     ::PostQuitMessage(kExitOk);
 }
 

@@ -88,6 +88,10 @@ void ZembricoInstallWindow::switchScreen(bool progress) {
         relabel(WizardSlot::kHeading, WizardText(TXTINS_InstallingXX));
         control<MyCStaticText>(WizardSlot::kProgressLabel).setColour(kGrey);
         relabel(WizardSlot::kProgressLabel, WizardText(TXTINS_Nearly_thereXX));
+    } else {
+        // Back from a failed installation: the options screen's own heading and button.
+        for (const WizardSlot slot : {WizardSlot::kHeading, WizardSlot::kPrimary})
+            relabel(slot, controlText(WizardRow(slot)));
     }
     updateVisibility();
     evaluatePrimaryButton();

@@ -5,9 +5,9 @@
 
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
+#include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "plib/perror.h"
-#include "plib/plog.h"
 
 namespace {
 
@@ -20,9 +20,9 @@ LRESULT ZembricoInstallWindow::preHandler(UINT message, WPARAM wParam, LPARAM lP
     try {
         return handleMessage(message, wParam, lParam);
     } catch (const PError& e) {
-        PLog("PError caught in ZembricoInstallWindow::WindowProc(): %s", e.why());
+        EarlyLog("PError caught in ZembricoInstallWindow::WindowProc(): %s", e.why());
     } catch (...) {
-        PLog("... caught in ZembricoInstallWindow::WindowProc()");
+        EarlyLog("... caught in ZembricoInstallWindow::WindowProc()");
     }
     return 1;
 }

@@ -4,11 +4,11 @@
 #include "installer/ZembricoInstall/systemprobes.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/core/buildoptions.h"
+#include "installer/core/earlylogqueue.h"
 #include "installer/core/languagelist.h"
 #include "installer/core/trackingtext.h"
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
-#include "plib/plog.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pmodule.h"
 
@@ -34,25 +34,24 @@ ZembricoInstallWindow::ZembricoInstallWindow(WizardCreation creation)
     : creation_(std::move(creation)), bitmaps_(creation_.instance) {
     theWindow = this;
     ApplySystemFacts(GatherSystemFacts(SystemVersion()), params_);
-    worker_ = std::make_unique<InstallerWorkerThread>(creation_.collectionHost, creation_.payload);
-    ParseCommandLine(creation_.commandLine, options_);
-
     std::span<const std::uint8_t> text = creation_.buildOptions;
     if (text.empty()) text = MyResourceBytes(creation_.instance, kBuildOptionsResource, L"ZB");
     const SiteCodeSource siteCode = [this] { return SiteFromTrackingData(trackingData()); };
     const bool read =
         !text.empty() && ReadBuildOptions(text.data(), text.size(), siteCode, params_, settings_);
-    if (!read) {
-        if (text.empty()) PLog("Error read configuration");
-        return;
-    }
+    if (text.empty()) EarlyLog("Error read configuration");
+    // The analytics client connects after the site is chosen, so that the log tells the site
+    // first, then whether analytics is on.
+    worker_ = std::make_unique<InstallerWorkerThread>(creation_.collectionHost, creation_.payload);
+    ParseCommandLine(creation_.commandLine, options_);
+    if (!read) return;
     worker_->analytics().setIdentity(params_.name, settings_.generalGaAccount,
                                      settings_.licenseGaAccount);
     TheBuildOptions().select(params_.name);
     try {
         loadBackground(creation_.instance, kFirstBackground + params_.backgroundIndex);
     } catch (const PError& e) {
-        PLog("PError caught in ZembricoInstallWindow::ZembricoInstallWindow(): %s", e.why());
+        EarlyLog("PError caught in ZembricoInstallWindow::ZembricoInstallWindow(): %s", e.why());
     }
 }
 
@@ -110,6 +109,6 @@ void ZembricoInstallWindow::screenView(const char* name) {
     try {
         worker_->analytics().screenView(name);
     } catch (const PError& e) {
-        PLog("PError caught in ZembricoInstallWindow::screenView(): %s", e.why());
+        EarlyLog("PError caught in ZembricoInstallWindow::screenView(): %s", e.why());
     }
 }

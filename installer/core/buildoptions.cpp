@@ -2,8 +2,8 @@
 
 #include <initializer_list>
 
+#include "installer/core/earlylogqueue.h"
 #include "plib/perror.h"
-#include "plib/plog.h"
 
 namespace {
 
@@ -22,7 +22,9 @@ BuildRow Current(std::string_view suffix) {
     return {suffix, Sites({kAllMarketsSite}), 0, 1, {}, {}};
 }
 
-BuildRow Plain(std::string_view suffix) { return {suffix, Sites({kAllMarketsSite}), 0, 0, {}, {}}; }
+BuildRow Plain(std::string_view suffix) {
+    return {suffix, Sites({kAllMarketsSite}), 0, 0, {}, {}};
+}
 
 BuildRow Legacy(std::string_view suffix, std::string_view registryName,
                 std::string_view displayName) {
@@ -102,7 +104,7 @@ int BuildOptions::findRow(std::string_view name) noexcept {
 
 const BuildRow* BuildOptions::currentRow() const {
     if (index_ < 0) {
-        PLog("BuildOptions is not inited");
+        EarlyLog("BuildOptions is not inited");
         return nullptr;
     }
     return &table()[index_];
@@ -123,7 +125,7 @@ void BuildOptions::BuildIterator::skipOthers() noexcept {
 }
 
 const BuildRow& BuildOptions::BuildIterator::row() const {
-    if (!valid()) PLog("BuildOptions::BuildIterator is not inited");
+    if (!valid()) EarlyLog("BuildOptions::BuildIterator is not inited");
     PASSERT(valid());
     return table()[index_];
 }

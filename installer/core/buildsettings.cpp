@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "installer/core/earlylogqueue.h"
 #include "plib/encinifile.h"
 #include "plib/pbase64.h"
 #include "plib/perror.h"
-#include "plib/plog.h"
 
 namespace {
 
@@ -22,34 +22,34 @@ std::string ChooseBuildSection(const EncIniFile& options, const SiteCodeSource& 
     const EncIniSection* sites = options.findSection("sites");
     if (!sites) return sectionName;
 
-    PLog("Reading site from TINFO");
+    EarlyLog("Reading site from TINFO");
     PString code(siteCode().c_str());
-    PLog("Site from TINFO is:'%s'", code.c_str());
+    EarlyLog("Site from TINFO is:'%s'", code.c_str());
     if (code.empty()) {
-        PLog("No site value was read from TINFO");
+        EarlyLog("No site value was read from TINFO");
         return sectionName;
     }
     code.toUpper();
-    PLog("Verifying site value read from TINFO:'%s' against %d listed sites", code.c_str(),
-         static_cast<int>(sites->items().size()));
+    EarlyLog("Verifying site value read from TINFO:'%s' against %d listed sites", code.c_str(),
+             static_cast<int>(sites->items().size()));
     for (const EncIniItem& item : sites->items()) {
         if (PString::compareNoCase(item.name.c_str(), "site") != 0 ||
             PString::compareNoCase(item.value.c_str(), code.c_str()) != 0) {
             continue;
         }
-        PLog("Site value found in list:'%s'", item.value.c_str());
-        PLog("Site found in sites list");
+        EarlyLog("Site value found in list:'%s'", item.value.c_str());
+        EarlyLog("Site found in sites list");
         const std::string candidate = "define." + std::string(code.view());
         if (options.findSection(candidate.c_str())) {
-            PLog("Config section '%s' is available, using universal installation",
-                 candidate.c_str());
+            EarlyLog("Config section '%s' is available, using universal installation",
+                     candidate.c_str());
             sectionName = candidate;
             params.universal = 1;
             params.site = code.view();
         }
         return sectionName;
     }
-    PLog("Site not found in sites list, proceeding with defaults");
+    EarlyLog("Site not found in sites list, proceeding with defaults");
     return sectionName;
 }
 
@@ -87,13 +87,13 @@ bool ReadBuildOptions(const void* text, std::size_t length, const SiteCodeSource
         const std::string name = ChooseBuildSection(options, siteCode, params);
         const EncIniSection* section = options.findSection(name.c_str());
         if (!section) {
-            PLog("Config section '%s' not found", name.c_str());
+            EarlyLog("Config section '%s' not found", name.c_str());
             throw PInternalError("Build options have no section to read");
         }
         ReadBuildSection(*section, params, settings);
         return true;
     } catch (const PError&) {
-        PLog("Error read configuration");
+        EarlyLog("Error read configuration");
         return false;
     }
 }

@@ -5,9 +5,9 @@
 #include <initializer_list>
 
 #include "installer/core/buildoptions.h"
+#include "installer/core/earlylogqueue.h"
 #include "installer/core/messagetable.h"
 #include "plib/perror.h"
-#include "plib/plog.h"
 
 namespace {
 
@@ -63,20 +63,34 @@ constexpr int kJapanese = 16, kSimplifiedChinese = 17, kTraditionalChinese = 18,
 // Rows of one site are adjacent.
 constexpr std::array<PreferredLanguageRow, 30> kPreferredLanguages = {{
     {".ASIA", kSimplifiedChinese},
-    {".BG", 19},        {".Bulgaria", 19},
+    {".BG", 19},
+    {".Bulgaria", 19},
     {".CZ", 20},
-    {".DE", 4},         {".DESH", 4},        {".Germany", 4},
-    {".Denmark", 12},   {".DK", 12},
-    {".EE", 25},        {".Estonia", 25},
-    {".ES", 5},         {".Spain", 5},
-    {".FR", 3},         {".France", 3},
-    {".GR", 24},        {".Greece", 24},
-    {".IT", 9},         {".Italy", 9},
-    {".Netherlands", 8}, {".NL", 8},
-    {".Portugal", 7},   {".PT", 7},
-    {".RO", 21},        {".Romania", 21},
-    {".RUSO", 6},       {".RUSOPM", 6},
-    {".SE", 13},        {".Sweden", 13},
+    {".DE", 4},
+    {".DESH", 4},
+    {".Germany", 4},
+    {".Denmark", 12},
+    {".DK", 12},
+    {".EE", 25},
+    {".Estonia", 25},
+    {".ES", 5},
+    {".Spain", 5},
+    {".FR", 3},
+    {".France", 3},
+    {".GR", 24},
+    {".Greece", 24},
+    {".IT", 9},
+    {".Italy", 9},
+    {".Netherlands", 8},
+    {".NL", 8},
+    {".Portugal", 7},
+    {".PT", 7},
+    {".RO", 21},
+    {".Romania", 21},
+    {".RUSO", 6},
+    {".RUSOPM", 6},
+    {".SE", 13},
+    {".Sweden", 13},
     {".USMI", 2},
 }};
 
@@ -191,7 +205,7 @@ const LanguageOffer& TheLanguageOffer() {
 }
 
 const LanguageRecord& LocaleIterator::record() const {
-    if (atEnd()) PLog("LocaleIterator is not inited");
+    if (atEnd()) EarlyLog("LocaleIterator is not inited");
     PASSERT(!atEnd());
     return kLanguageTable[index_];
 }
@@ -238,7 +252,9 @@ AnalyticsHit LanguageChangeEvent(const LanguageOffer& offer, std::string_view in
     return hit;
 }
 
-int CurrentLanguage() noexcept { return gCurrentLanguage.load(std::memory_order_relaxed); }
+int CurrentLanguage() noexcept {
+    return gCurrentLanguage.load(std::memory_order_relaxed);
+}
 
 void SetCurrentLanguage(int language) noexcept {
     gCurrentLanguage.store(language, std::memory_order_relaxed);

@@ -1,8 +1,8 @@
 #include "installer/core/trackingtext.h"
 
+#include "installer/core/earlylogqueue.h"
 #include "plib/pbase64.h"
 #include "plib/perror.h"
-#include "plib/plog.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ std::string ApplyTrackingData(const std::optional<std::string>& data, InstallPar
                 PBase64DecodeUtf8(oname, value.data(), value.size());
                 params.oname = oname.view();
             } catch (const PError& e) {
-                PLog("ONAME of the tracking data ignored: %s", e.why());
+                EarlyLog("ONAME of the tracking data ignored: %s", e.why());
             }
             return;
         }

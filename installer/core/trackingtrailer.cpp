@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "installer/core/earlylogqueue.h"
 #include "installer/core/littleendian.h"
-#include "plib/plog.h"
 #include "plib/psystem.h"
 #include "protocols/inixor.h"
 
@@ -16,11 +16,11 @@ namespace {
 template <class TailReader>
 std::optional<std::string> ReadTrailer(TailReader read) {
     std::uint8_t footerBytes[kTrackingFooterSize];
-    const std::optional<TrackingFooter> footer =
-        read(kTrackingFooterSize, std::span(footerBytes)) ? TrackingFooterOf(footerBytes)
-                                                          : std::nullopt;
+    const std::optional<TrackingFooter> footer = read(kTrackingFooterSize, std::span(footerBytes))
+                                                     ? TrackingFooterOf(footerBytes)
+                                                     : std::nullopt;
     if (!footer || !footer->accepted()) {
-        PLog("No tInfo found.");
+        EarlyLog("No tInfo found.");
         return std::nullopt;
     }
     // Data cannot run past the end of the file: refusing a larger length before allocating
@@ -30,7 +30,7 @@ std::optional<std::string> ReadTrailer(TailReader read) {
         data.resize(footer->length);
         if (read(footer->distance, std::span(data))) return UnscrambleTrackingData(data);
     }
-    PLog("tInfo read error.");
+    EarlyLog("tInfo read error.");
     return std::nullopt;
 }
 
@@ -46,7 +46,7 @@ std::optional<std::string> ReadTrackingTrailer(const PString& path,
                                                const PStringEncoding* encoding) {
     PFile file = POpenFile(path, "rb", encoding);
     if (!file) {
-        PLog("Error in reading file for tInfo");
+        EarlyLog("Error in reading file for tInfo");
         return std::nullopt;
     }
     return ReadTrailer([&file](std::uint32_t fromEnd, std::span<std::uint8_t> out) {

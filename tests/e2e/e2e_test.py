@@ -13,6 +13,7 @@ Every case cleans up what it installed, also when it fails.
 import argparse
 import os
 import pathlib
+import re
 import shutil
 import socket
 import subprocess
@@ -100,6 +101,11 @@ class Collector:
         return connections
 
     def close(self):
+        # Wakes the accepting thread: a socket closed while accept() waits keeps listening.
+        try:
+            self._server.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
         self._server.close()
 
 
@@ -246,6 +252,46 @@ class Harness:
         return entry, unix_folder
 
 
+ANALYTICS_OFF = "PSystemError caught in GoogleAnalytics::GoogleAnalytics(): "
+UNTAGGED_SITE_LINES = ["Reading site from TINFO", "No tInfo found.", "Site from TINFO is:''",
+                       "No site value was read from TINFO"]
+TIMESTAMP = re.compile(r"^\[\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\]$")
+
+
+def queued_lines(folder):
+    """The lines of the last installation in folder's Install.log that were logged before the
+    log existed: after its "Locale: %d" line, up to the extraction (timestamp lines left out)."""
+    lines = (folder / "Install.log").read_bytes().decode("latin-1").split("\r\n")
+    starts = [i for i, line in enumerate(lines) if re.fullmatch(r"Locale: \d+", line)]
+    check(starts, "no Locale line in Install.log")
+    queued = []
+    for line in lines[starts[-1] + 1:]:
+        if line.startswith("\nExtracting files:"):
+            return queued
+        if not TIMESTAMP.match(line):
+            queued.append(line)
+    raise CaseFailed("no extraction after the Locale line: %s" % queued)
+
+
+def check_queued(folder, expected):
+    """The queued lines are `expected`, the last one (the analytics state) as a prefix."""
+    queued = queued_lines(folder)
+    print("  queued lines: %s" % queued, flush=True)
+    check(len(queued) == len(expected) and queued[:-1] == expected[:-1]
+          and queued[-1].startswith(expected[-1]), "queued lines: %s" % queued)
+
+
+def listed_sites():
+    options = (ROOT / "resources" / "buildoptions.ini").read_text().splitlines()
+    start = options.index("[sites]") + 1
+    end = next((i for i in range(start, len(options)) if options[i].startswith("[")), len(options))
+    return sum(1 for line in options[start:end] if line.lower().startswith("site="))
+
+
+def startup_logs(h):
+    return list(h.unix_path("C:\\users").glob("*/**/Temp/ZembricoInstall-*.log"))
+
+
 # ---- the cases ----
 
 def case_standard(h):
@@ -257,8 +303,12 @@ def case_standard(h):
     h.install_and_wait("visible", DESKTOP, 0, 1, shot_prefix="e2e-", webview_shot="box-webview2")
     h.drive("shot", "finished", shot_prefix="e2e-")
     entry, folder = h.check_standard_installation()
+    # Untagged, and no collector listens: the site lines, then why analytics is off.
+    check_queued(folder, UNTAGGED_SITE_LINES + [ANALYTICS_OFF])
     h.drive("command", PRIMARY, "gone", 30)
     check(h.exit_code() == EXIT_LAUNCHED, "Launch did not end the installer with 0")
+    check("Launch main app: '" in (folder / "Install.log").read_text(errors="replace"),
+          "the launch is not in Install.log")
     check(wait_for_file(folder / "launched.txt"), "the launcher was not started")
     check("ZembricoUpdate.exe" in (folder / "launched.txt").read_text(), "the launcher's command line")
 
@@ -316,8 +366,15 @@ def case_min_os(h):
 
 def case_no_messages(h):
     """Without a loadable message table the program ends with 0 and shows nothing."""
+    for log in startup_logs(h):
+        log.unlink()
     h.start(h.bin / "ZembricoE2ENoMessages.exe")
     check(h.exit_code(WINDOW_TIMEOUT, windows=False) == 0, "no message table did not end with 0")
+    # No Install.log will take the line: it stands in the start-up log of the temporary folder.
+    logs = startup_logs(h)
+    check(len(logs) == 1, "start-up logs: %s" % logs)
+    lines = logs[0].read_bytes().decode("latin-1").split("\r\n")
+    check("Language initialization failed" in lines, "start-up log: %s" % lines)
 
 
 def case_licence_and_space(h):
@@ -376,7 +433,13 @@ def case_disk_error(h):
                   "settext", FOLDER_EDIT, E2E_FOLDER + "\\Blocked\\Zembrico", "click", LICENCE,
                   "command", PRIMARY, "anybox", 30, "shot", "box-disk-error", "dismiss",
                   "visible", PROGRESS, 0, 20, "visible", PRIMARY, 1, 20, "enabled", PRIMARY, 1,
-                  "close", "box", 20, "answer", "first", "gone", 30, shot_prefix="e2e-")
+                  "text", PRIMARY, "Install", 5, "shot", "options-after-disk-error",
+                  shot_prefix="e2e-")
+    texts = [line[6:] for line in h.drive("lines", "ZembricoInstaller", 5)
+             if line.startswith("line: ")]
+    check("Welcome to Zembrico Poker!" in texts and "Installing..." not in texts,
+          "the options screen after the failure shows %s" % texts)
+    h.drive("close", "box", 20, "answer", "first", "gone", 30)
     check(h.exit_code() == EXIT_QUIT, "Quit did not end with -1")
     check(blocked.is_file(), "the file in the way was touched")
 
@@ -389,6 +452,14 @@ def case_previous_folder(h):
     h.open_wizard(h.bin / "ZembricoE2E.exe", "command", CUSTOM,
                   "text", FOLDER_EDIT, previous, 5, "close", "box", 20, "answer", "first",
                   "gone", 30)
+    check(h.exit_code() == EXIT_QUIT, "Quit did not end with -1")
+    # An empty location is no previous installation: the default folder is offered.
+    h.drive("regset", UNINSTALL_KEY + DISPLAY_NAME, "InstallLocation", "")
+    lines = h.open_wizard(h.bin / "ZembricoE2E.exe", "command", CUSTOM, "visible", FOLDER_EDIT,
+                          1, 5, "print", FOLDER_EDIT, "close", "box", 20, "answer", "first",
+                          "gone", 30)
+    check("text %d: C:\\Program Files (x86)\\Zembrico" % FOLDER_EDIT in lines,
+          "offered for an empty previous location: %s" % lines)
     check(h.exit_code() == EXIT_QUIT, "Quit did not end with -1")
 
 
@@ -411,8 +482,38 @@ def case_tagged_site(h):
     check(folder.name == "Zembrico.Belgium", "installed into " + str(folder))
     app_ini = (folder / "app.ini").read_text(errors="replace")
     check("Site=BE_ZB_EXT" in app_ini, "app.ini: " + app_ini)
+    check_queued(folder, ["Reading site from TINFO", "Site from TINFO is:'be_zb_ext'",
+                          "Verifying site value read from TINFO:'BE_ZB_EXT' against %d listed "
+                          "sites" % listed_sites(),
+                          "Site value found in list:'BE_ZB_EXT'", "Site found in sites list",
+                          "Config section 'define.BE_ZB_EXT' is available, using universal "
+                          "installation", ANALYTICS_OFF])
     check(background_index(h.shots / "e2e-options-belgium.png") == 1,
           "the Belgian build does not show background 108")
+    h.drive("close", "gone", 30)
+    check(h.exit_code() == EXIT_QUIT, "closing after completion did not end with -1")
+
+
+def case_long_queued_line(h):
+    """A line logged before Install.log exists and longer than 255 characters stands there cut
+    at 255."""
+    tagged = h.work / "long" / "ZembricoE2E.exe"
+    tagged.parent.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(h.bin / "ZembricoE2E.exe", tagged)
+    tag = h.work / "long" / "tag.txt"
+    site = "x" * 300
+    tag.write_bytes(b"SITEID=" + site.encode() + b"\n")
+    subprocess.run([h.zbtag, "write", str(tagged), str(tag)], check=True)
+    h.start(tagged)
+    h.drive("window", WINDOW_TIMEOUT)
+    h.install_and_wait()
+    entry, folder = h.check_standard_installation()
+    said = "Site from TINFO is:'" + site + "'"
+    verified = "Verifying site value read from TINFO:'%s' against %d listed sites" % (
+        site.upper(), listed_sites())
+    check_queued(folder, ["Reading site from TINFO", said[:255], verified[:255],
+                          "Site not found in sites list, proceeding with defaults",
+                          ANALYTICS_OFF])
     h.drive("close", "gone", 30)
     check(h.exit_code() == EXIT_QUIT, "closing after completion did not end with -1")
 
@@ -422,6 +523,10 @@ def case_analytics_order(h):
     h.collector = Collector(h.port)
     h.open_wizard(h.bin / "ZembricoE2E.exe")
     h.install_and_wait()
+    entry = h.uninstall_entry()
+    # Analytics connected: no line about it.
+    check(queued_lines(h.unix_path(entry["InstallLocation"])) == UNTAGGED_SITE_LINES,
+          "queued lines: %s" % queued_lines(h.unix_path(entry["InstallLocation"])))
     h.drive("command", PRIMARY, "gone", 30)
     check(h.exit_code() == EXIT_LAUNCHED, "Launch did not end with 0")
     time.sleep(0.5)

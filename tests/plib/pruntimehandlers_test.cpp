@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -45,6 +46,19 @@ TEST(PRuntimeHandlers, PureCallIsLoggedBeforeTheProcessEnds) {
         },
         "");
     EXPECT_EQ(LastLine(path), "*** PureCall ***");
+}
+
+TEST(PRuntimeHandlers, AbortIsLoggedOnceInstalled) {
+    TempFolder folder;
+    const std::string path = folder.file("abort.log");
+    EXPECT_DEATH(
+        {
+            PInstallRuntimeHandlers();
+            PLogSetThreadLogger(std::make_shared<PLogFile>(path.c_str(), 0, nullptr));
+            std::abort();
+        },
+        "");
+    EXPECT_EQ(LastLine(path), "abort() called");
 }
 #endif
 

@@ -77,6 +77,20 @@ TEST(PFileOperations, RenameAndDeleteReportTheirResult) {
     EXPECT_FALSE(POpenFile(b, "rb", nullptr));
 }
 
+TEST(PWriteAndClose, ReportsWhetherEveryByteReachedTheFile) {
+    TempFolder folder;
+    const PString name = folder.file("out.bin").c_str();
+    EXPECT_TRUE(PWriteAndClose(POpenFile(name, "wb", nullptr), "data", 4));
+    EXPECT_EQ(TempFolder::read(name.c_str()), "data");
+    // A stream that refuses writes.
+    EXPECT_FALSE(PWriteAndClose(POpenFile(name, "rb", nullptr), "more", 4));
+    EXPECT_EQ(TempFolder::read(name.c_str()), "data");
+#if defined(__linux__)
+    // A full disk: the buffered bytes fail only when the close writes them out.
+    EXPECT_FALSE(PWriteAndClose(POpenFile("/dev/full", "wb", nullptr), "data", 4));
+#endif
+}
+
 TEST(PProcessFacts, DescribeThisProcess) {
     EXPECT_NE(PProcessId(), 0u);
     EXPECT_NE(PModuleBase(), nullptr);

@@ -1,8 +1,7 @@
 #include "installer/ZembricoInstall/installlocation.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -24,8 +23,7 @@ class UninstallEntry {
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path().c_str(), 0, nullptr, 0, KEY_WRITE,
                                   nullptr, &key, nullptr),
                   ERROR_SUCCESS);
-        RegSetValueExW(key, L"InstallLocation", 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(location),
+        RegSetValueExW(key, L"InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(location),
                        static_cast<DWORD>((wcslen(location) + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
     }
@@ -47,13 +45,13 @@ struct ArchiveSizeProbe {
 
 }  // namespace
 
-TEST(InstallLocation, PreviousLocationIsReadEvenWhenEmpty) {
+TEST(InstallLocation, PreviousLocationIsReadAndAnEmptyOneCountsAsNone) {
     UninstallEntry entry;
     EXPECT_FALSE(ReadPreviousInstallLocation(kDisplayName).has_value());
     entry.writeLocation(L"D:\\Games\\X");
     EXPECT_EQ(ReadPreviousInstallLocation(kDisplayName), "D:\\Games\\X");
     entry.writeLocation(L"");
-    EXPECT_EQ(ReadPreviousInstallLocation(kDisplayName), "");
+    EXPECT_FALSE(ReadPreviousInstallLocation(kDisplayName).has_value());
 }
 
 TEST(InstallLocation, DefaultFoldersFollowRightsAndVersion) {
@@ -118,8 +116,10 @@ TEST(InstallLocation, MarkedUtf8PathIsMeasuredByItsDrive) {
     ForgetSpaceCache();
     ArchiveSizeProbe probe;
     std::uint64_t available = 0, required = 0;
-    EXPECT_TRUE(SpaceForPath("\x10" "C:\\\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B", available, required,
-                             probe.function()));
+    EXPECT_TRUE(
+        SpaceForPath("\x10"
+                     "C:\\\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B",
+                     available, required, probe.function()));
     EXPECT_GT(available, 0u);
     ForgetSpaceCache();
 }
