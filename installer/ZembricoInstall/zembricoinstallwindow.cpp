@@ -7,6 +7,7 @@
 #include "installer/core/languagelist.h"
 #include "installer/core/trackingtext.h"
 #include "installer/core/trackingtrailer.h"
+#include "installer/core/trackingvalues.h"
 #include "plib/perror.h"
 #include "plib/plog.h"
 #include "plib/pstringencoding.h"
@@ -64,7 +65,8 @@ ZembricoInstallWindow::~ZembricoInstallWindow() {
 
 const std::optional<std::string>& ZembricoInstallWindow::trackingData() {
     if (!tracking_)
-        tracking_ = creation_.trackingData ? creation_.trackingData() : OwnTrackingData();
+        tracking_ = CheckTrackingData(creation_.trackingData ? creation_.trackingData()
+                                                             : OwnTrackingData());
     return *tracking_;
 }
 
