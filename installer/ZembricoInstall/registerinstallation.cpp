@@ -69,7 +69,7 @@ std::int32_t InstallerWorkerThread::registerInstallation() {
     const auto linkToUninstaller = [&](const std::string& file) {
         link(texts.uninstaller, file, texts.uninstallArgs);
     };
-    linkToUninstaller(plan.uninstallShortcut);
+    if (!plan.uninstallShortcut.empty()) linkToUninstaller(plan.uninstallShortcut);
     if (params_.oldWindows) Sleep(1000);
 
     PLog("\nOptions:");
@@ -80,13 +80,17 @@ std::int32_t InstallerWorkerThread::registerInstallation() {
     PLog("Common Programs: %s", params_.commonProgramsFolder.c_str());
     PLog("Programs: %s", params_.programsFolder.c_str());
 
-    writeString(plan.groupValueName.c_str(), plan.groupFolder);
-    if (CreateAllDirectories(plan.groupFolder)) {
-        linkToApp(plan.groupAppShortcut);
-        linkToUninstaller(plan.groupUninstallShortcut);
+    if (plan.groupFolder.empty()) {
+        PLog("No program group: the display name is not a plain folder name");
     } else {
-        PLog("Cannot create program shortcuts in '%s': %s", plan.groupFolder.c_str(),
-             LastErrorText().c_str());
+        writeString(plan.groupValueName.c_str(), plan.groupFolder);
+        if (CreateAllDirectories(plan.groupFolder)) {
+            linkToApp(plan.groupAppShortcut);
+            linkToUninstaller(plan.groupUninstallShortcut);
+        } else {
+            PLog("Cannot create program shortcuts in '%s': %s", plan.groupFolder.c_str(),
+                 LastErrorText().c_str());
+        }
     }
     if (plan.desktop) {
         linkToApp(plan.desktop->file);

@@ -2,7 +2,15 @@
 
 #include <string>
 
+#include "installer/core/mixedtext.h"
+#include "installer/core/windowsfilename.h"
 #include "plib/encinifile.h"
+
+std::string SettingsFolderCandidate(const InstallParameters& params) {
+    if (params.localAppDataFolder.empty()) return {};
+    std::string folder = JoinMixedTexts({params.localAppDataFolder, "\\", params.workFolderName});
+    return LiesDirectlyIn(folder, params.localAppDataFolder) ? folder : std::string();
+}
 
 std::string TInfoPlainText(std::string_view trackingText, std::uint32_t unixSeconds,
                            std::int32_t utcOffsetSeconds) {

@@ -2,22 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "sampleparameters.h"
+
 namespace {
 
 InstallParameters Params() {
-    InstallParameters p;
-    p.displayName = "Zembrico Poker";
-    p.brand = "Zembrico";
-    p.installFolder = "C:\\Games\\Zembrico";
-    p.iconPath = "Zembrico.exe";
-    p.programsFolder = "C:\\U\\Programs";
-    p.commonProgramsFolder = "C:\\All\\Programs";
-    p.desktopFolder = "C:\\U\\Desktop";
-    p.commonDesktopFolder = "C:\\All\\Desktop";
-    p.startMenuFolder = "C:\\U\\Start Menu";
-    p.commonStartMenuFolder = "C:\\All\\Start Menu";
-    p.quickLaunchFolder = "C:\\U\\Quick Launch";
-    return p;
+    return SampleInstallParameters();
 }
 
 TEST(RegistrationTexts, WithOnameAndOid) {
@@ -163,6 +153,60 @@ TEST(ShortcutPlan, ConditionsThatGiveNoShortcut) {
     InstallParameters none = Params();
     const ShortcutPlan unchosen = PlanShortcuts(none, MakeRegistrationTexts(none));
     EXPECT_FALSE(unchosen.desktop || unchosen.startMenu || unchosen.quickLaunch);
+}
+
+TEST(RegistrationTexts, OidThatCouldActIsLeftOut) {
+    InstallParameters p = Params();
+    for (const char* oid : {"x\\y /u:Other Product", "a\"b", "a\tb", "a\x01"}) {
+        p.oid = oid;
+        const RegistrationTexts t = MakeRegistrationTexts(p);
+        EXPECT_EQ(t.key, std::string(kUninstallKeyPrefix) + "Zembrico Poker") << oid;
+        EXPECT_EQ(t.uninstallArgs, "/u:Zembrico Poker") << oid;
+        EXPECT_EQ(t.mainAppArgs, "") << oid;
+        EXPECT_EQ(LaunchCommandLine(p), "ZembricoUpdate.exe") << oid;
+    }
+}
+
+TEST(ShortcutPlan, NameThatLeavesItsFolderGivesNoShortcut) {
+    // The last one is marked UTF-8 for U+1005C, which Windows receives as "\\".
+    for (const char* oname : {"Evil\\..\\..\\users\\Public\\zbpwn", "C:\\x", "a:b", "x/y", "a\tb",
+                              "\x10\xF0\x90\x81\x9C"}) {
+        InstallParameters p = Params();
+        p.oname = oname;
+        p.desktopShortcut = p.startMenuShortcut = p.quickLaunchShortcut = 1;
+        const ShortcutPlan plan = PlanShortcuts(p, MakeRegistrationTexts(p));
+        EXPECT_EQ(plan.uninstallShortcut, "") << oname;
+        EXPECT_EQ(plan.groupFolder, "") << oname;
+        EXPECT_EQ(plan.groupAppShortcut, "") << oname;
+        EXPECT_EQ(plan.groupUninstallShortcut, "") << oname;
+        EXPECT_FALSE(plan.desktop || plan.startMenu || plan.quickLaunch) << oname;
+    }
+}
+
+TEST(ShortcutPlan, DisplayNameThatIsADeviceGivesNoShortcut) {
+    InstallParameters p = Params();
+    p.displayName = "nul";
+    p.desktopShortcut = 1;
+    const ShortcutPlan plan = PlanShortcuts(p, MakeRegistrationTexts(p));
+    EXPECT_EQ(plan.groupFolder, "");
+    EXPECT_FALSE(plan.desktop);
+    EXPECT_EQ(plan.uninstallShortcut, "C:\\Games\\Zembrico\\Uninstall nul.lnk");
+}
+
+TEST(ShortcutPlan, UnicodeOperatorNameJoinsIntoOneUtf8Text) {
+    InstallParameters p = Params();
+    p.oname = "\x10\xCE\x95\xCE\xBB";  // marked UTF-8 "Ελ"
+    p.desktopShortcut = 1;
+    const RegistrationTexts t = MakeRegistrationTexts(p);
+    EXPECT_EQ(t.fullDisplayName, "\x10Zembrico Poker - \xCE\x95\xCE\xBB");
+    const ShortcutPlan plan = PlanShortcuts(p, t);
+    EXPECT_EQ(plan.groupFolder,
+              "\x10"
+              "C:\\U\\Programs\\Zembrico Poker - \xCE\x95\xCE\xBB");
+    ASSERT_TRUE(plan.desktop);
+    EXPECT_EQ(plan.desktop->file,
+              "\x10"
+              "C:\\U\\Desktop\\Zembrico Poker - \xCE\x95\xCE\xBB.lnk");
 }
 
 }  // namespace

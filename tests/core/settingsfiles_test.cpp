@@ -8,6 +8,18 @@
 
 namespace {
 
+TEST(SettingsFolderCandidate, OnlyAFolderDirectlyInLocalAppData) {
+    InstallParameters p;
+    p.workFolderName = "Zembrico.BE";
+    EXPECT_EQ(SettingsFolderCandidate(p), "");
+    p.localAppDataFolder = "C:\\Users\\A\\AppData\\Local";
+    EXPECT_EQ(SettingsFolderCandidate(p), "C:\\Users\\A\\AppData\\Local\\Zembrico.BE");
+    for (const char* name : {"", "..", "..\\..\\x", "D:\\x", "x:y", "AUX"}) {
+        p.workFolderName = name;
+        EXPECT_EQ(SettingsFolderCandidate(p), "") << name;
+    }
+}
+
 TEST(TInfoPlainText, AppendsTimeAndZoneLines) {
     EXPECT_EQ(TInfoPlainText("[TInfo]\nTHM=abc\n", 4294967295u, -18000),
               "[TInfo]\nTHM=abc\nITS=4294967295\nIZ=-18000\n");

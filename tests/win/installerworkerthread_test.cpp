@@ -224,6 +224,27 @@ TEST_F(InstallerWorkerTest, RegistersUninstallEntryAndShortcuts) {
     checkLink(fs::path(params_.quickLaunchFolder) / (d + ".lnk"), app, "--o:77");
 }
 
+TEST_F(InstallerWorkerTest, NamesThatClimbOutMakeNothingOutsideTheirFolders) {
+    // Values that reach the worker unchecked: the registration refuses them on its own.
+    params_.oname = "Evil\\..\\..\\..\\Escaped";
+    params_.oid = "x\\y /u:Other";
+    params_.desktopShortcut = params_.startMenuShortcut = params_.quickLaunchShortcut = 1;
+    ASSERT_EQ(Install().back(), kInstallComplete);
+    const std::string key = std::string(kUninstallKeyPrefix) + displayName_;
+    EXPECT_EQ(MakeRegistrationTexts(params_).key, key);
+    EXPECT_EQ(ReadValue(key, "UninstallString").text,
+              "\"" + params_.installFolder + "\\ZembricoUninstall.exe\" /u:" + displayName_);
+    for (const char* name : {"SMPGroup", "DTLink", "SMLink", "QLLink"})
+        EXPECT_EQ(ReadValue(key, name).type, static_cast<DWORD>(REG_NONE)) << name;
+    std::vector<std::string> links;
+    for (const auto& entry : fs::recursive_directory_iterator(root_))
+        if (entry.path().extension() == ".lnk") links.push_back(entry.path().string());
+    EXPECT_TRUE(links.empty()) << links.front();
+    EXPECT_FALSE(fs::exists(root_.parent_path() / "Escaped"));
+    EXPECT_FALSE(fs::exists(root_.parent_path() / "Escaped.lnk"));
+    EXPECT_FALSE(fs::exists(fs::path(params_.programsFolder)));
+}
+
 TEST_F(InstallerWorkerTest, KeyWithoutOidEndsInDisplayName) {
     ASSERT_EQ(Install().back(), kInstallComplete);
     const std::string key = std::string(kUninstallKeyPrefix) + displayName_;
