@@ -47,9 +47,7 @@ void InstallerWorkerThread::storeTInfoFile() {
 void InstallerWorkerThread::setUserIniFile() {
     try {
         std::string folder = params_.installFolder;
-        if (!params_.localAppDataFolder.empty()) {
-            const std::string candidate =
-                params_.localAppDataFolder + "\\" + params_.workFolderName;
+        if (const std::string candidate = SettingsFolderCandidate(params_); !candidate.empty()) {
             const PString candidateName(candidate.c_str());
             bool present = false;
             try {

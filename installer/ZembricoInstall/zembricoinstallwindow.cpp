@@ -8,6 +8,7 @@
 #include "installer/core/languagelist.h"
 #include "installer/core/trackingtext.h"
 #include "installer/core/trackingtrailer.h"
+#include "installer/core/trackingvalues.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pmodule.h"
@@ -63,7 +64,8 @@ ZembricoInstallWindow::~ZembricoInstallWindow() {
 
 const std::optional<std::string>& ZembricoInstallWindow::trackingData() {
     if (!tracking_)
-        tracking_ = creation_.trackingData ? creation_.trackingData() : OwnTrackingData();
+        tracking_ = CheckTrackingData(creation_.trackingData ? creation_.trackingData()
+                                                             : OwnTrackingData());
     return *tracking_;
 }
 

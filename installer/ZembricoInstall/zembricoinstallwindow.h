@@ -145,6 +145,8 @@ class ZembricoInstallWindow final : public MyCTopWindow {
 
     // Analytics from the window: a collector that cannot be reached is logged, never fatal.
     void screenView(const char* name);
+    // The tracking data, read once, without the values that break their rules
+    // (CheckTrackingData).
     const std::optional<std::string>& trackingData();
 
     // Message boxes of the wizard's look.

@@ -61,7 +61,13 @@ std::optional<UninstallArguments> ParseUninstallArguments(std::string_view comma
         if (SwitchAt(line, at)) starts.push_back(at);
     UninstallArguments args;
     bool named = false;
+    std::string seen;
     for (size_t i = 0; i < starts.size(); ++i) {
+        // A repeated switch is refused rather than letting the later one win: a value that
+        // smuggled in a second "/u:" must not choose which product is removed.
+        const char letter = line[starts[i] + 1];
+        if (seen.find(letter) != std::string::npos) return std::nullopt;
+        seen.push_back(letter);
         const size_t from = starts[i] + 3;
         size_t to = i + 1 < starts.size() ? starts[i + 1] : line.size();
         if (i + 1 < starts.size() && line[to - 1] == '"') --to;  // the next switch's quote
@@ -69,7 +75,7 @@ std::optional<UninstallArguments> ParseUninstallArguments(std::string_view comma
         // A quoted switch ("/u:A B") ends with its closing quote.
         if (starts[i] > 0 && line[starts[i] - 1] == '"' && to > from && line[to - 1] == '"') --to;
         const std::string_view value = line.substr(from, to - from);
-        switch (line[starts[i] + 1]) {
+        switch (letter) {
             case 'u':
                 args.displayName = value;
                 named = true;

@@ -23,8 +23,8 @@ struct UninstallArguments {
 // Reads "/u:", "/o:" and "/c:" from an uninstaller command line. A switch starts after a blank,
 // possibly inside the quote of a quoted token ("/u:A B"); its value runs to the next switch or
 // the end, trailing blanks and a closing quote dropped, so a display name may contain blanks.
-// Nothing when "/u:" is missing or empty, or
-// "/c:" is not a decimal number.
+// Nothing when "/u:" is missing or empty, a switch is given twice, or "/c:" is not a decimal
+// number.
 std::optional<UninstallArguments> ParseUninstallArguments(std::string_view commandLine);
 
 // The command line that starts the temporary copy at `copyPath` to finish the removal.

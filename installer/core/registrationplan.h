@@ -3,6 +3,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "installer/core/installparameters.h"
 
@@ -14,19 +15,26 @@ inline constexpr char kUninstallKeyPrefix[] =
 
 // The texts every registration value and shortcut is built from.
 struct RegistrationTexts {
-  std::string fullDisplayName;  // D: display name, " - " + oname when there is one
-  std::string iconFile;         // I: install folder + "\" + icon path
-  std::string uninstaller;      // U: install folder + "\" + brand + "Uninstall.exe"
-  std::string mainApp;          // M: install folder + "\" + brand + "Update.exe"
-  std::string uninstallArgs;    // Au: "/u:" + display name, " /o:" + oid when there is one
-  std::string mainAppArgs;      // Am: "--o:" + oid, or empty
-  std::string key;              // K: below HKEY_LOCAL_MACHINE
+    std::string fullDisplayName;  // D: display name, " - " + oname when there is one
+    std::string iconFile;         // I: install folder + "\" + icon path
+    std::string uninstaller;      // U: install folder + "\" + brand + "Uninstall.exe"
+    std::string mainApp;          // M: install folder + "\" + brand + "Update.exe"
+    std::string uninstallArgs;    // Au: "/u:" + display name, " /o:" + oid when there is one
+    std::string mainAppArgs;      // Am: "--o:" + oid, or empty
+    std::string key;              // K: below HKEY_LOCAL_MACHINE
 };
 
+// The texts of `params`; the oid used is UsableOid's, and texts of the mixed encoding are joined
+// as JoinMixedTexts does.
 RegistrationTexts MakeRegistrationTexts(const InstallParameters& params);
 
 // The launcher that the finish page starts and the shortcuts point to (M).
 std::string MainAppPath(const InstallParameters& params);
+
+// The oid as the registration and the launch use it: the parameters' oid, or "" when it holds
+// a blank, a quote, a backslash or a control character, which could add an argument to a
+// command line or nest the uninstall key.
+std::string_view UsableOid(const InstallParameters& params);
 
 // The launcher's command line: its file name, then " --o:" + oid when there is one.
 std::string LaunchCommandLine(const InstallParameters& params);
@@ -40,21 +48,24 @@ std::string CtimeText(const std::tm& local);
 
 // A shortcut file and the registry value that records it.
 struct ShortcutPlace {
-  std::string file;
-  std::string valueName;
+    std::string file;
+    std::string valueName;
 };
 
 // Where the shortcuts go. Folders that are unknown (empty) give no shortcut, or the user's own
-// folder in place of an unknown common one.
+// folder in place of an unknown common one. Every file and the group lie directly inside the
+// folder meant for them (LiesDirectlyIn); a full display name that would put one elsewhere
+// gives no such shortcut: an empty uninstall shortcut, an empty group folder (and no group
+// shortcuts), an absent place.
 struct ShortcutPlan {
-  std::string uninstallShortcut;  // in the install folder, always made
-  std::string groupFolder;        // program group; value "CSMPGroup" or "SMPGroup"
-  std::string groupValueName;
-  std::string groupAppShortcut;
-  std::string groupUninstallShortcut;
-  std::optional<ShortcutPlace> desktop;      // value "DTLink"
-  std::optional<ShortcutPlace> startMenu;    // value "CSMLink" or "SMLink"
-  std::optional<ShortcutPlace> quickLaunch;  // value "QLLink"
+    std::string uninstallShortcut;  // in the install folder, always made
+    std::string groupFolder;        // program group; value "CSMPGroup" or "SMPGroup"
+    std::string groupValueName;
+    std::string groupAppShortcut;
+    std::string groupUninstallShortcut;
+    std::optional<ShortcutPlace> desktop;      // value "DTLink"
+    std::optional<ShortcutPlace> startMenu;    // value "CSMLink" or "SMLink"
+    std::optional<ShortcutPlace> quickLaunch;  // value "QLLink"
 };
 
 ShortcutPlan PlanShortcuts(const InstallParameters& params, const RegistrationTexts& texts);

@@ -1,44 +1,17 @@
 #include "installer/core/trackingtext.h"
 
 #include "installer/core/earlylogqueue.h"
+#include "installer/core/trackinglines.h"
 #include "plib/pbase64.h"
 #include "plib/perror.h"
-
-namespace {
-
-// Calls `visit(line)` for every non-empty line of `text`.
-template <class Visit>
-void ForEachLine(std::string_view text, Visit visit) {
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
-        if (!line.empty()) visit(line);
-    }
-}
-
-// Whether `line` starts with `key` (ASCII letters in any case); then `value` is the rest.
-bool HasKey(std::string_view line, std::string_view key, std::string_view& value) {
-    if (line.size() < key.size()) return false;
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        char c = line[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != key[i]) return false;
-    }
-    value = line.substr(key.size());
-    return true;
-}
-
-}  // namespace
 
 std::string SiteFromTrackingData(const std::optional<std::string>& data) {
     std::string site;
     bool found = false;
     if (data) {
-        ForEachLine(*data, [&](std::string_view line) {
+        ForEachTrackingLine(*data, [&](std::string_view line) {
             std::string_view value;
-            if (!found && HasKey(line, "SITEID=", value)) {
+            if (!found && TrackingLineHasKey(line, "SITEID=", value)) {
                 site = value;
                 found = true;
             }
@@ -53,14 +26,15 @@ std::string ApplyTrackingData(const std::optional<std::string>& data, InstallPar
     if (!data) return gid;
 
     std::string text = "[TInfo]\n";
-    ForEachLine(*data, [&](std::string_view line) {
+    ForEachTrackingLine(*data, [&](std::string_view line) {
         std::string_view value;
-        if (HasKey(line, "ITS=", value) || HasKey(line, "IZ=", value)) return;
-        if (HasKey(line, "OID=", value)) {
+        if (TrackingLineHasKey(line, "ITS=", value) || TrackingLineHasKey(line, "IZ=", value))
+            return;
+        if (TrackingLineHasKey(line, "OID=", value)) {
             if (!value.empty()) params.oid = value;
             return;
         }
-        if (HasKey(line, "ONAME=", value)) {
+        if (TrackingLineHasKey(line, "ONAME=", value)) {
             if (value.empty()) return;
             try {
                 PString oname;
@@ -71,8 +45,9 @@ std::string ApplyTrackingData(const std::optional<std::string>& data, InstallPar
             }
             return;
         }
-        if (HasKey(line, "THM=", value) && !value.empty()) params.thmValue = value;
-        if (HasKey(line, "GID=", value) && !value.empty()) gid = value.substr(0, value.find('|'));
+        if (TrackingLineHasKey(line, "THM=", value) && !value.empty()) params.thmValue = value;
+        if (TrackingLineHasKey(line, "GID=", value) && !value.empty())
+            gid = value.substr(0, value.find('|'));
         text.append(line).append("\n");
     });
     if (!params.oid.empty()) text.append("OID=").append(params.oid).append("\n");

@@ -66,6 +66,10 @@ TEST(ParseUninstallArguments, SwitchesAndTheirLimits) {
         {"x.exe \"/u:Zembrico Poker\" \"/o:7\"", true, "Zembrico Poker", "7"},
         {"x.exe \"/u:Zembrico Poker\"", true, "Zembrico Poker", ""},
         {"x.exe a\"/u:N", false, "", ""},
+        // A second switch of a kind never picks another product or key.
+        {"x.exe /u:Zembrico Poker /o:x /u:Other Product", false, "", ""},
+        {"x.exe /u:A /o:1 /o:2", false, "", ""},
+        {"x.exe /u:A /c:1 \"/c:2\"", false, "", ""},
     };
     for (const Case& c : cases) {
         const auto args = ParseUninstallArguments(c.line);
@@ -73,6 +77,20 @@ TEST(ParseUninstallArguments, SwitchesAndTheirLimits) {
         if (!args) continue;
         EXPECT_EQ(args->displayName, c.name) << c.line;
         EXPECT_EQ(args->oid, c.oid) << c.line;
+    }
+}
+
+TEST(ParseUninstallArguments, AnOidThatWouldAddASwitchIsNotRegistered) {
+    InstallParameters params;
+    params.displayName = "Zembrico Poker";
+    params.installFolder = "C:\\Zembrico";
+    for (const char* oid : {"x /u:Other Product", "x\"/u:Other", "x\ty", "x\\y"}) {
+        params.oid = oid;
+        const auto args = ParseUninstallArguments(UninstallString(MakeRegistrationTexts(params)));
+        ASSERT_TRUE(args) << oid;
+        EXPECT_EQ(args->displayName, "Zembrico Poker") << oid;
+        EXPECT_EQ(args->oid, "") << oid;
+        EXPECT_EQ(LauncherOperatorId(LaunchCommandLine(params)), "") << oid;
     }
 }
 

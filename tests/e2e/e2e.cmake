@@ -55,7 +55,7 @@ zb_installer(ZembricoE2ENoMessages NO_MESSAGES)
 set(zb_e2e_cases standard finished_close options_quit progress_continue running_client
     min_os no_messages licence_and_space custom_folder disk_error previous_folder tagged_site
     long_queued_line
-    analytics_order default_build default_roundtrip custom_roundtrip)
+    analytics_order default_build default_roundtrip custom_roundtrip hostile_tag)
 foreach(case IN LISTS zb_e2e_cases)
   add_test(NAME e2e_${case}
            COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/e2e_test.py

@@ -11,6 +11,7 @@ Every case cleans up what it installed, also when it fails.
 """
 
 import argparse
+import base64
 import os
 import pathlib
 import re
@@ -687,6 +688,103 @@ def roundtrip(h, wizard_steps, language, box_title, refuse=False):
     check(not h.uninstall_entry(ROUNDTRIP_NAME) and not folder.exists(),
           "the second run made something")
     check(user_inis[0].read_bytes() == user_ini, "the second run changed user.ini")
+
+
+HOSTILE_ONAME = "Evil" + "\\.." * 8 + "\\users\\Public\\zbpwn"
+
+
+def files_of_drive_c(h):
+    """Every path below drive C: except the Windows folder and the users' temporary folders,
+    which Wine and the uninstaller's temporary copy write to."""
+    drive = h.unix_path("C:\\")
+    found = set()
+    for top in drive.iterdir():
+        if top.name.lower() == "windows":
+            continue
+        found.add(top)
+        found.update(p for p in top.rglob("*") if "Temp" not in p.relative_to(drive).parts)
+    return found
+
+
+def signed_copy(h, source, name):
+    """A copy of `source` signed with a throw-away certificate, as a publisher would ship it;
+    returns it and the certificate."""
+    folder = h.work / name
+    folder.mkdir(parents=True, exist_ok=True)
+    key, cert = folder / "key.pem", folder / "cert.pem"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-subj", "/CN=Zembrico e2e signing", "-keyout", key, "-out", cert,
+                    "-addext", "extendedKeyUsage=codeSigning"], check=True, capture_output=True)
+    signed = folder / source.name
+    signed.unlink(missing_ok=True)
+    subprocess.run(["osslsigncode", "sign", "-certs", cert, "-key", key, "-n", "Zembrico Setup",
+                    "-in", source, "-out", signed], check=True, capture_output=True)
+    return signed, cert
+
+
+def case_hostile_tag(h):
+    """A signed installer whose tag was rewritten on its way (an OID that adds a switch and
+    nests the key, an ONAME that climbs out of the Start menu): the values are refused, nothing
+    is made outside the intended folders, the entry names this product, uninstall removes it."""
+    exe, cert = signed_copy(h, h.bin / "ZembricoInstall.exe", "hostile")
+    tag = exe.parent / "tag.txt"
+    tag.write_bytes(b"SITEID=be_zb_ext\nOID=x\\y /u:Other Product\nONAME=" +
+                    base64.b64encode(HOSTILE_ONAME.encode()) + b"\nGID=e2e&t=x|y\n")
+    subprocess.run([h.zbtag, "write", str(exe), str(tag)], check=True)
+    verified = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", exe],
+                              capture_output=True, text=True)
+    check(verified.returncode == 0, "the tagged installer's signature: " + verified.stdout[-300:])
+
+    before = files_of_drive_c(h)
+    h.remember(ROUNDTRIP_NAME)
+    settings = h.unix_path("C:\\users")
+    settings_before = set(settings.glob(ROUNDTRIP_SETTINGS))
+    try:
+        hostile_install_and_uninstall(h, exe, before)
+    finally:
+        for path in set(settings.glob(ROUNDTRIP_SETTINGS)) - settings_before:
+            shutil.rmtree(path.parent, ignore_errors=True)
+
+
+def hostile_install_and_uninstall(h, exe, before):
+    h.open_wizard(exe, "click", LICENCE, "command", PRIMARY, "box", INSTALL_TIMEOUT,
+                  "answer", "close", "nobox")
+    entry, folder = h.check_standard_installation(ROUNDTRIP_NAME)
+    h.drive("close", "gone", 30)
+    check(h.exit_code() == EXIT_QUIT, "closing after completion did not end with -1")
+
+    check(entry.get("DisplayName") == ROUNDTRIP_NAME, "DisplayName: %r" % entry.get("DisplayName"))
+    command = entry.get("UninstallString", "")
+    check(command.endswith('ZembricoUninstall.exe" /u:' + ROUNDTRIP_NAME),
+          "the uninstall string: " + command)
+    check(not h.uninstall_entry(ROUNDTRIP_NAME + " - x"), "a key named after the OID")
+    log = (folder / "Install.log").read_text(errors="replace")
+    check("Other Product" not in log and "zbpwn" not in log, "the raw values reached the log")
+    settings = [p.parent for p in h.unix_path("C:\\users").glob(ROUNDTRIP_SETTINGS)]
+    check(len(settings) == 1, "user.ini: %s" % settings)
+    intended = [folder, h.unix_path(entry["CSMPGroup"])] + settings + [
+        h.unix_path(entry[name]) for name in ("DTLink", "QLLink", "CSMLink")]
+
+    def outside(paths, places):
+        """The paths that are neither in a place nor a folder made on the way to one."""
+        return sorted(str(p) for p in paths if not any(
+            p == place or place in p.parents or p in place.parents for place in places))
+
+    made = outside(files_of_drive_c(h) - before, intended)
+    check(not made, "made outside the intended folders: %s" % made)
+    check(not (h.unix_path("C:\\users\\Public") / "zbpwn.lnk").exists(), "zbpwn.lnk exists")
+
+    boxes = h.drive("run", command, "box", WINDOW_TIMEOUT, "answer", "first",
+                    "box", WINDOW_TIMEOUT, "answer", "first")
+    check(len(boxes) == 2, "the uninstaller's boxes: %s" % boxes)
+    check(h.exit_code() == UNINSTALL_REMOVED, "the uninstaller did not end with 0")
+    end = time.time() + 30
+    while (h.uninstall_entry(ROUNDTRIP_NAME) or folder.exists()) and time.time() < end:
+        time.sleep(0.5)
+    check(not h.uninstall_entry(ROUNDTRIP_NAME), "the uninstall key is still there")
+    # user.ini stays by design; everything else the installation made is gone.
+    left = outside(files_of_drive_c(h) - before, settings)
+    check(not left, "left after uninstall: %s" % left)
 
 
 def wait_for_file(path, seconds=15):

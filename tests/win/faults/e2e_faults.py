@@ -10,9 +10,7 @@ its resource entry gives): the executable stays a valid program, only what it ca
 """
 import lzma
 import pathlib
-import shutil
 import struct
-import subprocess
 import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "e2e"))
@@ -238,14 +236,16 @@ def case_build_options_without_equals(h):
 
 
 def case_registry_error(h):
-    """Tracking data with an operator id too long for a registry key name: the registry error
+    """Build options with an operator id too long for a registry key name: the registry error
     box, the options again; the files are there, the settings files are not written."""
-    variant = h.work / "faults" / "registry-error.exe"
-    variant.parent.mkdir(parents=True, exist_ok=True)
-    shutil.copyfile(h.bin / "ZembricoE2E.exe", variant)
-    tag = h.work / "faults" / "registry-error-tag.txt"
-    tag.write_bytes(b"OID=" + b"7" * 300 + b"\n")
-    subprocess.run([h.zbtag, "write", str(variant), str(tag)], check=True)
+    def long_oid(image):
+        # [sites] goes to make room, so the universal [define] is read.
+        options = read_resource(image, BUILD_OPTIONS)
+        head, _, rest = options.partition(b"\n[sites]\n")
+        later_sections = rest[rest.index(b"\n[") + 1:]
+        head = head.replace(b"\n[define]\n", b"\n[define]\noid=" + b"7" * 300 + b"\n", 1)
+        write_resource(image, BUILD_OPTIONS, head + later_sections)
+    variant = make_variant(h, "registry-error", long_oid)
     folder = E2E_FOLDER + "\\Registry\\Zembrico"
     install_into(h, variant, folder)
     unix = h.unix_path(folder)
