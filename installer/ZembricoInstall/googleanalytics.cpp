@@ -17,113 +17,113 @@ namespace {
 
 // "host:port" or "host"; the port defaults to 80.
 UrlParts CollectAddress(std::string_view collectionHost) {
-  return ParseUrl("http://" + std::string(collectionHost) + "/collect");
+    return ParseUrl("http://" + std::string(collectionHost) + "/collect");
 }
 
 std::string ReadMachineGuid(REGSAM view) {
-  UniqueRegKey key;
-  PString guid;
-  if (PRegOpenKey(HKEY_LOCAL_MACHINE, PString("SOFTWARE\\Microsoft\\Cryptography\\"), 0,
-                  KEY_READ | view, key) != ERROR_SUCCESS ||
-      PRegReadString(key.get(), "MachineGuid", guid, nullptr) != ERROR_SUCCESS)
-    return {};
-  return std::string(guid.view());
+    UniqueRegKey key;
+    PString guid;
+    if (PRegOpenKey(HKEY_LOCAL_MACHINE, PString("SOFTWARE\\Microsoft\\Cryptography\\"), 0,
+                    KEY_READ | view, key) != ERROR_SUCCESS ||
+        PRegReadString(key.get(), "MachineGuid", guid, nullptr) != ERROR_SUCCESS)
+        return {};
+    return std::string(guid.view());
 }
 
 }  // namespace
 
 const std::string& AnalyticsClientId() {
-  static const std::string id = [] {
-    std::string guid = ReadMachineGuid(0);
-    if (guid.empty()) guid = ReadMachineGuid(KEY_WOW64_64KEY);
-    return ClientIdFromMachineGuid(guid);
-  }();
-  return id;
+    static const std::string id = [] {
+        std::string guid = ReadMachineGuid(0);
+        if (guid.empty()) guid = ReadMachineGuid(KEY_WOW64_64KEY);
+        return ClientIdFromMachineGuid(guid);
+    }();
+    return id;
 }
 
 std::string ExecutableProductVersion() {
-  const PString path = PModuleFileName(nullptr, nullptr);
-  return path.empty() ? std::string() : ProductVersionOf(path.c_str());
+    const PString path = PModuleFileName(nullptr, nullptr);
+    return path.empty() ? std::string() : ProductVersionOf(path.c_str());
 }
 
 std::string ProductVersionOf(const char* path) {
-  DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path, &handle);
-  if (size == 0) return {};
-  std::vector<char> info(size);
-  if (!GetFileVersionInfoA(path, 0, size, info.data())) return {};
-  struct Translation {
-    WORD language;
-    WORD codePage;
-  };
-  Translation* translation = nullptr;
-  UINT translationSize = 0;
-  if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
-                      reinterpret_cast<void**>(&translation), &translationSize) ||
-      translationSize < sizeof(Translation))
-    return {};
-  char query[64];
-  std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\ProductVersion",
-                translation->language, translation->codePage);
-  char* version = nullptr;
-  UINT versionSize = 0;
-  if (!VerQueryValueA(info.data(), query, reinterpret_cast<void**>(&version), &versionSize) ||
-      versionSize == 0)
-    return {};
-  return std::string(version, strnlen(version, versionSize));
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    if (size == 0) return {};
+    std::vector<char> info(size);
+    if (!GetFileVersionInfoA(path, 0, size, info.data())) return {};
+    struct Translation {
+        WORD language;
+        WORD codePage;
+    };
+    Translation* translation = nullptr;
+    UINT translationSize = 0;
+    if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+                        reinterpret_cast<void**>(&translation), &translationSize) ||
+        translationSize < sizeof(Translation))
+        return {};
+    char query[64];
+    std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\ProductVersion",
+                  translation->language, translation->codePage);
+    char* version = nullptr;
+    UINT versionSize = 0;
+    if (!VerQueryValueA(info.data(), query, reinterpret_cast<void**>(&version), &versionSize) ||
+        versionSize == 0)
+        return {};
+    return std::string(version, strnlen(version, versionSize));
 }
 
 GoogleAnalytics::GoogleAnalytics(std::string_view collectionHost, std::string appVersion) {
-  identity_.appVersion = std::move(appVersion);
-  try {
-    socket_.create();
-    const UrlParts address = CollectAddress(collectionHost);
-    collectUrl_ = ComposeUrl(address.host, address.port, address.path);
-    socket_.connect(address.host, address.port);
-    enabled_ = true;
-  } catch (const PSystemError& e) {
-    PLog("PSystemError caught in GoogleAnalytics::GoogleAnalytics(): %s", e.why());
-  }
+    identity_.appVersion = std::move(appVersion);
+    try {
+        socket_.create();
+        const UrlParts address = CollectAddress(collectionHost);
+        collectUrl_ = ComposeUrl(address.host, address.port, address.path);
+        socket_.connect(address.host, address.port);
+        enabled_ = true;
+    } catch (const PSystemError& e) {
+        PLog("PSystemError caught in GoogleAnalytics::GoogleAnalytics(): %s", e.why());
+    }
 }
 
 void GoogleAnalytics::setIdentity(std::string_view appNameBase, std::string_view generalAccount,
                                   std::string_view licenceAccount) {
-  std::lock_guard lock(postLock_);
-  identity_.appNameBase = appNameBase;
-  identity_.generalAccount = generalAccount;
-  identity_.licenceAccount = licenceAccount;
+    std::lock_guard lock(postLock_);
+    identity_.appNameBase = appNameBase;
+    identity_.generalAccount = generalAccount;
+    identity_.licenceAccount = licenceAccount;
 }
 
 void GoogleAnalytics::setGroupId(std::string_view groupId) {
-  std::lock_guard lock(postLock_);
-  identity_.groupId = groupId;
+    std::lock_guard lock(postLock_);
+    identity_.groupId = groupId;
 }
 
 void GoogleAnalytics::screenView(std::string_view screenName) {
-  AnalyticsHit hit;
-  hit.screenName = screenName;
-  post(hit);
+    AnalyticsHit hit;
+    hit.screenName = screenName;
+    post(hit);
 }
 
 void GoogleAnalytics::event(std::string_view category, std::string_view action,
                             std::string_view label, int value) {
-  AnalyticsHit hit;
-  hit.type = AnalyticsHit::Type::Event;
-  hit.category = category;
-  hit.action = action;
-  hit.label = label;
-  hit.value = value;
-  post(hit);
+    AnalyticsHit hit;
+    hit.type = AnalyticsHit::Type::Event;
+    hit.category = category;
+    hit.action = action;
+    hit.label = label;
+    hit.value = value;
+    post(hit);
 }
 
 void GoogleAnalytics::post(const AnalyticsHit& hit) {
-  if (!enabled_) return;
-  std::lock_guard lock(postLock_);
-  identity_.clientId = AnalyticsClientId();
-  for (const std::string& body : HitPayloads(identity_, hit)) {
-    UrlParts url = ParseUrl(collectUrl_);
-    std::string request = ComposePost(url, body.size(), "application/x-www-form-urlencoded");
-    request += body;
-    socket_.send(request.data(), request.size());
-  }
+    if (!enabled_) return;
+    std::lock_guard lock(postLock_);
+    identity_.clientId = AnalyticsClientId();
+    for (const std::string& body : HitPayloads(identity_, hit)) {
+        UrlParts url = ParseUrl(collectUrl_);
+        std::string request = ComposePost(url, body.size(), "application/x-www-form-urlencoded");
+        request += body;
+        socket_.send(request.data(), request.size());
+    }
 }
