@@ -2,15 +2,17 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <vector>
 
 #include "installer/core/httprequest.h"
 #include "plib/perror.h"
 #include "plib/plog.h"
+#include "plib/pstringencoding.h"
 #include "plib/win/pmodule.h"
 #include "plib/win/pregistry.h"
+#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -42,35 +44,39 @@ const std::string& AnalyticsClientId() {
 }
 
 std::string ExecutableProductVersion() {
-    const PString path = PModuleFileName(nullptr, nullptr);
-    return path.empty() ? std::string() : ProductVersionOf(path.c_str());
+    const PString path = PModuleFileName(nullptr, &PMixedEncoding());
+    return path.empty() ? std::string() : ProductVersionOf(path);
 }
 
-std::string ProductVersionOf(const char* path) {
+std::string ProductVersionOf(const PString& path) {
+    PSysText file(path, &PMixedEncoding(), /*wide=*/true);
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    const DWORD size = GetFileVersionInfoSizeW(file.w(), &handle);
     if (size == 0) return {};
     std::vector<char> info(size);
-    if (!GetFileVersionInfoA(path, 0, size, info.data())) return {};
+    if (!GetFileVersionInfoW(file.w(), 0, size, info.data())) return {};
     struct Translation {
         WORD language;
         WORD codePage;
     };
     Translation* translation = nullptr;
     UINT translationSize = 0;
-    if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+    if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
                         reinterpret_cast<void**>(&translation), &translationSize) ||
         translationSize < sizeof(Translation))
         return {};
-    char query[64];
-    std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\ProductVersion",
+    wchar_t query[64];
+    std::swprintf(query, std::size(query), L"\\StringFileInfo\\%04x%04x\\ProductVersion",
                   translation->language, translation->codePage);
-    char* version = nullptr;
-    UINT versionSize = 0;
-    if (!VerQueryValueA(info.data(), query, reinterpret_cast<void**>(&version), &versionSize) ||
-        versionSize == 0)
+    wchar_t* version = nullptr;
+    UINT versionCharacters = 0;
+    if (!VerQueryValueW(info.data(), query, reinterpret_cast<void**>(&version),
+                        &versionCharacters) ||
+        versionCharacters == 0)
         return {};
-    return std::string(version, strnlen(version, versionSize));
+    PString text;
+    PUtf16ToPString(text, version, wcsnlen(version, versionCharacters));
+    return std::string(text.view());
 }
 
 GoogleAnalytics::GoogleAnalytics(std::string_view collectionHost, std::string appVersion) {

@@ -6,14 +6,15 @@
 
 #include "installer/ZembricoInstall/clientsocket.h"
 #include "installer/core/analyticspayload.h"
+#include "plib/pstring.h"
 
 // The collection host of this build ("host" or "host:port"), from the build setting
 // ZB_ANALYTICS_HOST, defined by each program that links the engine.
 extern const char kAnalyticsCollectionHost[];
 
-// The ProductVersion text of the version resource of the file at `path` (its first language
-// and code page), or empty.
-std::string ProductVersionOf(const char* path);
+// The ProductVersion text of the version resource of the file at `path` (mixed encoding; its
+// first language and code page), or empty.
+std::string ProductVersionOf(const PString& path);
 // The same for the running executable.
 std::string ExecutableProductVersion();
 

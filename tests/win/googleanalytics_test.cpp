@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/capturelog.h"
 #include "plib/perror.h"
+#include "plib/pstringencoding.h"
 #include "win/loopbackcollector.h"
 
 namespace {
@@ -118,8 +120,23 @@ TEST_F(GoogleAnalyticsTest, PostsFromTwoThreadsNeverInterleave) {
 TEST_F(GoogleAnalyticsTest, ProductVersionOfAFileWithAVersionResource) {
     char system[MAX_PATH];
     ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
-    EXPECT_FALSE(ProductVersionOf((std::string(system) + "\\kernel32.dll").c_str()).empty());
+    const std::string kernel = std::string(system) + "\\kernel32.dll";
+    const std::string version = ProductVersionOf(kernel.c_str());
+    EXPECT_FALSE(version.empty());
     EXPECT_EQ(ProductVersionOf("C:\\no\\such\\file.exe"), "");
+
+    // The same file in a folder the Western code page cannot name (a Cyrillic user's).
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::filesystem::path folder =
+        std::filesystem::path(temp) / L"zb-\u0418\u0432\u0430\u043D";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(kernel, folder / "kernel32.dll",
+                               std::filesystem::copy_options::overwrite_existing);
+    PString mixed;
+    PUtf16ToPString(mixed, (folder / "kernel32.dll").c_str());
+    EXPECT_EQ(ProductVersionOf(mixed), version);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
