@@ -14,13 +14,13 @@ inline constexpr char kUninstallKeyPrefix[] =
 
 // The texts every registration value and shortcut is built from.
 struct RegistrationTexts {
-  std::string fullDisplayName;  // D: display name, " - " + oname when there is one
-  std::string iconFile;         // I: install folder + "\" + icon path
-  std::string uninstaller;      // U: install folder + "\" + brand + "Uninstall.exe"
-  std::string mainApp;          // M: install folder + "\" + brand + "Update.exe"
-  std::string uninstallArgs;    // Au: "/u:" + display name, " /o:" + oid when there is one
-  std::string mainAppArgs;      // Am: "--o:" + oid, or empty
-  std::string key;              // K: below HKEY_LOCAL_MACHINE
+    std::string fullDisplayName;  // D: display name, " - " + oname when there is one
+    std::string iconFile;         // I: install folder + "\" + icon path
+    std::string uninstaller;      // U: install folder + "\" + brand + "Uninstall.exe"
+    std::string mainApp;          // M: install folder + "\" + brand + "Update.exe"
+    std::string uninstallArgs;    // Au: "/u:" + display name, " /o:" + oid when there is one
+    std::string mainAppArgs;      // Am: "--o:" + oid, or empty
+    std::string key;              // K: below HKEY_LOCAL_MACHINE
 };
 
 RegistrationTexts MakeRegistrationTexts(const InstallParameters& params);
@@ -40,21 +40,21 @@ std::string CtimeText(const std::tm& local);
 
 // A shortcut file and the registry value that records it.
 struct ShortcutPlace {
-  std::string file;
-  std::string valueName;
+    std::string file;
+    std::string valueName;
 };
 
 // Where the shortcuts go. Folders that are unknown (empty) give no shortcut, or the user's own
 // folder in place of an unknown common one.
 struct ShortcutPlan {
-  std::string uninstallShortcut;  // in the install folder, always made
-  std::string groupFolder;        // program group; value "CSMPGroup" or "SMPGroup"
-  std::string groupValueName;
-  std::string groupAppShortcut;
-  std::string groupUninstallShortcut;
-  std::optional<ShortcutPlace> desktop;      // value "DTLink"
-  std::optional<ShortcutPlace> startMenu;    // value "CSMLink" or "SMLink"
-  std::optional<ShortcutPlace> quickLaunch;  // value "QLLink"
+    std::string uninstallShortcut;  // in the install folder, always made
+    std::string groupFolder;        // program group; value "CSMPGroup" or "SMPGroup"
+    std::string groupValueName;
+    std::string groupAppShortcut;
+    std::string groupUninstallShortcut;
+    std::optional<ShortcutPlace> desktop;      // value "DTLink"
+    std::optional<ShortcutPlace> startMenu;    // value "CSMLink" or "SMLink"
+    std::optional<ShortcutPlace> quickLaunch;  // value "QLLink"
 };
 
 ShortcutPlan PlanShortcuts(const InstallParameters& params, const RegistrationTexts& texts);

@@ -5,163 +5,164 @@
 namespace {
 
 InstallParameters Params() {
-  InstallParameters p;
-  p.displayName = "Zembrico Poker";
-  p.brand = "Zembrico";
-  p.installFolder = "C:\\Games\\Zembrico";
-  p.iconPath = "Zembrico.exe";
-  p.programsFolder = "C:\\U\\Programs";
-  p.commonProgramsFolder = "C:\\All\\Programs";
-  p.desktopFolder = "C:\\U\\Desktop";
-  p.commonDesktopFolder = "C:\\All\\Desktop";
-  p.startMenuFolder = "C:\\U\\Start Menu";
-  p.commonStartMenuFolder = "C:\\All\\Start Menu";
-  p.quickLaunchFolder = "C:\\U\\Quick Launch";
-  return p;
+    InstallParameters p;
+    p.displayName = "Zembrico Poker";
+    p.brand = "Zembrico";
+    p.installFolder = "C:\\Games\\Zembrico";
+    p.iconPath = "Zembrico.exe";
+    p.programsFolder = "C:\\U\\Programs";
+    p.commonProgramsFolder = "C:\\All\\Programs";
+    p.desktopFolder = "C:\\U\\Desktop";
+    p.commonDesktopFolder = "C:\\All\\Desktop";
+    p.startMenuFolder = "C:\\U\\Start Menu";
+    p.commonStartMenuFolder = "C:\\All\\Start Menu";
+    p.quickLaunchFolder = "C:\\U\\Quick Launch";
+    return p;
 }
 
 TEST(RegistrationTexts, WithOnameAndOid) {
-  InstallParameters p = Params();
-  p.oname = "Partner";
-  p.oid = "77";
-  const RegistrationTexts t = MakeRegistrationTexts(p);
-  EXPECT_EQ(t.fullDisplayName, "Zembrico Poker - Partner");
-  EXPECT_EQ(t.iconFile, "C:\\Games\\Zembrico\\Zembrico.exe");
-  EXPECT_EQ(t.uninstaller, "C:\\Games\\Zembrico\\ZembricoUninstall.exe");
-  EXPECT_EQ(t.mainApp, "C:\\Games\\Zembrico\\ZembricoUpdate.exe");
-  EXPECT_EQ(t.uninstallArgs, "/u:Zembrico Poker /o:77");
-  EXPECT_EQ(t.mainAppArgs, "--o:77");
-  EXPECT_EQ(t.key, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zembrico Poker - 77");
-  EXPECT_EQ(UninstallString(t),
-            "\"C:\\Games\\Zembrico\\ZembricoUninstall.exe\" /u:Zembrico Poker /o:77");
+    InstallParameters p = Params();
+    p.oname = "Partner";
+    p.oid = "77";
+    const RegistrationTexts t = MakeRegistrationTexts(p);
+    EXPECT_EQ(t.fullDisplayName, "Zembrico Poker - Partner");
+    EXPECT_EQ(t.iconFile, "C:\\Games\\Zembrico\\Zembrico.exe");
+    EXPECT_EQ(t.uninstaller, "C:\\Games\\Zembrico\\ZembricoUninstall.exe");
+    EXPECT_EQ(t.mainApp, "C:\\Games\\Zembrico\\ZembricoUpdate.exe");
+    EXPECT_EQ(t.uninstallArgs, "/u:Zembrico Poker /o:77");
+    EXPECT_EQ(t.mainAppArgs, "--o:77");
+    EXPECT_EQ(t.key,
+              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zembrico Poker - 77");
+    EXPECT_EQ(UninstallString(t),
+              "\"C:\\Games\\Zembrico\\ZembricoUninstall.exe\" /u:Zembrico Poker /o:77");
 }
 
 TEST(RegistrationTexts, WithoutOnameOrOid) {
-  const RegistrationTexts t = MakeRegistrationTexts(Params());
-  EXPECT_EQ(t.fullDisplayName, "Zembrico Poker");
-  EXPECT_EQ(t.uninstallArgs, "/u:Zembrico Poker");
-  EXPECT_EQ(t.mainAppArgs, "");
-  EXPECT_EQ(t.key, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zembrico Poker");
+    const RegistrationTexts t = MakeRegistrationTexts(Params());
+    EXPECT_EQ(t.fullDisplayName, "Zembrico Poker");
+    EXPECT_EQ(t.uninstallArgs, "/u:Zembrico Poker");
+    EXPECT_EQ(t.mainAppArgs, "");
+    EXPECT_EQ(t.key, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zembrico Poker");
 }
 
 TEST(RegistrationTexts, OnlyOidLeavesDisplayNameAlone) {
-  InstallParameters p = Params();
-  p.oid = "9";
-  const RegistrationTexts t = MakeRegistrationTexts(p);
-  EXPECT_EQ(t.fullDisplayName, "Zembrico Poker");
-  EXPECT_EQ(t.uninstallArgs, "/u:Zembrico Poker /o:9");
-  EXPECT_EQ(t.key, std::string(kUninstallKeyPrefix) + "Zembrico Poker - 9");
+    InstallParameters p = Params();
+    p.oid = "9";
+    const RegistrationTexts t = MakeRegistrationTexts(p);
+    EXPECT_EQ(t.fullDisplayName, "Zembrico Poker");
+    EXPECT_EQ(t.uninstallArgs, "/u:Zembrico Poker /o:9");
+    EXPECT_EQ(t.key, std::string(kUninstallKeyPrefix) + "Zembrico Poker - 9");
 }
 
 TEST(RegistrationTexts, EmptyBrandPutsExecutablesDirectlyInFolder) {
-  InstallParameters p = Params();
-  p.brand = "";
-  const RegistrationTexts t = MakeRegistrationTexts(p);
-  EXPECT_EQ(t.uninstaller, "C:\\Games\\Zembrico\\Uninstall.exe");
-  EXPECT_EQ(t.mainApp, "C:\\Games\\Zembrico\\Update.exe");
-  EXPECT_EQ(LaunchCommandLine(p), "Update.exe");
+    InstallParameters p = Params();
+    p.brand = "";
+    const RegistrationTexts t = MakeRegistrationTexts(p);
+    EXPECT_EQ(t.uninstaller, "C:\\Games\\Zembrico\\Uninstall.exe");
+    EXPECT_EQ(t.mainApp, "C:\\Games\\Zembrico\\Update.exe");
+    EXPECT_EQ(LaunchCommandLine(p), "Update.exe");
 }
 
 TEST(LaunchCommandLine, FileNameAndOid) {
-  InstallParameters p = Params();
-  EXPECT_EQ(LaunchCommandLine(p), "ZembricoUpdate.exe");
-  p.oid = "1234";
-  EXPECT_EQ(LaunchCommandLine(p), "ZembricoUpdate.exe --o:1234");
-  EXPECT_EQ(MainAppPath(p), "C:\\Games\\Zembrico\\ZembricoUpdate.exe");
+    InstallParameters p = Params();
+    EXPECT_EQ(LaunchCommandLine(p), "ZembricoUpdate.exe");
+    p.oid = "1234";
+    EXPECT_EQ(LaunchCommandLine(p), "ZembricoUpdate.exe --o:1234");
+    EXPECT_EQ(MainAppPath(p), "C:\\Games\\Zembrico\\ZembricoUpdate.exe");
 }
 
 TEST(CtimeText, TwentyFiveCharactersInEnglish) {
-  struct Case {
-    int wday, mon, mday, hour, min, sec, year;
-    const char* text;
-  };
-  const Case cases[] = {
-      {2, 11, 8, 4, 14, 18, 2026, "Tue Dec  8 04:14:18 2026\n"},
-      {0, 0, 31, 23, 59, 9, 2000, "Sun Jan 31 23:59:09 2000\n"},
-      {6, 8, 1, 0, 0, 0, 1999, "Sat Sep  1 00:00:00 1999\n"},
-  };
-  for (const Case& c : cases) {
-    std::tm tm{};
-    tm.tm_wday = c.wday;
-    tm.tm_mon = c.mon;
-    tm.tm_mday = c.mday;
-    tm.tm_hour = c.hour;
-    tm.tm_min = c.min;
-    tm.tm_sec = c.sec;
-    tm.tm_year = c.year - 1900;
-    const std::string text = CtimeText(tm);
-    EXPECT_EQ(text, c.text);
-    EXPECT_EQ(text.size(), 25u);
-  }
+    struct Case {
+        int wday, mon, mday, hour, min, sec, year;
+        const char* text;
+    };
+    const Case cases[] = {
+        {2, 11, 8, 4, 14, 18, 2026, "Tue Dec  8 04:14:18 2026\n"},
+        {0, 0, 31, 23, 59, 9, 2000, "Sun Jan 31 23:59:09 2000\n"},
+        {6, 8, 1, 0, 0, 0, 1999, "Sat Sep  1 00:00:00 1999\n"},
+    };
+    for (const Case& c : cases) {
+        std::tm tm{};
+        tm.tm_wday = c.wday;
+        tm.tm_mon = c.mon;
+        tm.tm_mday = c.mday;
+        tm.tm_hour = c.hour;
+        tm.tm_min = c.min;
+        tm.tm_sec = c.sec;
+        tm.tm_year = c.year - 1900;
+        const std::string text = CtimeText(tm);
+        EXPECT_EQ(text, c.text);
+        EXPECT_EQ(text.size(), 25u);
+    }
 }
 
 TEST(CtimeText, OutOfRangeFieldsDoNotReadPastTables) {
-  std::tm tm{};
-  tm.tm_wday = 9;
-  tm.tm_mon = -1;
-  tm.tm_mday = 1;
-  tm.tm_year = 100;
-  EXPECT_EQ(CtimeText(tm), "??? ???  1 00:00:00 2000\n");
+    std::tm tm{};
+    tm.tm_wday = 9;
+    tm.tm_mon = -1;
+    tm.tm_mday = 1;
+    tm.tm_year = 100;
+    EXPECT_EQ(CtimeText(tm), "??? ???  1 00:00:00 2000\n");
 }
 
 TEST(ShortcutPlan, PerUserChoices) {
-  InstallParameters p = Params();
-  p.desktopShortcut = p.startMenuShortcut = p.quickLaunchShortcut = 1;
-  const ShortcutPlan plan = PlanShortcuts(p, MakeRegistrationTexts(p));
-  EXPECT_EQ(plan.uninstallShortcut, "C:\\Games\\Zembrico\\Uninstall Zembrico Poker.lnk");
-  EXPECT_EQ(plan.groupFolder, "C:\\U\\Programs\\Zembrico Poker");
-  EXPECT_EQ(plan.groupValueName, "SMPGroup");
-  EXPECT_EQ(plan.groupAppShortcut, "C:\\U\\Programs\\Zembrico Poker\\Zembrico Poker.lnk");
-  EXPECT_EQ(plan.groupUninstallShortcut,
-            "C:\\U\\Programs\\Zembrico Poker\\Uninstall Zembrico Poker.lnk");
-  ASSERT_TRUE(plan.desktop && plan.startMenu && plan.quickLaunch);
-  EXPECT_EQ(plan.desktop->file, "C:\\U\\Desktop\\Zembrico Poker.lnk");
-  EXPECT_EQ(plan.desktop->valueName, "DTLink");
-  EXPECT_EQ(plan.startMenu->file, "C:\\U\\Start Menu\\Zembrico Poker.lnk");
-  EXPECT_EQ(plan.startMenu->valueName, "SMLink");
-  EXPECT_EQ(plan.quickLaunch->file, "C:\\U\\Quick Launch\\Zembrico Poker.lnk");
-  EXPECT_EQ(plan.quickLaunch->valueName, "QLLink");
+    InstallParameters p = Params();
+    p.desktopShortcut = p.startMenuShortcut = p.quickLaunchShortcut = 1;
+    const ShortcutPlan plan = PlanShortcuts(p, MakeRegistrationTexts(p));
+    EXPECT_EQ(plan.uninstallShortcut, "C:\\Games\\Zembrico\\Uninstall Zembrico Poker.lnk");
+    EXPECT_EQ(plan.groupFolder, "C:\\U\\Programs\\Zembrico Poker");
+    EXPECT_EQ(plan.groupValueName, "SMPGroup");
+    EXPECT_EQ(plan.groupAppShortcut, "C:\\U\\Programs\\Zembrico Poker\\Zembrico Poker.lnk");
+    EXPECT_EQ(plan.groupUninstallShortcut,
+              "C:\\U\\Programs\\Zembrico Poker\\Uninstall Zembrico Poker.lnk");
+    ASSERT_TRUE(plan.desktop && plan.startMenu && plan.quickLaunch);
+    EXPECT_EQ(plan.desktop->file, "C:\\U\\Desktop\\Zembrico Poker.lnk");
+    EXPECT_EQ(plan.desktop->valueName, "DTLink");
+    EXPECT_EQ(plan.startMenu->file, "C:\\U\\Start Menu\\Zembrico Poker.lnk");
+    EXPECT_EQ(plan.startMenu->valueName, "SMLink");
+    EXPECT_EQ(plan.quickLaunch->file, "C:\\U\\Quick Launch\\Zembrico Poker.lnk");
+    EXPECT_EQ(plan.quickLaunch->valueName, "QLLink");
 }
 
 TEST(ShortcutPlan, AllUsersUsesCommonFolders) {
-  InstallParameters p = Params();
-  p.oname = "X";
-  p.allUsers = p.desktopShortcut = p.startMenuShortcut = 1;
-  const ShortcutPlan plan = PlanShortcuts(p, MakeRegistrationTexts(p));
-  EXPECT_EQ(plan.groupFolder, "C:\\All\\Programs\\Zembrico Poker - X");
-  EXPECT_EQ(plan.groupValueName, "CSMPGroup");
-  EXPECT_EQ(plan.desktop->file, "C:\\All\\Desktop\\Zembrico Poker - X.lnk");
-  EXPECT_EQ(plan.startMenu->file, "C:\\All\\Start Menu\\Zembrico Poker - X.lnk");
-  EXPECT_EQ(plan.startMenu->valueName, "CSMLink");
-  EXPECT_FALSE(plan.quickLaunch);
+    InstallParameters p = Params();
+    p.oname = "X";
+    p.allUsers = p.desktopShortcut = p.startMenuShortcut = 1;
+    const ShortcutPlan plan = PlanShortcuts(p, MakeRegistrationTexts(p));
+    EXPECT_EQ(plan.groupFolder, "C:\\All\\Programs\\Zembrico Poker - X");
+    EXPECT_EQ(plan.groupValueName, "CSMPGroup");
+    EXPECT_EQ(plan.desktop->file, "C:\\All\\Desktop\\Zembrico Poker - X.lnk");
+    EXPECT_EQ(plan.startMenu->file, "C:\\All\\Start Menu\\Zembrico Poker - X.lnk");
+    EXPECT_EQ(plan.startMenu->valueName, "CSMLink");
+    EXPECT_FALSE(plan.quickLaunch);
 }
 
 TEST(ShortcutPlan, UnknownCommonFoldersFallBackToTheUsers) {
-  InstallParameters p = Params();
-  p.allUsers = p.desktopShortcut = p.startMenuShortcut = 1;
-  p.commonProgramsFolder = p.commonDesktopFolder = p.commonStartMenuFolder = "";
-  const ShortcutPlan plan = PlanShortcuts(p, MakeRegistrationTexts(p));
-  EXPECT_EQ(plan.groupFolder, "C:\\U\\Programs\\Zembrico Poker");
-  EXPECT_EQ(plan.groupValueName, "SMPGroup");
-  EXPECT_EQ(plan.desktop->file, "C:\\U\\Desktop\\Zembrico Poker.lnk");
-  EXPECT_EQ(plan.startMenu->file, "C:\\U\\Start Menu\\Zembrico Poker.lnk");
-  EXPECT_EQ(plan.startMenu->valueName, "SMLink");
+    InstallParameters p = Params();
+    p.allUsers = p.desktopShortcut = p.startMenuShortcut = 1;
+    p.commonProgramsFolder = p.commonDesktopFolder = p.commonStartMenuFolder = "";
+    const ShortcutPlan plan = PlanShortcuts(p, MakeRegistrationTexts(p));
+    EXPECT_EQ(plan.groupFolder, "C:\\U\\Programs\\Zembrico Poker");
+    EXPECT_EQ(plan.groupValueName, "SMPGroup");
+    EXPECT_EQ(plan.desktop->file, "C:\\U\\Desktop\\Zembrico Poker.lnk");
+    EXPECT_EQ(plan.startMenu->file, "C:\\U\\Start Menu\\Zembrico Poker.lnk");
+    EXPECT_EQ(plan.startMenu->valueName, "SMLink");
 }
 
 TEST(ShortcutPlan, ConditionsThatGiveNoShortcut) {
-  InstallParameters p = Params();
-  p.desktopShortcut = p.startMenuShortcut = p.quickLaunchShortcut = 1;
-  p.oldWindows = 1;
-  p.desktopFolder = "";
-  p.quickLaunchFolder = "";
-  const ShortcutPlan plan = PlanShortcuts(p, MakeRegistrationTexts(p));
-  EXPECT_FALSE(plan.desktop);
-  EXPECT_FALSE(plan.startMenu);
-  EXPECT_FALSE(plan.quickLaunch);
+    InstallParameters p = Params();
+    p.desktopShortcut = p.startMenuShortcut = p.quickLaunchShortcut = 1;
+    p.oldWindows = 1;
+    p.desktopFolder = "";
+    p.quickLaunchFolder = "";
+    const ShortcutPlan plan = PlanShortcuts(p, MakeRegistrationTexts(p));
+    EXPECT_FALSE(plan.desktop);
+    EXPECT_FALSE(plan.startMenu);
+    EXPECT_FALSE(plan.quickLaunch);
 
-  InstallParameters none = Params();
-  const ShortcutPlan unchosen = PlanShortcuts(none, MakeRegistrationTexts(none));
-  EXPECT_FALSE(unchosen.desktop || unchosen.startMenu || unchosen.quickLaunch);
+    InstallParameters none = Params();
+    const ShortcutPlan unchosen = PlanShortcuts(none, MakeRegistrationTexts(none));
+    EXPECT_FALSE(unchosen.desktop || unchosen.startMenu || unchosen.quickLaunch);
 }
 
 }  // namespace
