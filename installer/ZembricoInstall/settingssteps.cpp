@@ -44,7 +44,7 @@ void InstallerWorkerThread::setUserIniFile() {
         std::string folder = params_.installFolder;
         if (!params_.localAppDataFolder.empty()) {
             const std::string candidate =
-                params_.localAppDataFolder + "\\" + params_.workFolderName;
+                PMixedJoin({params_.localAppDataFolder, "\\", params_.workFolderName});
             const PString candidateName(candidate.c_str());
             bool present = false;
             try {

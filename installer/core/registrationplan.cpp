@@ -2,14 +2,15 @@
 
 #include <cstdio>
 
+#include "plib/pstringencoding.h"
 namespace {
 
 std::string InInstallFolder(const InstallParameters& params, const std::string& name) {
-    return params.installFolder + "\\" + name;
+    return PMixedJoin({params.installFolder, "\\", name});
 }
 
 std::string LinkIn(const std::string& folder, const RegistrationTexts& texts) {
-    return folder + "\\" + texts.fullDisplayName + ".lnk";
+    return PMixedJoin({folder, "\\", texts.fullDisplayName, ".lnk"});
 }
 
 // The common folder when all users is chosen and it is known, else the user's own folder.
@@ -46,7 +47,7 @@ RegistrationTexts MakeRegistrationTexts(const InstallParameters& params) {
 }
 
 std::string UninstallString(const RegistrationTexts& texts) {
-    return "\"" + texts.uninstaller + "\" " + texts.uninstallArgs;
+    return PMixedJoin({"\"", texts.uninstaller, "\" ", texts.uninstallArgs});
 }
 
 std::string CtimeText(const std::tm& local) {
@@ -64,15 +65,17 @@ std::string CtimeText(const std::tm& local) {
 
 ShortcutPlan PlanShortcuts(const InstallParameters& params, const RegistrationTexts& texts) {
     ShortcutPlan plan;
-    plan.uninstallShortcut = InInstallFolder(params, "Uninstall " + texts.fullDisplayName + ".lnk");
+    plan.uninstallShortcut =
+        InInstallFolder(params, PMixedJoin({"Uninstall ", texts.fullDisplayName, ".lnk"}));
 
     const bool commonGroup = params.allUsers && !params.commonProgramsFolder.empty();
-    plan.groupFolder = ChooseFolder(params, params.commonProgramsFolder, params.programsFolder) +
-                       "\\" + texts.fullDisplayName;
+    plan.groupFolder =
+        PMixedJoin({ChooseFolder(params, params.commonProgramsFolder, params.programsFolder), "\\",
+                    texts.fullDisplayName});
     plan.groupValueName = commonGroup ? "CSMPGroup" : "SMPGroup";
     plan.groupAppShortcut = LinkIn(plan.groupFolder, texts);
     plan.groupUninstallShortcut =
-        plan.groupFolder + "\\" + "Uninstall " + texts.fullDisplayName + ".lnk";
+        PMixedJoin({plan.groupFolder, "\\Uninstall ", texts.fullDisplayName, ".lnk"});
 
     if (params.desktopShortcut) {
         const std::string& folder =
