@@ -8,7 +8,6 @@
 #include "plib/plog.h"
 #include "plib/win/plibrary.h"
 #include "plib/win/pregistry.h"
-#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -60,8 +59,8 @@ bool WineFontsLocaleReadable() {
     DWORD size = 0;
     return PRegOpenKey(HKEY_CURRENT_USER, PString("SOFTWARE\\Wine\\Fonts"), 0, KEY_READ, key) ==
                ERROR_SUCCESS &&
-           PRegValueSize(key.get(), "Locale", type, size, nullptr) == ERROR_SUCCESS &&
-           size >= 1 && size <= kLocaleBytes;
+           PRegValueSize(key.get(), "Locale", type, size, nullptr) == ERROR_SUCCESS && size >= 1 &&
+           size <= kLocaleBytes;
 }
 
 // Current Wine keeps none of the classic files in the Windows directory and no longer writes the
@@ -98,11 +97,6 @@ bool UnixFoldersVisible(const PString& unixRoot) {
             return false;
         }
     }
-    return true;
-}
-
-bool FoundWine() {
-    PSetWideNarrowOverride(-1);
     return true;
 }
 
@@ -148,7 +142,7 @@ bool DetectWine(const VersionSource& version, const PString& unixRoot) {
     } catch (...) {
         PLog("Error in detect Linux 3");
     }
-    return FoundWine();
+    return true;
 }
 
 bool DetectLinux() {
