@@ -173,6 +173,23 @@ void PStringToUtf16Crlf(PUtf16Block& out, const PString& text, const PStringEnco
     ToUtf16<true>(out, text, encoding);
 }
 
+std::string PMixedJoin(std::initializer_list<std::string_view> parts) {
+    std::string plain;
+    bool marked = false;
+    for (const std::string_view part : parts) {
+        marked = marked || part.starts_with(PStringEncodingPStringX::kUtf8Marker);
+        plain += part;
+    }
+    if (!marked) return plain;
+    const PStringEncodingPStringX& mixed = PMixedEncoding();
+    PString joined;
+    for (const std::string_view part : parts) {
+        const std::unique_ptr<PStringReader> reader = mixed.createReader(part.data(), part.size());
+        for (std::int32_t c = reader->next(); c > 0; c = reader->next()) mixed.append(joined, c);
+    }
+    return std::string(joined.view());
+}
+
 void PUtf16ToPString(PString& out, const PWChar* text, std::size_t units) {
     if (!text) {
         return;

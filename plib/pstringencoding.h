@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "plib/pcodetables.h"
 #include "plib/pstring.h"
@@ -96,6 +99,11 @@ class PStringEncodingPStringX : public PStringEncoding {
 // The process-wide mixed-encoding object used at every Windows boundary (flags 0: code point 0
 // is skipped). Immutable; safe from any thread.
 const PStringEncodingPStringX& PMixedEncoding() noexcept;
+
+// The texts `parts` (mixed encoding) one after the other. Plain concatenation while none is
+// marked UTF-8; otherwise the characters of each are appended through the mixed encoding, so
+// that the marker stays in front and a Windows-1252 part keeps its characters.
+std::string PMixedJoin(std::initializer_list<std::string_view> parts);
 
 // ---- Conversions to and from UTF-16 ----
 

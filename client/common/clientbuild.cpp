@@ -60,7 +60,7 @@ std::string UserSettingsFolder(const std::string& installFolder, const std::stri
     wchar_t local[MAX_PATH];
     if (!workFolder.empty() &&
         SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local))) {
-        const std::string candidate = Narrow(local) + "\\" + workFolder;
+        const std::string candidate = PMixedJoin({Narrow(local), "\\", workFolder});
         if (FileExistsAt(candidate + "\\user.ini")) return candidate;
     }
     return installFolder;

@@ -2,15 +2,17 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <vector>
 
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/httprequest.h"
 #include "plib/perror.h"
+#include "plib/pstringencoding.h"
 #include "plib/win/pmodule.h"
 #include "plib/win/pregistry.h"
+#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -42,16 +44,17 @@ const std::string& AnalyticsClientId() {
 }
 
 std::string ExecutableProductVersion() {
-    const PString path = PModuleFileName(nullptr, nullptr);
-    return path.empty() ? std::string() : ProductVersionOf(path.c_str());
+    const PString path = PModuleFileName(nullptr, &PMixedEncoding());
+    return path.empty() ? std::string() : ProductVersionOf(path);
 }
 
-std::string ProductVersionOf(const char* path) {
+std::string ProductVersionOf(const PString& path) {
+    PSysText file(path, &PMixedEncoding(), /*wide=*/true);
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    const DWORD size = GetFileVersionInfoSizeW(file.w(), &handle);
     if (size == 0) return {};
     std::vector<char> info(size);
-    if (!GetFileVersionInfoA(path, 0, size, info.data())) return {};
+    if (!GetFileVersionInfoW(file.w(), 0, size, info.data())) return {};
     struct Translation {
         WORD language;
         WORD codePage;

@@ -140,7 +140,7 @@ std::string ComputeDefaultFolders(InstallParameters& params) {
         params.quickLaunchFolder += "\\Microsoft\\Internet Explorer\\Quick Launch";
     if (params.useLocalAppData) params.localAppDataFolder = ShellFolder(CSIDL_LOCAL_APPDATA);
 
-    return programFiles + "\\" + params.workFolderName;
+    return PMixedJoin({programFiles, "\\", params.workFolderName});
 }
 
 std::optional<std::string> ReadPreviousInstallLocation(const std::string& displayName) {

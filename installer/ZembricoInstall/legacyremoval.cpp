@@ -28,9 +28,10 @@ std::optional<std::string> UninstallString(const std::string& registryName) {
     return std::string(value.view());
 }
 
-// The Windows temporary folder, ending in a backslash.
+// The Windows temporary folder, ending in a backslash; read wide, so that a user name outside
+// the code page still gives the real folder.
 std::string TemporaryFolder() {
-    return std::string(PTemporaryFolder(nullptr).view());
+    return std::string(PTemporaryFolder(&PMixedEncoding()).view());
 }
 
 }  // namespace

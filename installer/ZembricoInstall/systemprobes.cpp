@@ -8,7 +8,6 @@
 #include "installer/core/earlylogqueue.h"
 #include "plib/win/plibrary.h"
 #include "plib/win/pregistry.h"
-#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -101,11 +100,6 @@ bool UnixFoldersVisible(const PString& unixRoot) {
     return true;
 }
 
-bool FoundWine() {
-    PSetWideNarrowOverride(-1);
-    return true;
-}
-
 struct GlobalFreer {
     void operator()(void* memory) const noexcept { GlobalFree(memory); }
 };
@@ -148,7 +142,7 @@ bool DetectWine(const VersionSource& version, const PString& unixRoot) {
     } catch (...) {
         EarlyLog("Error in detect Linux 3");
     }
-    return FoundWine();
+    return true;
 }
 
 bool DetectLinux() {

@@ -12,8 +12,10 @@
 const VersionSource& SystemVersion();
 
 // Whether the process runs under Wine on a Linux-like system: a plausible version, at least one
-// sign of Wine (in the Windows directory, the registry or ntdll's exports), and `unixRoot` + "/etc", "/bin" and
-// "/usr" all directories. When true, the wrapper layer is switched to the narrow forms. The
+// sign of Wine (in the Windows directory, the registry or ntdll's exports), and `unixRoot` +
+// "/etc", "/bin" and
+// "/usr" all directories. The wrapper layer keeps its wide forms: Wine's are complete, and its
+// narrow ones would turn a name outside the code page into question marks. The
 // root is "" for the program (the current drive, which Wine maps to the Unix root); tests point
 // it elsewhere. Errors inside a stage are logged ("Error in detect Linux", "... 2", "... 3").
 bool DetectWine(const VersionSource& version, const PString& unixRoot);

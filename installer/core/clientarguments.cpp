@@ -5,6 +5,7 @@
 
 #include "installer/core/installparameters.h"
 #include "installer/core/registrationplan.h"
+#include "plib/pstringencoding.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ std::optional<UninstallArguments> ParseUninstallArguments(std::string_view comma
 
 std::string ContinuationCommandLine(const std::string& copyPath, const UninstallArguments& args,
                                     std::uint32_t originalProcess) {
-    std::string line = "\"" + copyPath + "\" /u:" + args.displayName;
+    std::string line = PMixedJoin({"\"", copyPath, "\" /u:", args.displayName});
     if (!args.oid.empty()) line += " /o:" + args.oid;
     return line + " /c:" + std::to_string(originalProcess);
 }

@@ -7,8 +7,9 @@
 // The uninstaller of a legacy edition, taken from its "UninstallString" value, which has the
 // form: a double quote, the uninstaller's full path, a double quote, " /u:", `registryName`.
 // The first character is dropped and as many characters as the closing quote, " /u:" and the
-// registry name take are cut from the end, whatever they hold. Nothing when the value is shorter
-// than two characters or nothing would be left.
+// registry name take are cut from the end, whatever they hold. A value marked UTF-8 counts its
+// characters as code points and gives a path marked the same way. Nothing when the value is
+// shorter than two characters or nothing would be left.
 std::optional<std::string> LegacyUninstallerPath(std::string_view uninstallString,
                                                  std::string_view registryName);
 

@@ -1,15 +1,8 @@
 #include "installer/core/mixedtext.h"
 
-#include <algorithm>
-
 #include "plib/pstringencoding.h"
-#include "plib/putf8.h"
 
 namespace {
-
-bool IsMarked(std::string_view text) {
-    return !text.empty() && text.front() == PStringEncodingPStringX::kUtf8Marker;
-}
 
 template <class Visit>
 void ForEachCodePoint(std::string_view text, Visit visit) {
@@ -18,22 +11,6 @@ void ForEachCodePoint(std::string_view text, Visit visit) {
 }
 
 }  // namespace
-
-std::string JoinMixedTexts(std::initializer_list<std::string_view> parts) {
-    std::string joined;
-    if (std::none_of(parts.begin(), parts.end(), IsMarked)) {
-        for (std::string_view part : parts) joined.append(part);
-        return joined;
-    }
-    joined.push_back(PStringEncodingPStringX::kUtf8Marker);
-    for (std::string_view part : parts) {
-        ForEachCodePoint(part, [&joined](std::int32_t cp) {
-            char sequence[kUtf8MaxSequence];
-            joined.append(sequence, PUtf8Encode(cp, sequence));
-        });
-    }
-    return joined;
-}
 
 std::u16string WindowsUnitsOf(std::string_view text) {
     std::u16string units;

@@ -4,6 +4,7 @@
 
 #include "installer/core/littleendian.h"
 #include "installer/core/resourcecursor.h"
+#include "plib/pstringencoding.h"
 
 namespace {
 
@@ -161,8 +162,7 @@ void FileSetUnpackSink::completeCurrent() {
 
 void FileSetUnpackSink::openCurrent() {
     const PayloadFile& file = files_[current_];
-    PString fullPath = folderPrefix_;
-    fullPath.append(file.relativePath.view());
+    const PString fullPath(PMixedJoin({folderPrefix_.view(), file.relativePath.view()}).c_str());
     handle_ = target_.openFile(fullPath);
     open_ = true;
     ++filesOpened_;

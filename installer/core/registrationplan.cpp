@@ -3,30 +3,30 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "installer/core/mixedtext.h"
 #include "installer/core/windowsfilename.h"
+#include "plib/pstringencoding.h"
 
 namespace {
 
 std::string InInstallFolder(const InstallParameters& params, const std::string& name) {
-    return JoinMixedTexts({params.installFolder, "\\", name});
+    return PMixedJoin({params.installFolder, "\\", name});
 }
 
 // `folder` + "\" + `name` when that lies directly inside `folder`, else nothing: a name that
 // would climb out, name a stream or a device, or nest must not choose where a link is made.
 std::optional<std::string> PlaceIn(const std::string& folder, const std::string& name) {
-    std::string path = JoinMixedTexts({folder, "\\", name});
+    std::string path = PMixedJoin({folder, "\\", name});
     if (!LiesDirectlyIn(path, folder)) return std::nullopt;
     return path;
 }
 
 std::optional<std::string> LinkIn(const std::string& folder, const RegistrationTexts& texts) {
-    return PlaceIn(folder, JoinMixedTexts({texts.fullDisplayName, ".lnk"}));
+    return PlaceIn(folder, PMixedJoin({texts.fullDisplayName, ".lnk"}));
 }
 
 std::optional<std::string> UninstallLinkIn(const std::string& folder,
                                            const RegistrationTexts& texts) {
-    return PlaceIn(folder, JoinMixedTexts({"Uninstall ", texts.fullDisplayName, ".lnk"}));
+    return PlaceIn(folder, PMixedJoin({"Uninstall ", texts.fullDisplayName, ".lnk"}));
 }
 
 // The common folder when all users is chosen and it is known, else the user's own folder.
@@ -59,7 +59,7 @@ RegistrationTexts MakeRegistrationTexts(const InstallParameters& params) {
     RegistrationTexts t;
     t.fullDisplayName = params.oname.empty()
                             ? params.displayName
-                            : JoinMixedTexts({params.displayName, " - ", params.oname});
+                            : PMixedJoin({params.displayName, " - ", params.oname});
     t.iconFile = InInstallFolder(params, params.iconPath);
     t.uninstaller = InInstallFolder(params, params.brand + "Uninstall.exe");
     t.mainApp = MainAppPath(params);
@@ -73,7 +73,7 @@ RegistrationTexts MakeRegistrationTexts(const InstallParameters& params) {
 }
 
 std::string UninstallString(const RegistrationTexts& texts) {
-    return "\"" + texts.uninstaller + "\" " + texts.uninstallArgs;
+    return PMixedJoin({"\"", texts.uninstaller, "\" ", texts.uninstallArgs});
 }
 
 std::string CtimeText(const std::tm& local) {

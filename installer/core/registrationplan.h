@@ -25,7 +25,7 @@ struct RegistrationTexts {
 };
 
 // The texts of `params`; the oid used is UsableOid's, and texts of the mixed encoding are joined
-// as JoinMixedTexts does.
+// as PMixedJoin does.
 RegistrationTexts MakeRegistrationTexts(const InstallParameters& params);
 
 // The launcher that the finish page starts and the shortcuts point to (M).

@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "installer/core/mixedtext.h"
 #include "installer/core/windowsfilename.h"
 #include "plib/encinifile.h"
+#include "plib/pstringencoding.h"
 
 std::string SettingsFolderCandidate(const InstallParameters& params) {
     if (params.localAppDataFolder.empty()) return {};
-    std::string folder = JoinMixedTexts({params.localAppDataFolder, "\\", params.workFolderName});
+    std::string folder = PMixedJoin({params.localAppDataFolder, "\\", params.workFolderName});
     return LiesDirectlyIn(folder, params.localAppDataFolder) ? folder : std::string();
 }
 

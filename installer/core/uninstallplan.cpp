@@ -6,6 +6,7 @@
 #include "installer/core/payloadarchive.h"
 #include "installer/core/programtext.h"
 #include "plib/perror.h"
+#include "plib/pstringencoding.h"
 
 namespace {
 
@@ -78,8 +79,8 @@ UninstallPlan PlanUninstall(const UninstallRecord& record,
     for (const std::string& link : record.links)
         if (EndsWithNoCase(link, ".lnk")) AddOnce(plan.files, link);
     if (!record.groupFolder.empty()) {
-        AddOnce(plan.files, record.groupFolder + "\\" + d + ".lnk");
-        AddOnce(plan.files, record.groupFolder + "\\Uninstall " + d + ".lnk");
+        AddOnce(plan.files, PMixedJoin({record.groupFolder, "\\", d, ".lnk"}));
+        AddOnce(plan.files, PMixedJoin({record.groupFolder, "\\Uninstall ", d, ".lnk"}));
         plan.folders.push_back(record.groupFolder);
     }
     if (record.installFolder.empty()) return plan;

@@ -25,3 +25,15 @@ TEST(LegacyUninstall, CommandLineIsTheUnquotedCopyPathAndTheName) {
     EXPECT_EQ(LegacyUninstallCommandLine("C:\\Users\\me\\Temp\\_unps.exe", "OldPoker"),
               "C:\\Users\\me\\Temp\\_unps.exe /u:OldPoker");
 }
+
+TEST(LegacyUninstall, MarkedValueCountsCodePointsAndKeepsTheMarker) {
+    // "\x10" then UTF-8: a Cyrillic user's folder (Иван) and a Japanese file name (削除).
+    const std::string folder = "\x10\"C:\\Users\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\\";
+    EXPECT_EQ(LegacyUninstallerPath(folder + "\xE5\x89\x8A\xE9\x99\xA4.exe\" /u:Old", "Old"),
+              "\x10"
+              "C:\\Users\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\\\xE5\x89\x8A\xE9\x99\xA4.exe");
+    // Lengths in characters: "\x10\"Ж\" /u:X" leaves the one letter, "\x10\"\" /u:X" nothing.
+    EXPECT_EQ(LegacyUninstallerPath("\x10\"\xD0\x96\" /u:X", "X"), "\x10\xD0\x96");
+    EXPECT_EQ(LegacyUninstallerPath("\x10\"\" /u:X", "X"), std::nullopt);
+    EXPECT_EQ(LegacyUninstallerPath("\x10\xD0\x96", "X"), std::nullopt);
+}

@@ -77,6 +77,20 @@ TEST(PayloadArchive, ChunksAreSplitExactlyAcrossManySmallAndEmptyFiles) {
     EXPECT_EQ(target.closed, static_cast<int>(files.size()));
 }
 
+TEST(PayloadArchive, AFolderOutsideTheCodePageKeepsItsMarkerInFrontOfEveryPath) {
+    // A folder with Japanese characters (ゲーム), marked UTF-8, and a name in Windows-1252.
+    const PString folder(
+        "\x10"
+        "C:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0");
+    MemoryTarget target;
+    const Bytes resource = Pack({{"Caf\xE9.txt", Pattern(10, 1)}});
+    ASSERT_TRUE(ExtractPayload(resource.data(), static_cast<std::uint32_t>(resource.size()), folder,
+                               target, [](const char*) {}));
+    EXPECT_EQ(target.files.count("\x10"
+                                 "C:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\Caf\xC3\xA9.txt"),
+              1u);
+}
+
 TEST(PayloadArchive, ATableWithoutFurtherOffsetsGivesOneFileTakingEverything) {
     const Bytes data = Pattern(5000, 9);
     MemoryTarget target;

@@ -27,6 +27,33 @@ TEST(RegistrationTexts, WithOnameAndOid) {
               "\"C:\\Games\\Zembrico\\ZembricoUninstall.exe\" /u:Zembrico Poker /o:77");
 }
 
+TEST(RegistrationTexts, FoldersOutsideTheCodePageKeepTheirMarkerInFront) {
+    // An install folder with Japanese characters (ゲーム) and a Cyrillic user's quick launch
+    // folder (Иван), both marked UTF-8; an operator name in Windows-1252 ("Café").
+    InstallParameters p = Params();
+    p.installFolder =
+        "\x10"
+        "C:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0";
+    p.quickLaunchFolder =
+        "\x10"
+        "C:\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD";
+    p.quickLaunchShortcut = true;
+    p.oname = "Caf\xE9";
+    const RegistrationTexts t = MakeRegistrationTexts(p);
+    EXPECT_EQ(UninstallString(t),
+              "\x10\"C:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\ZembricoUninstall.exe\" "
+              "/u:Zembrico Poker");
+    const ShortcutPlan plan = PlanShortcuts(p, t);
+    ASSERT_TRUE(plan.quickLaunch);
+    EXPECT_EQ(plan.quickLaunch->file,
+              "\x10"
+              "C:\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\\Zembrico Poker - Caf\xC3\xA9.lnk");
+    EXPECT_EQ(plan.uninstallShortcut,
+              "\x10"
+              "C:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\Uninstall Zembrico Poker - "
+              "Caf\xC3\xA9.lnk");
+}
+
 TEST(RegistrationTexts, WithoutOnameOrOid) {
     const RegistrationTexts t = MakeRegistrationTexts(Params());
     EXPECT_EQ(t.fullDisplayName, "Zembrico Poker");

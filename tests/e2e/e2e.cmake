@@ -52,10 +52,16 @@ zb_installer(ZembricoE2ESlow PAYLOAD_DIR ${zb_e2e_slow_payload}
 zb_installer(ZembricoE2EMinOs BUILD_OPTIONS ${zb_e2e_minos_options})
 zb_installer(ZembricoE2ENoMessages NO_MESSAGES)
 
+# The prefix's font links to a CJK font of the machine, so that every language draws with real
+# glyphs; once per test run, before the cases that show the wizard.
+add_test(NAME e2e_font_links COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/font_links.py)
+set_tests_properties(e2e_font_links PROPERTIES FIXTURES_SETUP zb_font_links TIMEOUT 120 LABELS e2e)
+
 set(zb_e2e_cases standard finished_close options_quit progress_continue running_client
     min_os no_messages licence_and_space custom_folder disk_error previous_folder tagged_site
     long_queued_line
-    analytics_order default_build default_roundtrip custom_roundtrip hostile_tag)
+    analytics_order default_build default_roundtrip custom_roundtrip hostile_tag
+    any_script)
 foreach(case IN LISTS zb_e2e_cases)
   add_test(NAME e2e_${case}
            COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/e2e_test.py
@@ -63,7 +69,8 @@ foreach(case IN LISTS zb_e2e_cases)
                    --screenshots ${CMAKE_BINARY_DIR}/screenshots/e2e
                    --zbtag ${ZB_HOST_TOOLS_DIR}/zbtag --port ${ZB_E2E_COLLECTOR_PORT} ${case})
   # One wizard at a time: the cases share the display, the prefix and the collector's port.
-  set_tests_properties(e2e_${case} PROPERTIES RESOURCE_LOCK zb_e2e_gui TIMEOUT 180 LABELS e2e)
+  set_tests_properties(e2e_${case} PROPERTIES RESOURCE_LOCK zb_e2e_gui TIMEOUT 180 LABELS e2e
+                       FIXTURES_REQUIRED zb_font_links)
 endforeach()
 
 # The options screen in other languages, standard and custom view, in
@@ -74,4 +81,5 @@ add_test(NAME e2e_language_screenshots
                  --screenshots ${CMAKE_BINARY_DIR}/screenshots/languages
                  --messages ${PROJECT_SOURCE_DIR}/resources/messages)
 set_tests_properties(e2e_language_screenshots PROPERTIES
-                     RESOURCE_LOCK zb_e2e_gui TIMEOUT 180 LABELS e2e)
+                     RESOURCE_LOCK zb_e2e_gui TIMEOUT 180 LABELS e2e
+                     FIXTURES_REQUIRED zb_font_links)

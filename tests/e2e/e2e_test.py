@@ -12,6 +12,7 @@ Every case cleans up what it installed, also when it fails.
 
 import argparse
 import base64
+import contextlib
 import os
 import pathlib
 import re
@@ -137,7 +138,18 @@ class Harness:
         """Starts an installer through the driver, which then looks only at its windows. The
         build options ask for Windows 10; the prefix reports 7 unless told per program."""
         exe = pathlib.Path(exe).resolve()
-        self.drive("win10", exe.name, "start", "Z:" + str(exe).replace("/", "\\"))
+        self.drive("win10", exe.name, "start", windows_path(exe))
+
+    def tagged(self, folder, exe_name, tag):
+        """A copy of the built installer `exe_name` in work/`folder`, stamped with the tracking
+        text `tag` (bytes)."""
+        tagged = self.work / folder / exe_name
+        tagged.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(self.bin / exe_name, tagged)
+        tag_file = tagged.parent / "tag.txt"
+        tag_file.write_bytes(tag)
+        subprocess.run([self.zbtag, "write", str(tagged), str(tag_file)], check=True)
+        return tagged
 
     def exit_code(self, timeout=60, windows=None):
         """The installer's exit code once it ends; with `windows` False, fails when a window of
@@ -466,12 +478,7 @@ def case_previous_folder(h):
 
 def case_tagged_site(h):
     """A tag with SITEID=be_zb_ext installs the Belgian section."""
-    tagged = h.work / "tagged" / "ZembricoE2E.exe"
-    tagged.parent.mkdir(parents=True, exist_ok=True)
-    shutil.copyfile(h.bin / "ZembricoE2E.exe", tagged)
-    tag = h.work / "tagged" / "tag.txt"
-    tag.write_bytes(b"SITEID=be_zb_ext\nGID=e2e|x\n")
-    subprocess.run([h.zbtag, "write", str(tagged), str(tag)], check=True)
+    tagged = h.tagged("tagged", "ZembricoE2E.exe", b"SITEID=be_zb_ext\nGID=e2e|x\n")
     display_name = "Zembrico Poker Belgium"
     h.remember(display_name)
     h.start(tagged)
@@ -616,12 +623,7 @@ def roundtrip_cleaned(h, *args, **options):
 
 
 def roundtrip(h, wizard_steps, language, box_title, refuse=False):
-    tagged = h.work / "roundtrip" / "ZembricoInstall.exe"
-    tagged.parent.mkdir(parents=True, exist_ok=True)
-    shutil.copyfile(h.bin / "ZembricoInstall.exe", tagged)
-    tag = tagged.parent / "tag.txt"
-    tag.write_bytes(b"SITEID=be_zb_ext\n")
-    subprocess.run([h.zbtag, "write", str(tagged), str(tag)], check=True)
+    tagged = h.tagged("roundtrip", "ZembricoInstall.exe", b"SITEID=be_zb_ext\n")
     h.remember(ROUNDTRIP_NAME)
     # The finished screen brings the WebView2 offer.
     h.open_wizard(tagged, *wizard_steps, "click", LICENCE, "command", PRIMARY,
@@ -658,15 +660,35 @@ def roundtrip(h, wizard_steps, language, box_title, refuse=False):
         check(h.unix_path(entry["DTLink"]).is_file(), "the refusal removed a shortcut")
     h.drive("closeclass", CLIENT_CLASS, 30, "sleep", 500)
 
-    boxes = h.drive("run", command, "box", WINDOW_TIMEOUT, "answer", "first",
+    uninstall_and_check(h, ROUNDTRIP_NAME, entry, folder, box_title, user_inis[0], user_ini)
+
+    # Once more, from a copy: nothing there, and nothing changes.
+    again = h.work / "roundtrip" / "ZembricoUninstall.exe"
+    again.parent.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(h.bin / "ZembricoUninstall.exe", again)
+    arguments = command[command.index('" ') + 2:]
+    h.drive("run", '"%s" %s' % (windows_path(again), arguments),
+            "box", WINDOW_TIMEOUT, "answer", "first")
+    check(h.exit_code() == UNINSTALL_NOT_FOUND, "a second uninstaller run did not end with 3")
+    check(not h.uninstall_entry(ROUNDTRIP_NAME) and not folder.exists(),
+          "the second run made something")
+    check(user_inis[0].read_bytes() == user_ini, "the second run changed user.ini")
+
+
+def uninstall_and_check(h, display_name, entry, folder, box_title, user_ini, kept):
+    """Runs the entry's uninstall string as the system would and answers Yes twice (with the
+    title `box_title` when given); the key, the folder, the shortcuts and the groups go, the
+    file `user_ini` keeps the bytes `kept`."""
+    boxes = h.drive("run", entry["UninstallString"], "box", WINDOW_TIMEOUT, "answer", "first",
                     "box", WINDOW_TIMEOUT, "answer", "first")
-    check(boxes == ["box: " + box_title] * 2, "the uninstaller's boxes: %s" % boxes)
+    check(len(boxes) == 2 and (box_title is None or boxes == ["box: " + box_title] * 2),
+          "the uninstaller's boxes: %s" % boxes)
     check(h.exit_code() == UNINSTALL_REMOVED, "the uninstaller did not end with 0")
     # Its temporary copy removes the rest once the uninstaller has ended.
     end = time.time() + 30
-    while (h.uninstall_entry(ROUNDTRIP_NAME) or folder.exists()) and time.time() < end:
+    while (h.uninstall_entry(display_name) or folder.exists()) and time.time() < end:
         time.sleep(0.5)
-    check(not h.uninstall_entry(ROUNDTRIP_NAME), "the uninstall key is still there")
+    check(not h.uninstall_entry(display_name), "the uninstall key is still there")
     check(not folder.exists(), "the install folder is still there")
     for name in ("DTLink", "QLLink", "SMLink", "CSMLink"):
         if entry.get(name):
@@ -674,20 +696,138 @@ def roundtrip(h, wizard_steps, language, box_title, refuse=False):
     for name in ("SMPGroup", "CSMPGroup"):
         if entry.get(name):
             check(not h.unix_path(entry[name]).exists(), "group still there: " + entry[name])
-    check(user_inis[0].read_bytes() == user_ini, "user.ini changed or went")
+    check(user_ini.read_bytes() == kept, "user.ini changed or went")
     check(folder.parent.is_dir(), "the folder above the install folder went")
 
-    # Once more, from a copy: nothing there, and nothing changes.
-    again = h.work / "roundtrip" / "ZembricoUninstall.exe"
-    again.parent.mkdir(parents=True, exist_ok=True)
-    shutil.copyfile(h.bin / "ZembricoUninstall.exe", again)
-    arguments = command[command.index('" ') + 2:]
-    h.drive("run", '"Z:%s" %s' % (str(again).replace("/", "\\"), arguments),
-            "box", WINDOW_TIMEOUT, "answer", "first")
-    check(h.exit_code() == UNINSTALL_NOT_FOUND, "a second uninstaller run did not end with 3")
-    check(not h.uninstall_entry(ROUNDTRIP_NAME) and not folder.exists(),
-          "the second run made something")
-    check(user_inis[0].read_bytes() == user_ini, "the second run changed user.ini")
+
+# A user whose name the Western code page cannot write, and an install folder with Cyrillic and
+# Japanese characters.
+SCRIPT_USER = "\u0418\u0432\u0430\u043d"  # Ivan in Cyrillic
+SCRIPT_PROFILE = "C:\\users\\" + SCRIPT_USER
+SCRIPT_TEMP = SCRIPT_PROFILE + "\\Temp"
+SCRIPT_PARENT = E2E_FOLDER + "\\\u0418\u0433\u0440\u044b \u30b2\u30fc\u30e0"  # "Games" twice
+SCRIPT_NAME = "Zembrico Poker Russia"
+LEGACY_NAME = "Zembrico Poker RU"
+LEGACY_FOLDER = E2E_FOLDER + "\\\u30dd\u30fc\u30ab\u30fc RU"
+USER_SHELL_FOLDERS = ("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                      "Explorer\\User Shell Folders")
+# The per-user shell folders the installation and the client use, inside the profile.
+SCRIPT_SHELL_FOLDERS = {
+    "Desktop": "Desktop",
+    "AppData": "AppData\\Roaming",
+    "Start Menu": "AppData\\Roaming\\Microsoft\\Windows\\Start Menu",
+    "Programs": "AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs",
+    "Local AppData": "AppData\\Local",
+}
+
+
+@contextlib.contextmanager
+def script_profile(h):
+    """The prefix's user takes the Cyrillic profile: its shell folders for every program, its
+    temporary folder and profile variables for the programs the driver starts. Everything is
+    put back afterwards."""
+    saved = h.work / "user-shell-folders.reg"
+    subprocess.run(["wine", "reg", "export", USER_SHELL_FOLDERS, windows_path(saved), "/y"],
+                   env=h.env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    profile = h.unix_path(SCRIPT_PROFILE)
+    try:
+        lines = ["Windows Registry Editor Version 5.00", "", "[%s]" % USER_SHELL_FOLDERS]
+        for name, below in SCRIPT_SHELL_FOLDERS.items():
+            (profile / below.replace("\\", "/")).mkdir(parents=True, exist_ok=True)
+            path = SCRIPT_PROFILE + "\\" + below
+            lines.append('"%s"="%s"' % (name, path.replace("\\", "\\\\")))
+        h.unix_path(SCRIPT_TEMP).mkdir(parents=True, exist_ok=True)
+        changed = h.work / "user-shell-folders-script.reg"
+        changed.write_text("\r\n".join(lines) + "\r\n", encoding="utf-16")
+        subprocess.run(["wine", "reg", "import", windows_path(changed)], env=h.env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        h.drive("env", "TEMP", SCRIPT_TEMP, "env", "TMP", SCRIPT_TEMP,
+                "env", "USERPROFILE", SCRIPT_PROFILE, "env", "USERNAME", SCRIPT_USER,
+                "env", "APPDATA", SCRIPT_PROFILE + "\\AppData\\Roaming",
+                "env", "LOCALAPPDATA", SCRIPT_PROFILE + "\\AppData\\Local")
+        yield profile
+    finally:
+        # A new driver starts with the prefix's own environment.
+        h.close_driver()
+        subprocess.run(["wine", "reg", "import", windows_path(saved)], env=h.env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def windows_path(path):
+    """The Wine path of a file of the build machine."""
+    return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
+
+
+def case_any_script(h):
+    """A Cyrillic user name and a Cyrillic and Japanese install folder picked in the browser:
+    legacy removal, files, entry, shortcuts, settings, the launched client, uninstall."""
+    tagged = h.tagged("script", "ZembricoInstall.exe", b"SITEID=RUSO\n")
+    h.unix_path(SCRIPT_PARENT).mkdir(parents=True, exist_ok=True)
+    legacy = h.unix_path(LEGACY_FOLDER)
+    legacy.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(h.bin / "fakeuninstaller.exe", legacy / "unins.exe")
+    h.remember(LEGACY_NAME)
+    h.remember(SCRIPT_NAME)
+    h.drive("regset", UNINSTALL_KEY + LEGACY_NAME, "UninstallString",
+            '"%s\\unins.exe" /u:%s' % (LEGACY_FOLDER, LEGACY_NAME))
+    with script_profile(h) as profile:
+        lines = h.open_wizard(
+            tagged, "command", CUSTOM, "visible", FOLDER_EDIT, 1, 5,
+            "settext", FOLDER_EDIT, SCRIPT_PARENT, "command", BROWSE, "folderbox", 20,
+            "shot", "folder-browser-script", "folderok",
+            "text", FOLDER_EDIT, SCRIPT_PARENT + "\\Zembrico.RUSO", 10,
+            "click", LICENCE, "command", PRIMARY,
+            # Remove the older edition first; later the WebView2 offer of the finished screen.
+            "box", 30, "shot", "box-legacy-script", "answer", "first",
+            "box", INSTALL_TIMEOUT, "answer", "close", "nobox", shot_prefix="e2e-")
+        check(any("OK enabled 1" in line for line in lines if line.startswith("folderbox:")),
+              "the browser did not accept the folder: %s" % lines)
+        ran = profile / "Temp" / "_unps.exe.ran"
+        check(ran.is_file(), "the legacy uninstaller did not run from the temporary folder")
+        copy = SCRIPT_TEMP + "\\_unps.exe"
+        check(ran.read_bytes().decode("utf-16-le") ==
+              "%s /u:%s\n%s\n" % (copy, LEGACY_NAME, copy),
+              "the legacy uninstaller's record: %r" % ran.read_bytes().decode("utf-16-le"))
+        entry, folder = check_script_installation(h, profile)
+        user_ini = next(profile.glob("AppData/Local/*/user.ini"))
+        kept = user_ini.read_bytes()
+
+        h.drive("command", PRIMARY, "gone", 30)
+        check(h.exit_code() == EXIT_LAUNCHED, "Launch did not end with 0")
+        client = [line[6:] for line in h.drive("lines", CLIENT_CLASS, WINDOW_TIMEOUT)
+                  if line.startswith("line: ")]
+        check(client[:2] == [SCRIPT_NAME, "Site: RUSO"], "the client shows %s" % client)
+        h.drive("closeclass", CLIENT_CLASS, 30, "sleep", 500)
+        uninstall_and_check(h, SCRIPT_NAME, entry, folder, None, user_ini, kept)
+        check((profile / "Temp" / "ZembricoUninstall.log").is_file(),
+              "the uninstaller did not log into the temporary folder")
+
+
+def check_script_installation(h, profile):
+    """The installation in the Cyrillic and Japanese folder, registered with its real name,
+    with shortcuts that point there and settings in the Cyrillic profile."""
+    entry = h.uninstall_entry(SCRIPT_NAME)
+    expected = SCRIPT_PARENT + "\\Zembrico.RUSO"
+    check(entry.get("InstallLocation") == expected,
+          "installed into %r" % entry.get("InstallLocation"))
+    check(entry.get("UninstallString", "").startswith('"' + expected + "\\"),
+          "the uninstall string: %r" % entry.get("UninstallString"))
+    folder = h.unix_path(expected)
+    for name in ("Install.log", "ZembricoUpdate.exe", "ZembricoUninstall.exe", "tinfo.dat"):
+        check((folder / name).is_file(), "no %s in the install folder" % name)
+    check("Site=RUSO" in (folder / "app.ini").read_text(errors="replace"), "app.ini")
+    check(entry.get("QLLink", "").startswith(SCRIPT_PROFILE + "\\"),
+          "the quick launch shortcut is not in the profile: %r" % entry.get("QLLink"))
+    for name in ("DTLink", "QLLink", "CSMLink"):
+        link = h.unix_path(entry.get(name, "C:\\missing"))
+        check(link.is_file(), "no shortcut file for %s" % name)
+        # The target is stored as UTF-16: a path that went through a code page would not match.
+        check(expected.encode("utf-16-le") in link.read_bytes(),
+              "the %s shortcut does not point into the install folder" % name)
+    check(len(list(profile.glob("AppData/Local/*/user.ini"))) == 1,
+          "no user.ini in the profile's local application data")
+    return entry, folder
 
 
 HOSTILE_ONAME = "Evil" + "\\.." * 8 + "\\users\\Public\\zbpwn"

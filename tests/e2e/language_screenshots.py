@@ -26,7 +26,7 @@ LANGUAGES = (
     ("de", 4), ("fr", 3), ("ru", 6), ("el", 24), ("pl", 10), ("ja", 16),
     ("es", 5), ("es-419", 31), ("pt", 7), ("pt-BR", 28), ("it", 9), ("da", 12), ("sv", 13),
     ("nl", 8), ("cs", 20), ("hu", 11), ("ro", 21), ("bg", 19), ("uk", 23), ("et", 25),
-    ("en", 0),
+    ("en-IN", 33), ("en", 0),
 )
 # Where a language's missing texts come from; every other language falls back to English.
 FALLBACK = {"pt-BR": "pt", "es-419": "es"}

@@ -90,6 +90,22 @@ TEST(MixedEncodingTest, RoundTripOfEveryCodePageCharacterAndBeyond) {
     }
 }
 
+TEST(MixedEncodingTest, JoinKeepsTheMarkerInFrontAndEachPartsCharacters) {
+    // A quote before a marked path (Cyrillic "Иван"): the marker moves to the front.
+    EXPECT_EQ(PMixedJoin({"\"",
+                          "\x10"
+                          "C:\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD",
+                          "\" /u:X"}),
+              "\x10\"C:\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\" /u:X");
+    // A Windows-1252 part after a marked one is converted ("Caf\xE9" is "Café").
+    EXPECT_EQ(PMixedJoin({"\x10\xD0\x96", "\\Caf\xE9"}), "\x10\xD0\x96\\Caf\xC3\xA9");
+    // Two marked parts: one marker, in front.
+    EXPECT_EQ(PMixedJoin({"\x10\xCE\x95", "\\", "\x10\xCE\xBB"}), "\x10\xCE\x95\\\xCE\xBB");
+    // Unmarked parts are joined byte for byte, Windows-1252 left as it is.
+    EXPECT_EQ(PMixedJoin({"C:\\Caf\xE9", "\\", "x.lnk"}), "C:\\Caf\xE9\\x.lnk");
+    EXPECT_EQ(PMixedJoin({}), "");
+}
+
 TEST(Utf8EncodingTest, DamagedBytesReadAsTheReplacementCharacter) {
     const PStringEncodingUtf8 utf8(0, '?');
     EXPECT_EQ(ReadAll(utf8,

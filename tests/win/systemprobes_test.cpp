@@ -41,15 +41,15 @@ const FixedVersion kWindows98({WindowsVersion{4, 10, 2222, 1}}, 0xC0000A04);
 
 class WineProbeTest : public testing::Test {
   protected:
-    // The probe may switch the layer to narrow; every test starts from and returns to automatic.
+    // Every test starts from and returns to the automatic choice of forms.
     WideNarrowScope scope_{0};
     TempFolder root_;
 };
 
-TEST_F(WineProbeTest, TrueUnderWineAndSwitchesToNarrow) {
+TEST_F(WineProbeTest, TrueUnderWineAndKeepsTheWideForms) {
     EXPECT_TRUE(DetectWine(SystemVersion(), PString("")));
-    EXPECT_LT(PWideNarrowOverride(), 0);
-    EXPECT_FALSE(PUseWideCalls());
+    EXPECT_EQ(PWideNarrowOverride(), 0);
+    EXPECT_TRUE(PUseWideCalls());
 }
 
 TEST_F(WineProbeTest, FalseWhenTheUnixFoldersAreNotVisible) {

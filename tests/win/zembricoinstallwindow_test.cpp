@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "installer/MyCWnd/mymsgbox.h"
@@ -298,54 +299,119 @@ TEST_F(WizardWindow, OperatorBuildKeepsTheDesktopShortcutAndNamesTheOperator) {
     EXPECT_TRUE(found);
 }
 
-TEST_F(WizardWindow, LegacyUninstallerRunsFromATemporaryCopyWithItsName) {
-    make();
+namespace {
+
+constexpr wchar_t kLegacyKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZbWizTestLegacy";
+
+void SetLegacyUninstallString(const std::wstring& value) {
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLegacyKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &handle, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(handle, L"UninstallString", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(handle);
+}
+
+std::filesystem::path TestDirectory() {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::filesystem::path uninstaller =
-        std::filesystem::path(self).parent_path() / "fakeuninstaller.exe";
-    ASSERT_TRUE(std::filesystem::exists(uninstaller));
+    return std::filesystem::path(self).parent_path();
+}
+
+std::filesystem::path TemporaryFolder() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    const std::filesystem::path copy = std::filesystem::path(temp) / "_unps.exe";
-    const std::filesystem::path report = std::filesystem::path(temp) / "_unps.exe.ran";
+    return temp;
+}
+
+// What the fake uninstaller recorded beside itself: its command line and its path.
+std::wstring UninstallerReport(const std::filesystem::path& report) {
+    const std::string ran = ReadFile(report);
+    return std::wstring(reinterpret_cast<const wchar_t*>(ran.data()), ran.size() / sizeof(wchar_t));
+}
+
+// Points this process's TMP and TEMP at `folder` for the life of the object.
+class TemporaryFolderScope {
+  public:
+    explicit TemporaryFolderScope(const std::filesystem::path& folder) {
+        for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+            wchar_t value[MAX_PATH] = {};
+            const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
+            saved_.emplace_back(name, length ? std::optional<std::wstring>(value) : std::nullopt);
+            SetEnvironmentVariableW(name, folder.c_str());
+        }
+    }
+    ~TemporaryFolderScope() {
+        for (const auto& [name, value] : saved_)
+            SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+    }
+    TemporaryFolderScope(const TemporaryFolderScope&) = delete;
+    TemporaryFolderScope& operator=(const TemporaryFolderScope&) = delete;
+
+  private:
+    std::vector<std::pair<std::wstring, std::optional<std::wstring>>> saved_;
+};
+
+}  // namespace
+
+TEST_F(WizardWindow, LegacyUninstallerRunsFromATemporaryCopyWithItsName) {
+    make();
+    const std::filesystem::path uninstaller = TestDirectory() / "fakeuninstaller.exe";
+    ASSERT_TRUE(std::filesystem::exists(uninstaller));
+    const std::filesystem::path copy = TemporaryFolder() / "_unps.exe";
+    const std::filesystem::path report = TemporaryFolder() / "_unps.exe.ran";
     std::filesystem::remove(report);
 
-    const std::wstring key =
-        L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZbWizTestLegacy";
-    const auto setValue = [&](const std::wstring& value) {
-        HKEY handle = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                  nullptr, &handle, nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExW(handle, L"UninstallString", 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(handle);
-    };
-
     // Too short for the expected form: nothing runs.
-    setValue(L"\"");
+    SetLegacyUninstallString(L"\"");
     window_->UninstallPreviousVersion("ZbWizTestLegacy");
     EXPECT_FALSE(std::filesystem::exists(report));
 
-    setValue(L"\"" + uninstaller.wstring() + L"\" /u:ZbWizTestLegacy");
+    SetLegacyUninstallString(L"\"" + uninstaller.wstring() + L"\" /u:ZbWizTestLegacy");
     window_->UninstallPreviousVersion("ZbWizTestLegacy");
     ASSERT_TRUE(std::filesystem::exists(report));
-    const std::string ran = ReadFile(report);
-    const std::wstring lines(reinterpret_cast<const wchar_t*>(ran.data()),
-                             ran.size() / sizeof(wchar_t));
-    EXPECT_EQ(lines, copy.wstring() + L" /u:ZbWizTestLegacy\n" + copy.wstring() + L"\n");
+    EXPECT_EQ(UninstallerReport(report),
+              copy.wstring() + L" /u:ZbWizTestLegacy\n" + copy.wstring() + L"\n");
 
     // A quoted path without the tail loses its last characters; the copy fails and is only
     // logged.
     std::filesystem::remove(report);
-    setValue(L"\"" + uninstaller.wstring() + L"\"");
+    SetLegacyUninstallString(L"\"" + uninstaller.wstring() + L"\"");
     window_->UninstallPreviousVersion("ZbWizTestLegacy");
     EXPECT_FALSE(std::filesystem::exists(report));
 
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kLegacyKey);
     std::filesystem::remove(copy);
+}
+
+TEST_F(WizardWindow, LegacyUninstallerRunsForAUserNameOutsideTheCodePage) {
+    make();
+    // A Cyrillic user's temporary folder, and an old edition installed under a Japanese name:
+    // neither can be written in the Western code page the prefix runs with.
+    const std::filesystem::path base = TemporaryFolder() / L"zb-legacy-\u0418\u0432\u0430\u043D";
+    const std::filesystem::path temp = base / L"Temp";
+    const std::filesystem::path edition = base / L"\u30DD\u30FC\u30AB\u30FC";
+    std::filesystem::create_directories(temp);
+    std::filesystem::create_directories(edition);
+    const std::filesystem::path uninstaller = edition / L"\u524A\u9664.exe";
+    std::filesystem::copy_file(TestDirectory() / "fakeuninstaller.exe", uninstaller,
+                               std::filesystem::copy_options::overwrite_existing);
+    SetLegacyUninstallString(L"\"" + uninstaller.wstring() + L"\" /u:ZbWizTestLegacy");
+    {
+        TemporaryFolderScope scope(temp);
+        window_->UninstallPreviousVersion("ZbWizTestLegacy");
+    }
+    const std::filesystem::path copy = temp / "_unps.exe";
+    const std::filesystem::path report = temp / "_unps.exe.ran";
+    ASSERT_TRUE(std::filesystem::exists(report));
+    EXPECT_EQ(UninstallerReport(report),
+              copy.wstring() + L" /u:ZbWizTestLegacy\n" + copy.wstring() + L"\n");
+
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kLegacyKey);
+    std::filesystem::remove_all(base);
 }
 
 TEST_F(WizardWindow, ChoosingALanguageRelabelsTheControls) {

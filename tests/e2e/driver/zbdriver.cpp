@@ -46,6 +46,8 @@
 //   closeclass CLASS T   post the close message to the windows of that class; wait until none
 //   mutex NAME           create and hold the named mutex until "release" or the driver ends
 //   release              close the mutexes held
+//   env NAME VALUE       set an environment variable of the programs started later (an empty
+//                        VALUE removes it)
 //   regset PATH NAME VALUE   write a string value below HKEY_LOCAL_MACHINE (the program's view)
 //   regdelete PATH       delete a key of HKEY_LOCAL_MACHINE with everything below it
 //   regquery PATH        print "reg NAME: VALUE" for each string value of the key
@@ -428,6 +430,13 @@ class Steps {
                 CloseHandle(mutex);
             }
             heldMutexes_.clear();
+        } else if (name == "env") {
+            const std::wstring variable = FromUtf8(take());
+            const std::wstring value = FromUtf8(take());
+            if (!SetEnvironmentVariableW(variable.c_str(),
+                                         value.empty() ? nullptr : value.c_str()) &&
+                !value.empty())
+                throw Failure{"cannot set the variable"};
         } else if (name == "regset") {
             const std::wstring path = FromUtf8(take());
             const std::wstring valueName = FromUtf8(take());
