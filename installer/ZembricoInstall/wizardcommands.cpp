@@ -48,6 +48,7 @@ BOOL ZembricoInstallWindow::command(WPARAM wParam, LPARAM) {
     const WORD notification = HIWORD(wParam);
     switch (id) {
         case kIdClose:
+        case IDCANCEL:  // Escape, from the dialog keys of the message loop
             requestQuit();
             return TRUE;
         case kIdFolderEdit:
@@ -188,6 +189,7 @@ int ZembricoInstallWindow::messageBox(const PString& title, const PString& text,
     request.firstLook = browseLook_;
     request.secondLook = primaryLook_;
     request.closeSkin = closeLook_.skin;
+    request.closeName = WizardText(TXTINS_Cancel);
     request.titleFont = headingFont_.get();
     request.bodyFont = font(WizardFont::kF4);
     return MyMsgBox::Run(request, width,

@@ -103,6 +103,7 @@ void ZembricoInstallWindow::finish() {
     control<MyCStaticText>(WizardSlot::kProgressLabel).setColour(kBlack);
     relabel(WizardSlot::kProgressLabel, WizardText(TXTINS_See_you_at_the_poker_tablesX));
     layoutControl(WizardRow(WizardSlot::kPrimary));
+    nameControlsForReaders();
     updateVisibility();
     webView2Check();
 }

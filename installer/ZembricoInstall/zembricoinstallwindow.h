@@ -90,6 +90,8 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     void createControls();
     void createControl(const WizardControl& row);
     void applyLanguage();
+    // Names for readers of the controls that show no text of their own.
+    void nameControlsForReaders();
     void layoutControl(const WizardControl& row);
     void stackSmallLabels();
     PString controlText(const WizardControl& row) const;
