@@ -65,6 +65,11 @@ void MyDrawFocusCue(HDC dc, const RECT& rect, COLORREF colour) {
     ::SelectObject(dc, oldPen);
 }
 
+MyFocusReturn::~MyFocusReturn() {
+    if (owner_ && ::IsWindow(focused_) && ::IsChild(owner_, focused_) && MyFocusCuesShown(owner_))
+        ::SetFocus(focused_);
+}
+
 HWND MyNextTabStop(HWND top, HWND from, bool backwards) {
     std::vector<HWND> stops;
     CollectTabStops(top, stops);

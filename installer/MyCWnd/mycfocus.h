@@ -22,6 +22,21 @@ void MyDrawFocusCue(HDC dc, const RECT& rect, COLORREF colour);
 // there is none.
 HWND MyNextTabStop(HWND top, HWND from, bool backwards);
 
+// Around a modal window over `owner` (a question, the folder browser): gives the focus back to
+// the control of `owner` that had it, once the keyboard has been used there. A mouse user's page
+// stays as the system leaves it.
+class MyFocusReturn {
+  public:
+    explicit MyFocusReturn(HWND owner) : owner_(owner), focused_(::GetFocus()) {}
+    MyFocusReturn(const MyFocusReturn&) = delete;
+    MyFocusReturn& operator=(const MyFocusReturn&) = delete;
+    ~MyFocusReturn();
+
+  private:
+    HWND owner_;
+    HWND focused_;
+};
+
 // For a message loop, before IsDialogMessage: a key pressed in `top` shows its focus cues, and
 // Tab or Shift+Tab moves the focus to MyNextTabStop unless the focused control wants the key.
 // True when the message is used up.

@@ -123,6 +123,7 @@ int MyMsgBox::Box::run(int width, int height) {
     MSG message;
     ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
     result_ = 0;
+    MyFocusReturn focusReturn(request_.owner);
     create(width, height);
     const HWND owner = request_.owner;
     if (owner) ::EnableWindow(owner, FALSE);

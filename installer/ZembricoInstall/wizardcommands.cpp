@@ -1,6 +1,7 @@
 // What the wizard's buttons, boxes and fields do.
 #include <algorithm>
 
+#include "installer/MyCWnd/mycfocus.h"
 #include "installer/ZembricoInstall/launchmainapp.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
@@ -61,7 +62,11 @@ BOOL ZembricoInstallWindow::command(WPARAM wParam, LPARAM) {
             evaluatePrimaryButton();
             return TRUE;
         case kIdLanguageList:
-            if (notification == kSelectionConfirmed) languageChosen();
+            // Keys on the closed list choose at once: the system confirms nothing there.
+            if (notification == kSelectionConfirmed ||
+                (notification == CBN_SELCHANGE &&
+                 !control<MyCComboBox>(WizardSlot::kLanguageList).droppedDown()))
+                languageChosen();
             return TRUE;
         case kIdPrimary:
             if (completed_)
@@ -155,8 +160,11 @@ void ZembricoInstallWindow::requestQuit() {
 }
 
 void ZembricoInstallWindow::browseForFolder() {
-    const std::optional<std::string> picked =
-        BrowseForInstallFolder(hwnd(), folderText(), params_, CurrentLanguage());
+    std::optional<std::string> picked;
+    {
+        MyFocusReturn focusReturn(hwnd());
+        picked = BrowseForInstallFolder(hwnd(), folderText(), params_, CurrentLanguage());
+    }
     if (!picked || picked->empty()) return;
     find(WizardSlot::kFolderEdit)->setText(picked->c_str());
     updateSpace(*picked);
