@@ -175,6 +175,9 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     bool completed_ = false;
     Screen screen_ = Screen::kOptions;
     PString initialLanguageName_;
+    // While the language question is open, further notifications of the list wait for its
+    // answer instead of asking again.
+    bool confirmingLanguage_ = false;
 
     MyCBitmaps bitmaps_;
     std::array<UniqueFont, 8> fonts_;  // by WizardFont; [0] unused
