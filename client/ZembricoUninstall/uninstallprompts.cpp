@@ -66,6 +66,7 @@ int UninstallPrompts::show(UninstallText text, std::uint32_t firstButton,
         request.secondLook.disabledTextColour = kWhite;
     }
     request.closeSkin = bitmaps_.skin(255, 273, 274, 255);
+    request.closeName = lookup(TXTINS_Cancel);
     request.icon = icon;
     request.titleFont = fonts_.bold.get();
     request.bodyFont = fonts_.normal.get();

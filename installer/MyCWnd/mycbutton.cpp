@@ -1,7 +1,17 @@
 #include "installer/MyCWnd/mycbutton.h"
 
 #include "installer/MyCWnd/mycdraw.h"
+#include "installer/MyCWnd/mycfocus.h"
 #include "plib/perror.h"
+
+namespace {
+
+// Where the focus cue sits inside a button's face: clear of the rounded corners of the skins.
+constexpr int kFocusCueInset = 4;
+// Around a picture, whose colours the button does not know: the page's black.
+constexpr COLORREF kImageFocusCue = RGB(0, 0, 0);
+
+}  // namespace
 
 HWND MyCreateChild(const wchar_t* className, const wchar_t* text, DWORD style, HWND parent, int id,
                    const RECT& rect, const char* what) {
@@ -46,6 +56,11 @@ void MyCButton::draw(HDC dc, MyCDrawState state) {
     } else {
         MyDrawThreeSlices(dc, bitmap, client);
     }
+    // An image-only button is too small to hold a frame inside its picture.
+    if (look_.imageOnly)
+        drawFocusCue(dc, 0, kImageFocusCue);
+    else
+        drawFocusCue(dc, kFocusCueInset, look_.textColour);
     if (text_.empty()) return;
     RECT textRect = client;
     if (pressed) ::OffsetRect(&textRect, 2, 2);
@@ -53,6 +68,23 @@ void MyCButton::draw(HDC dc, MyCDrawState state) {
         look_.skin.disabled && !enabled ? look_.disabledTextColour : look_.textColour;
     MyDrawText(dc, MyWide(text_), textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
                look_.font, colour);
+}
+
+void MyCButton::drawFocusCue(HDC dc, int inset, COLORREF colour) const {
+    if (!MyShowsFocusCue(hwnd())) return;
+    RECT cue;
+    ::GetClientRect(hwnd(), &cue);
+    ::InflateRect(&cue, -inset, -inset);
+    MyDrawFocusCue(dc, cue, colour);
+}
+
+MyAccessInfo MyCButton::accessInfo() const {
+    MyAccessInfo info;
+    info.role = ROLE_SYSTEM_PUSHBUTTON;
+    info.name = accessibleName(MyWide(text_));
+    info.state = MyWindowAccessState(hwnd());
+    if (pressed()) info.state |= STATE_SYSTEM_PRESSED;
+    return info;
 }
 
 void MyCButton::releasedInside() {
@@ -70,4 +102,5 @@ void MyCCloseButton::draw(HDC dc, MyCDrawState) {
     ::MoveToEx(dc, client.right, client.top, nullptr);
     ::LineTo(dc, client.left, client.bottom);
     ::SelectObject(dc, old);
+    drawFocusCue(dc, 0, kImageFocusCue);
 }

@@ -26,12 +26,17 @@ class MyCButton : public MyCPressable {
     void create(HWND parent, int id, const RECT& rect, const PString& text,
                 const MyCButtonLook& look);
     void draw(HDC dc, MyCDrawState state) override;
+    bool ownsAccessible() const noexcept override { return true; }
+    MyAccessInfo accessInfo() const override;
 
     const MyCButtonLook& look() const noexcept { return look_; }
 
   protected:
     void releasedInside() override;
+    bool clicksOnEnter() const noexcept override { return true; }
     void fillBackground(HDC dc) const;
+    // The keyboard's focus cue, when it is shown, `inset` pixels inside the client area.
+    void drawFocusCue(HDC dc, int inset, COLORREF colour) const;
 
   private:
     MyCButtonLook look_;

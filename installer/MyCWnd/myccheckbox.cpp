@@ -2,6 +2,7 @@
 
 #include "installer/MyCWnd/mycbutton.h"
 #include "installer/MyCWnd/mycdraw.h"
+#include "installer/MyCWnd/mycfocus.h"
 
 namespace {
 
@@ -28,8 +29,32 @@ int MyCCheckBox::buttonType() const noexcept {
 }
 
 void MyCCheckBox::setChecked(bool checked) {
+    const bool changed = checked_ != checked;
     checked_ = checked;
     ::InvalidateRect(hwnd(), nullptr, FALSE);
+    if (changed) notifyAccessible(EVENT_OBJECT_STATECHANGE);
+}
+
+LRESULT MyCCheckBox::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case BM_GETCHECK:
+            return checked_ ? BST_CHECKED : BST_UNCHECKED;
+        case BM_SETCHECK:
+            setChecked(wParam == BST_CHECKED);
+            return 0;
+        default:
+            return MyCPressable::windowProc(window, message, wParam, lParam);
+    }
+}
+
+MyAccessInfo MyCCheckBox::accessInfo() const {
+    MyAccessInfo info;
+    info.role = ROLE_SYSTEM_CHECKBUTTON;
+    info.name = accessibleName(visibleText());
+    info.state = MyWindowAccessState(hwnd());
+    if (checked_) info.state |= STATE_SYSTEM_CHECKED;
+    if (pressed()) info.state |= STATE_SYSTEM_PRESSED;
+    return info;
 }
 
 void MyCCheckBox::clicked() {
@@ -58,11 +83,11 @@ void MyCCheckBox::draw(HDC dc, MyCDrawState state) {
     MyDrawStretched(dc, MyChooseBitmap(skin, state, enabled, focused), {0, 0, side, side});
     const RECT textRect{side + kTextGap, 0, client.right, client.bottom};
     drawText(dc, textRect, enabled);
-    if (look_.focusMark && focused) {
+    if (focused && (look_.focusMark || MyFocusCuesShown(hwnd()))) {
         const SIZE size = MyMeasureText(dc, MyWide(text_), look_.font);
         const int top = (client.bottom - size.cy) / 2;
         RECT mark{textRect.left - 2, top - 1, textRect.left + size.cx + 2, top + size.cy + 1};
-        ::DrawFocusRect(dc, &mark);
+        MyDrawFocusCue(dc, mark, look_.textColour);
     }
 }
 
@@ -84,6 +109,12 @@ void MyCRadioButton::clicked() {
     for (MyCRadioButton* other : group_)
         if (other != this && other->checked()) other->setChecked(false);
     setChecked(true);
+}
+
+MyAccessInfo MyCRadioButton::accessInfo() const {
+    MyAccessInfo info = MyCCheckBox::accessInfo();
+    info.role = ROLE_SYSTEM_RADIOBUTTON;
+    return info;
 }
 
 void MyCRadioButton::drawText(HDC dc, const RECT& textRect, bool enabled) {

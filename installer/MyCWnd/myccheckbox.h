@@ -12,14 +12,16 @@
 struct MyCCheckLook : MyCTextLook {
     MyCSkin checked;
     MyCSkin unchecked;
-    // Draws a focus rectangle around the text while the box has the keyboard focus.
+    // Draws a focus rectangle around the text whenever the box has the keyboard focus, not
+    // only once the keyboard has been used.
     bool focusMark = false;
 };
 
 // A check box drawn from two skins: the square, as high as the control, at its left, and the
 // text 8 pixels right of it. A release inside acts only while the box has the keyboard focus
 // and is enabled: an automatic box (BS_AUTOCHECKBOX) toggles, and WM_COMMAND (id, 0) is sent
-// (not posted) to the parent.
+// (not posted) to the parent. Space on the focused box does what a click does. The system's
+// check state (BM_GETCHECK, BM_SETCHECK) is the box's own flag.
 class MyCCheckBox : public MyCPressable {
   public:
     // Creates the (hidden) child `id` of `parent` at `rect` with the button `type`
@@ -28,7 +30,10 @@ class MyCCheckBox : public MyCPressable {
                 const MyCCheckLook& look, DWORD type = BS_AUTOCHECKBOX);
     bool checked() const noexcept { return checked_; }
     void setChecked(bool checked);
+    LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void draw(HDC dc, MyCDrawState state) override;
+    bool ownsAccessible() const noexcept override { return true; }
+    MyAccessInfo accessInfo() const override;
 
     const MyCCheckLook& look() const noexcept { return look_; }
 
@@ -40,6 +45,8 @@ class MyCCheckBox : public MyCPressable {
     virtual void drawText(HDC dc, const RECT& textRect, bool enabled);
     COLORREF textColour(bool enabled) const noexcept;
     int buttonType() const noexcept;
+    // The whole label as drawn, for readers.
+    virtual std::wstring visibleText() const { return MyWide(text_); }
 
   private:
     MyCCheckLook look_;
@@ -59,9 +66,12 @@ class MyCRadioButton : public MyCCheckBox {
     static void Group(std::vector<MyCRadioButton*> buttons);
     void setSubCaption(const PString& text);
 
+    MyAccessInfo accessInfo() const override;
+
   protected:
     void clicked() override;
     void drawText(HDC dc, const RECT& textRect, bool enabled) override;
+    std::wstring visibleText() const override { return MyWide(text_) + MyWide(subCaption_); }
 
   private:
     std::vector<MyCRadioButton*> group_;

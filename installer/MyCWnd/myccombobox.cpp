@@ -2,11 +2,14 @@
 
 #include "installer/MyCWnd/mycbutton.h"
 #include "installer/MyCWnd/mycdraw.h"
+#include "installer/MyCWnd/mycfocus.h"
 #include "plib/perror.h"
 
 namespace {
 
 constexpr int kTextIndent = 15;
+// Inside the rounded corners.
+constexpr int kFocusCueInset = 3;
 constexpr COLORREF kActivePen = RGB(0x08, 0x9B, 0x80);
 constexpr COLORREF kNormalPen = RGB(0xB2, 0xB2, 0xB2);
 constexpr COLORREF kOpenBrush = RGB(0xF5, 0xF5, 0xF5);
@@ -56,8 +59,21 @@ int MyCComboBox::addItem(const PString& text, LPARAM data) {
 
 void MyCComboBox::select(int index) {
     ::SendMessageW(hwnd(), CB_SETCURSEL, index, 0);
+    const int previous = selection_;
     selection_ = static_cast<int>(::SendMessageW(hwnd(), CB_GETCURSEL, 0, 0));
     redrawFace();
+    if (selection_ != previous) notifyAccessible(EVENT_OBJECT_VALUECHANGE);
+}
+
+MyAccessInfo MyCComboBox::accessInfo() const {
+    const std::wstring selected = selection_ >= 0 ? ItemText(hwnd(), selection_) : std::wstring();
+    MyAccessInfo info;
+    info.role = ROLE_SYSTEM_COMBOBOX;
+    info.name = accessibleName(selected);
+    info.state =
+        MyWindowAccessState(hwnd()) | (dropped_ ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED);
+    info.value = selected;
+    return info;
 }
 
 void MyCComboBox::redrawFace() {
@@ -151,6 +167,11 @@ void MyCComboBox::drawFace(HDC dc) {
                    dropped_ ? RGB(0, 0, 0) : kIdleText);
     }
     MyDrawTransparent(dc, arrow, arrowLeft, (client.bottom - arrowSize.cy) / 2, kWhite);
+    if (!dropped_ && MyShowsFocusCue(hwnd())) {
+        RECT cue = client;
+        ::InflateRect(&cue, -kFocusCueInset, -kFocusCueInset);
+        MyDrawFocusCue(dc, cue, RGB(0, 0, 0));
+    }
 }
 
 void MyCComboBox::keepListBelow() {

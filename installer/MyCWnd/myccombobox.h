@@ -28,6 +28,10 @@ class MyCComboBox : public MyCWnd {
     void paint() override;
     void hoverEntered() override;
     void hoverLeft() override;
+    // Readers get a combo box whose value is the selected item's text; without a name set for
+    // them, that text is its name too.
+    bool ownsAccessible() const noexcept override { return true; }
+    MyAccessInfo accessInfo() const override;
 
     // Appends an item; returns its index.
     int addItem(const PString& text, LPARAM data = 0);

@@ -36,9 +36,13 @@ void MyCLinkCheckBox::create(HWND parent, int id, const RECT& rect, const PStrin
     linkCursor_ = linkCursor;
     // No WS_CLIPCHILDREN: the transparent links need the box's face painted under them.
     MyCCheckBox::create(parent, id, rect, "", look);
+    ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE,
+                        ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
     const int ids[2] = {kFirstLinkId, kSecondLinkId};
+    // One link, one stop: its second line is the same link.
+    const DWORD stops[2] = {WS_TABSTOP, 0};
     for (int i = 0; i < 2; ++i) {
-        links_[i].create(hwnd(), ids[i], {0, 0, 0, 0}, "", SS_NOTIFY | SS_LEFT, linkFont,
+        links_[i].create(hwnd(), ids[i], {0, 0, 0, 0}, "", SS_NOTIFY | SS_LEFT | stops[i], linkFont,
                          linkColour);
         links_[i].setCompanion(&links_[1 - i]);
     }
@@ -85,6 +89,7 @@ void MyCLinkCheckBox::layout() {
         links_[i].showInvalidatingSelf(!pieces[i].empty());
         x[i] += width;
     }
+    for (MyCLinkText& link : links_) link.setAccessibleName(label_.link);
     afterLine_ = twoLines ? 1 : 0;
     afterX_ = x[afterLine_];
     ::InvalidateRect(hwnd(), nullptr, FALSE);

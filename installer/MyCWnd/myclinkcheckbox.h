@@ -21,7 +21,8 @@ MyLinkLabel MySplitLinkLabel(const std::wstring& label);
 // ids kFirstLinkId and kSecondLinkId: the first follows the text on the first line, the second
 // holds what of the link does not fit there, on a second line (hidden when all fits). A click on
 // either reaches the box's parent as WM_COMMAND (child id, STN_CLICKED); over either the box
-// sets the link cursor. The text after the link is drawn by the box itself.
+// sets the link cursor. The text after the link is drawn by the box itself. Tab reaches the box
+// and then its link (the box is a control parent); Enter or Space on the link clicks it.
 class MyCLinkCheckBox : public MyCCheckBox {
   public:
     static constexpr int kFirstLinkId = 1006;
@@ -41,6 +42,7 @@ class MyCLinkCheckBox : public MyCCheckBox {
 
   protected:
     void drawText(HDC dc, const RECT& textRect, bool enabled) override;
+    std::wstring visibleText() const override { return label_.before + label_.link + label_.after; }
 
   private:
     void layout();

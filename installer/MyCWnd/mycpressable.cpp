@@ -38,9 +38,24 @@ LRESULT MyCPressable::windowProc(HWND window, UINT message, WPARAM wParam, LPARA
     switch (message) {
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
+            if (message == WM_KILLFOCUS) cancelKeyPress();
             ::InvalidateRect(window, nullptr, FALSE);
             ::UpdateWindow(window);
             return 0;
+        case WM_GETDLGCODE: {
+            LRESULT code = callPrevious(window, message, wParam, lParam);
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            // Enter on a button is the button's, not the dialog's default action.
+            if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN && clicksOnEnter())
+                code |= DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_KEYDOWN:
+            if (keyDown(window, wParam, lParam)) return 0;
+            break;
+        case WM_KEYUP:
+            if (keyUp(wParam)) return 0;
+            break;
         case WM_ERASEBKGND:
             return 1;  // draw() covers the whole client area
         case WM_LBUTTONDOWN:
@@ -49,11 +64,12 @@ LRESULT MyCPressable::windowProc(HWND window, UINT message, WPARAM wParam, LPARA
             // while it keeps it.
             if (::GetFocus() != window) ::SetFocus(window);
             pressed_ = true;
+            pressKey_ = 0;
             ::SetCapture(window);
             drawNow();
             return 0;
         case WM_LBUTTONUP: {
-            if (!pressed_) return 0;
+            if (!pressed_ || pressKey_) return 0;
             pressed_ = false;
             ::ReleaseCapture();
             drawNow();
@@ -65,14 +81,49 @@ LRESULT MyCPressable::windowProc(HWND window, UINT message, WPARAM wParam, LPARA
         }
         case WM_CAPTURECHANGED:
             // Losing the capture mid-press (a message box, another window) cancels the press.
-            if (pressed_ && reinterpret_cast<HWND>(lParam) != window) {
+            if (pressed_ && !pressKey_ && reinterpret_cast<HWND>(lParam) != window) {
                 pressed_ = false;
                 drawNow();
             }
             return 0;
         default:
-            return MyCWnd::windowProc(window, message, wParam, lParam);
+            break;
     }
+    return MyCWnd::windowProc(window, message, wParam, lParam);
+}
+
+// The system's own handling of Space would press and click the underlying system button,
+// whose check state is not the one drawn: the keys that press are handled here alone.
+bool MyCPressable::keyDown(HWND window, WPARAM key, LPARAM flags) {
+    const bool enter = key == VK_RETURN && clicksOnEnter();
+    if (key != VK_SPACE && !enter) return false;
+    const bool repeated = (flags & (1L << 30)) != 0;
+    if (repeated || pressed_ || !::IsWindowEnabled(window)) return true;
+    if (enter) {
+        releasedInside();
+        return true;
+    }
+    pressed_ = true;
+    pressKey_ = key;
+    drawNow();
+    return true;
+}
+
+bool MyCPressable::keyUp(WPARAM key) {
+    if (key != VK_SPACE) return false;
+    if (!pressed_ || pressKey_ != key) return true;
+    pressed_ = false;
+    pressKey_ = 0;
+    drawNow();
+    releasedInside();
+    return true;
+}
+
+void MyCPressable::cancelKeyPress() {
+    if (!pressKey_) return;
+    pressed_ = false;
+    pressKey_ = 0;
+    drawNow();
 }
 
 void MyCPressable::paint() {

@@ -48,8 +48,12 @@ class MyCPressable : public MyCWnd {
     virtual void draw(HDC dc, MyCDrawState state) = 0;
 
   protected:
-    // Called on a release inside the client area that ends a press on this control.
+    // Called on a release inside the client area that ends a press on this control, and on the
+    // release of a key that presses it.
     virtual void releasedInside() = 0;
+    // Whether Enter clicks the focused control at once (push buttons), as the system's dialogs
+    // do; Space presses every pressable control as the mouse button does.
+    virtual bool clicksOnEnter() const noexcept { return false; }
     // Draws now, without waiting for WM_PAINT, through an off-screen buffer.
     void drawNow();
     PString text_;
@@ -57,5 +61,10 @@ class MyCPressable : public MyCWnd {
   private:
     void drawBuffered(HDC dc);
     void redrawChildren();
+    bool keyDown(HWND window, WPARAM key, LPARAM flags);
+    bool keyUp(WPARAM key);
+    void cancelKeyPress();
     bool pressed_ = false;
+    // The key holding the press, or 0 for the mouse button.
+    WPARAM pressKey_ = 0;
 };

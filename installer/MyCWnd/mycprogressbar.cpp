@@ -1,6 +1,7 @@
 #include "installer/MyCWnd/mycprogressbar.h"
 
 #include <algorithm>
+#include <string>
 
 #include "installer/MyCWnd/mycbutton.h"
 #include "installer/MyCWnd/mycdraw.h"
@@ -28,8 +29,20 @@ void MyCProgressBar::create(HWND parent, int id, const RECT& rect, HBITMAP track
 }
 
 void MyCProgressBar::setPercent(int percent) {
-    percent_ = std::clamp(percent, 0, 100);
+    const int clamped = std::clamp(percent, 0, 100);
+    const bool changed = clamped != percent_;
+    percent_ = clamped;
     ::InvalidateRect(hwnd(), nullptr, FALSE);
+    if (changed) notifyAccessible(EVENT_OBJECT_VALUECHANGE);
+}
+
+MyAccessInfo MyCProgressBar::accessInfo() const {
+    MyAccessInfo info;
+    info.role = ROLE_SYSTEM_PROGRESSBAR;
+    info.name = accessibleName(L"");
+    info.state = MyWindowAccessState(hwnd()) | STATE_SYSTEM_READONLY;
+    info.value = std::to_wstring(percent_) + L"%";
+    return info;
 }
 
 LRESULT MyCProgressBar::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -13,6 +13,10 @@ class MyCProgressBar : public MyCWnd {
     void create(HWND parent, int id, const RECT& rect, HBITMAP track, HBITMAP fill);
     LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void paint() override;
+    // Readers get a progress bar whose value is the percentage ("42%"); its name is the one set
+    // for readers.
+    bool ownsAccessible() const noexcept override { return true; }
+    MyAccessInfo accessInfo() const override;
 
     // Values below 0 count as 0 and above 100 as 100; the bar is repainted.
     void setPercent(int percent);

@@ -2,6 +2,7 @@
 
 #include "installer/MyCWnd/mycbutton.h"
 #include "installer/MyCWnd/mycdraw.h"
+#include "installer/MyCWnd/mycfocus.h"
 #include "plib/win/unique.h"
 
 void MyCStaticText::create(HWND parent, int id, const RECT& rect, const PString& text, DWORD style,
@@ -27,6 +28,14 @@ LRESULT MyCStaticText::windowProc(HWND window, UINT message, WPARAM wParam, LPAR
         default:
             return MyCWnd::windowProc(window, message, wParam, lParam);
     }
+}
+
+MyAccessInfo MyCStaticText::accessInfo() const {
+    MyAccessInfo info;
+    info.role = ROLE_SYSTEM_STATICTEXT;
+    info.name = accessibleName(MyWindowText(hwnd()));
+    info.state = MyWindowAccessState(hwnd()) | STATE_SYSTEM_READONLY;
+    return info;
 }
 
 void MyCStaticText::setColour(COLORREF colour) {
@@ -57,6 +66,46 @@ void MyCLinkText::create(HWND parent, int id, const RECT& rect, const PString& t
     trackHover_ = true;
 }
 
+LRESULT MyCLinkText::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool notifies = (::GetWindowLongPtrW(window, GWL_STYLE) & SS_NOTIFY) != 0;
+    switch (message) {
+        case WM_GETDLGCODE: {
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            LRESULT code = callPrevious(window, message, wParam, lParam);
+            if (notifies && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+                code |= DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_KEYDOWN:
+            if (notifies && (wParam == VK_RETURN || wParam == VK_SPACE) && !(lParam & (1L << 30))) {
+                ::SendMessageW(::GetParent(window), WM_COMMAND, MAKEWPARAM(id(), STN_CLICKED),
+                               reinterpret_cast<LPARAM>(window));
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            // The cue frames both pieces and is erased with the page under them.
+            invalidateInParent();
+            if (companion_ && companion_->visible()) companion_->invalidateInParent();
+            break;
+        default:
+            break;
+    }
+    return MyCStaticText::windowProc(window, message, wParam, lParam);
+}
+
+MyAccessInfo MyCLinkText::accessInfo() const {
+    MyAccessInfo info = MyCStaticText::accessInfo();
+    info.role = ROLE_SYSTEM_LINK;
+    info.state = (info.state & ~STATE_SYSTEM_READONLY) | STATE_SYSTEM_LINKED;
+    return info;
+}
+
+bool MyCLinkText::focusCueShown() const {
+    return MyShowsFocusCue(hwnd()) || (companion_ && MyShowsFocusCue(companion_->hwnd()));
+}
+
 bool MyCLinkText::underlined() const noexcept {
     return hovered() || (companion_ && companion_->hovered());
 }
@@ -70,6 +119,11 @@ void MyCLinkText::paint() {
         ::GetClientRect(hwnd(), &client);
         const RECT line{client.left, client.bottom - 3, client.right - 2, client.bottom - 2};
         MyFillRect(dc, line, kMyLinkColour);
+    }
+    if (focusCueShown()) {
+        RECT client;
+        ::GetClientRect(hwnd(), &client);
+        MyDrawFocusCue(dc, client, colour());
     }
     ::EndPaint(hwnd(), &ps);
 }

@@ -17,6 +17,8 @@ class MyCStaticText : public MyCWnd {
                 COLORREF colour);
     LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void paint() override;
+    bool ownsAccessible() const noexcept override { return true; }
+    MyAccessInfo accessInfo() const override;
 
     void setColour(COLORREF colour);
     COLORREF colour() const noexcept { return colour_; }
@@ -31,12 +33,15 @@ class MyCStaticText : public MyCWnd {
 
 // A link: static text with hover tracking that is underlined while the mouse is over it or over
 // its companion (the other piece of a link broken over two lines). Clicks reach the parent as
-// STN_CLICKED when the style has SS_NOTIFY.
+// STN_CLICKED when the style has SS_NOTIFY, and so do Enter and Space while it has the focus.
+// The focus cue frames both pieces.
 class MyCLinkText : public MyCStaticText {
   public:
     void create(HWND parent, int id, const RECT& rect, const PString& text, DWORD style, HFONT font,
                 COLORREF colour);
+    LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void paint() override;
+    MyAccessInfo accessInfo() const override;
     void hoverEntered() override;
     void hoverLeft() override;
     // The companion shares the underline; it is borrowed and must outlive this link.
@@ -44,6 +49,7 @@ class MyCLinkText : public MyCStaticText {
     bool underlined() const noexcept;
 
   private:
+    bool focusCueShown() const;
     MyCLinkText* companion_ = nullptr;
 };
 

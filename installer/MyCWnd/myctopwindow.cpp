@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "installer/MyCWnd/mycbackground.h"
+#include "installer/MyCWnd/mycfocus.h"
 #include "installer/MyCWnd/mycwnd.h"
 #include "plib/perror.h"
 
@@ -36,6 +37,7 @@ void MyCTopWindow::create(const wchar_t* className, const PString& title, HINSTA
     if (!window)
         throw PSystemError("MyCTopWindow::create, CreateWindowEx",
                            static_cast<std::int32_t>(::GetLastError()));
+    MyHideFocusCues(window);
     ::SetWindowLongPtrW(window, GWL_STYLE, 0);
     ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -39,7 +39,8 @@ class MyCTopWindow {
 
     // Makes the fonts, registers `className` (class style 0, arrow cursor, `icon` when given)
     // and creates the hidden window, centred on the desktop at defaultSize(), then clears its
-    // style to 0. Throws PSystemError when the class or the window cannot be made.
+    // style to 0. Its focus cues are hidden until the keyboard is used (MyDialogKey). Throws
+    // PSystemError when the class or the window cannot be made.
     void create(const wchar_t* className, const PString& title, HINSTANCE instance,
                 HICON icon = nullptr);
     HWND hwnd() const noexcept { return hwnd_; }

@@ -49,6 +49,11 @@ MyCWnd::~MyCWnd() {
 }
 
 void MyCWnd::detach() noexcept {
+    if (accessible_) {
+        // A reader may hold the object longer than this control lives.
+        accessible_->disconnect();
+        accessible_.Reset();
+    }
     if (!hwnd_) return;
     if (::IsWindow(hwnd_) && FromWindow(hwnd_) == this) {
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -116,7 +121,33 @@ LRESULT MyCWnd::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         paint();
         return 0;
     }
+    if (message == WM_GETOBJECT) return answerGetObject(window, wParam, lParam);
+    // Not to the system's classes: a system button paints its own face when the UI state
+    // changes. The focused control is redrawn by whoever shows the cues.
+    if (message == WM_UPDATEUISTATE) return ::DefWindowProcW(window, message, wParam, lParam);
     return callPrevious(window, message, wParam, lParam);
+}
+
+LRESULT MyCWnd::answerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (static_cast<LONG>(lParam) != OBJID_CLIENT || !ownsAccessible())
+        return callPrevious(window, WM_GETOBJECT, wParam, lParam);
+    if (!accessible_) accessible_.Attach(new MyAccessible(window, *this));
+    return accessible_->answer(wParam);
+}
+
+MyAccessInfo MyCWnd::accessInfo() const {
+    MyAccessInfo info;
+    info.name = accessibleName(MyWindowText(hwnd_));
+    info.state = MyWindowAccessState(hwnd_);
+    return info;
+}
+
+std::wstring MyCWnd::accessibleName(const std::wstring& visible) const {
+    return accessibleName_.empty() ? visible : accessibleName_;
+}
+
+void MyCWnd::notifyAccessible(DWORD event) const {
+    if (hwnd_) ::NotifyWinEvent(event, hwnd_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void MyCWnd::paint() {

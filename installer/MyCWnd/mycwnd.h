@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "installer/MyCWnd/mycaccessible.h"
 #include "plib/perror.h"
 #include "plib/pstring.h"
 
@@ -15,7 +16,7 @@ inline constexpr UINT kMyReflectBase = WM_USER + 0x1C00;
 // Base of every toolkit control: one object bound to one child window, which it subclasses.
 // The object must outlive its window or be destroyed first; its destructor unhooks the window,
 // so a late message never reaches a dead object.
-class MyCWnd {
+class MyCWnd : public MyAccessSource {
   public:
     MyCWnd() = default;
     MyCWnd(const MyCWnd&) = delete;
@@ -40,6 +41,15 @@ class MyCWnd {
     virtual void setText(const wchar_t* text);
     virtual PString getText() const;
 
+    // Screen readers: whether the control answers WM_GETOBJECT with an object of its own (the
+    // base leaves the system's), and what that object reports. The base reports a client area
+    // named by the window text.
+    virtual bool ownsAccessible() const noexcept { return false; }
+    MyAccessInfo accessInfo() const override;
+    // A name for readers instead of the visible text (an icon-only button, a list without a
+    // caption). Empty: the visible text.
+    void setAccessibleName(std::wstring name) { accessibleName_ = std::move(name); }
+
     // As show(), but invalidates only the control in both directions.
     void showInvalidatingSelf(bool visible);
 
@@ -58,6 +68,10 @@ class MyCWnd {
 
   protected:
     LRESULT callPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The name readers get: the name set for them, else `visible`.
+    std::wstring accessibleName(const std::wstring& visible) const;
+    // Tells readers that the state (or value) of the control changed.
+    void notifyAccessible(DWORD event) const;
     // Invalidates this control's rectangle in its parent, children included, so that a
     // transparent control is repainted over a fresh background.
     void invalidateInParent() const;
@@ -69,7 +83,11 @@ class MyCWnd {
     void setVisibleStyle(bool visible);
     void detach() noexcept;
 
+    LRESULT answerGetObject(HWND window, WPARAM wParam, LPARAM lParam);
+
     bool hovered_ = false;
+    std::wstring accessibleName_;
+    Microsoft::WRL::ComPtr<MyAccessible> accessible_;
     WNDPROC previous_ = nullptr;
     HWND hwnd_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "installer/MyCWnd/mymsgbox.h"
 
 #include "installer/MyCWnd/mycdraw.h"
+#include "installer/MyCWnd/mycfocus.h"
 #include "installer/MyCWnd/mycwnd.h"
 #include "plib/perror.h"
 
@@ -74,6 +75,8 @@ void MyMsgBox::Box::create(int width, int height) {
         throw PSystemError("MyMsgBox::run, CreateWindowEx",
                            static_cast<std::int32_t>(::GetLastError()));
     ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // A question asked after keyboard use keeps showing where the focus is.
+    if (!request_.owner || !MyFocusCuesShown(request_.owner)) MyHideFocusCues(window_);
     if (request_.bodyFont)
         ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(request_.bodyFont), FALSE);
     ::SetWindowTextW(window_, MyWide(request_.title).c_str());
@@ -108,6 +111,7 @@ void MyMsgBox::Box::create(int width, int height) {
         close_ = std::make_unique<MyCCloseButton>();
     }
     close_->create(window_, kClose, closeRect, "", closeLook);
+    close_->setAccessibleName(MyWide(request_.closeName));
     close_->show(true);
 
     ::SetFocus(first_.hwnd());
@@ -119,6 +123,7 @@ int MyMsgBox::Box::run(int width, int height) {
     MSG message;
     ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
     result_ = 0;
+    MyFocusReturn focusReturn(request_.owner);
     create(width, height);
     const HWND owner = request_.owner;
     if (owner) ::EnableWindow(owner, FALSE);
@@ -130,6 +135,7 @@ int MyMsgBox::Box::run(int width, int height) {
             break;
         }
         if (got < 0) break;
+        if (MyDialogKey(window_, message)) continue;
         if (!::IsDialogMessageW(window_, &message)) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);

@@ -25,12 +25,15 @@ struct MyMsgBoxRequest {
     MyCSkin closeSkin;
     // Height kept free for the buttons under the message; 0 takes the buttons' own area.
     int buttonAreaHeight = 0;
+    // What readers call the close button, which shows no text.
+    PString closeName;
 };
 
 // The program's modal question box: a popup with a grey header band and the title, a white
 // body with an icon and the word-wrapped message, one or two wide skinned buttons at the bottom
 // and a close button at the top right. It runs its own message loop; the owner is disabled
-// exactly while the loop runs.
+// exactly while the loop runs. Tab moves between the buttons, Enter or Space presses the focused
+// one, Escape closes; focus cues show from the start when the owner shows them.
 class MyMsgBox {
   public:
     static constexpr int kFirst = IDYES;    // 6

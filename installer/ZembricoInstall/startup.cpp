@@ -6,6 +6,7 @@
 
 #include "installer/MyCWnd/mycbackground.h"
 #include "installer/MyCWnd/mycbitmaps.h"
+#include "installer/MyCWnd/mycfocus.h"
 #include "installer/MyCWnd/mycfonts.h"
 #include "installer/MyCWnd/mymsgbox.h"
 #include "installer/ZembricoInstall/clientsocket.h"
@@ -61,7 +62,9 @@ int RunMessageLoop(HWND window) {
                      PSystemError("MessageLoop", static_cast<std::int32_t>(GetLastError())).why());
             continue;
         }
-        if (::IsWindow(window) && ::IsDialogMessageW(window, &message)) continue;
+        if (::IsWindow(window) &&
+            (MyDialogKey(window, message) || ::IsDialogMessageW(window, &message)))
+            continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
@@ -142,6 +145,7 @@ void ShowStartupError(HINSTANCE instance, const PString& caption, const PString&
     request.titleFont = fonts.bold.get();
     request.bodyFont = fonts.normal.get();
     request.imageCloseButton = false;
+    request.closeName = WizardText(TXTINS_Cancel);
     MyMsgBox::Run(request, kStartupBoxWidth, kStartupBoxHeight);
 }
 

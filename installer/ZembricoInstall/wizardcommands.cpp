@@ -1,6 +1,7 @@
 // What the wizard's buttons, boxes and fields do.
 #include <algorithm>
 
+#include "installer/MyCWnd/mycfocus.h"
 #include "installer/ZembricoInstall/installlog.h"
 #include "installer/ZembricoInstall/launchmainapp.h"
 #include "installer/ZembricoInstall/wizardtext.h"
@@ -49,6 +50,7 @@ BOOL ZembricoInstallWindow::command(WPARAM wParam, LPARAM) {
     const WORD notification = HIWORD(wParam);
     switch (id) {
         case kIdClose:
+        case IDCANCEL:  // Escape, from the dialog keys of the message loop
             requestQuit();
             return TRUE;
         case kIdFolderEdit:
@@ -61,7 +63,11 @@ BOOL ZembricoInstallWindow::command(WPARAM wParam, LPARAM) {
             evaluatePrimaryButton();
             return TRUE;
         case kIdLanguageList:
-            if (notification == kSelectionConfirmed) languageChosen();
+            // Keys on the closed list choose at once: the system confirms nothing there.
+            if (notification == kSelectionConfirmed ||
+                (notification == CBN_SELCHANGE &&
+                 !control<MyCComboBox>(WizardSlot::kLanguageList).droppedDown()))
+                languageChosen();
             return TRUE;
         case kIdPrimary:
             if (completed_)
@@ -159,8 +165,11 @@ void ZembricoInstallWindow::requestQuit() {
 }
 
 void ZembricoInstallWindow::browseForFolder() {
-    const std::optional<std::string> picked =
-        BrowseForInstallFolder(hwnd(), folderText(), params_, CurrentLanguage());
+    std::optional<std::string> picked;
+    {
+        MyFocusReturn focusReturn(hwnd());
+        picked = BrowseForInstallFolder(hwnd(), folderText(), params_, CurrentLanguage());
+    }
     if (!picked || picked->empty()) return;
     find(WizardSlot::kFolderEdit)->setText(picked->c_str());
     updateSpace(*picked);
@@ -193,6 +202,7 @@ int ZembricoInstallWindow::messageBox(const PString& title, const PString& text,
     request.firstLook = browseLook_;
     request.secondLook = primaryLook_;
     request.closeSkin = closeLook_.skin;
+    request.closeName = WizardText(TXTINS_Cancel);
     request.titleFont = headingFont_.get();
     request.bodyFont = font(WizardFont::kF4);
     return MyMsgBox::Run(request, width,

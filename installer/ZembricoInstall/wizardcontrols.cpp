@@ -260,7 +260,17 @@ void ZembricoInstallWindow::applyLanguage() {
         layoutControl(row);
     }
     stackSmallLabels();
+    nameControlsForReaders();
     repaint();
+}
+
+void ZembricoInstallWindow::nameControlsForReaders() {
+    const auto name = [this](WizardSlot slot, MessageKey key) {
+        find(slot)->setAccessibleName(MyWide(WizardText(key)));
+    };
+    name(WizardSlot::kClose, completed_ ? TXTINS_Finish : TXTINS_Quit_installation);
+    name(WizardSlot::kLanguageList, TXTINS_Please_select_your_languageX);
+    name(WizardSlot::kProgressBar, TXTINS_InstallingXX);
 }
 
 void ZembricoInstallWindow::layoutControl(const WizardControl& row) {

@@ -38,6 +38,7 @@ void ZembricoInstallWindow::fillLanguageList() {
 }
 
 void ZembricoInstallWindow::languageChosen() {
+    if (confirmingLanguage_) return;
     auto& list = control<MyCComboBox>(WizardSlot::kLanguageList);
     const int item = static_cast<int>(::SendMessageW(list.hwnd(), CB_GETCURSEL, 0, 0));
     if (item < 0) return;
@@ -65,6 +66,8 @@ void ZembricoInstallWindow::languageChosen() {
 bool ZembricoInstallWindow::confirmLanguage(int language) {
     PString name;
     AppendLanguageNameIn(name, TheMessageTable(), language, CurrentLanguage());
+    confirmingLanguage_ = true;
+    ScopeExit answered([this] { confirmingLanguage_ = false; });
     PString text = WizardText(TXTINS_Using_N0_language_requires_pro_ELL_1, name);
     AppendText(text, " ");
     AppendText(text, WizardText(TXTINS_It_appears_as_if_the_current_W_ELL));

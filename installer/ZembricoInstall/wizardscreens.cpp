@@ -1,4 +1,5 @@
 // The wizard's screens: which controls show, the primary button's state and the space labels.
+#include "installer/MyCWnd/mycfocus.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
 #include "installer/core/languagelist.h"
@@ -107,6 +108,10 @@ void ZembricoInstallWindow::finish() {
     control<MyCStaticText>(WizardSlot::kProgressLabel).setColour(kBlack);
     relabel(WizardSlot::kProgressLabel, WizardText(TXTINS_See_you_at_the_poker_tablesX));
     layoutControl(WizardRow(WizardSlot::kPrimary));
+    nameControlsForReaders();
     updateVisibility();
+    // The Install button lost the focus when it was disabled for the installation; a keyboard
+    // user finds it on Launch, a mouse user's screen stays as drawn.
+    if (MyFocusCuesShown(hwnd())) ::SetFocus(primary.hwnd());
     webView2Check();
 }

@@ -90,6 +90,8 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     void createControls();
     void createControl(const WizardControl& row);
     void applyLanguage();
+    // Names for readers of the controls that show no text of their own.
+    void nameControlsForReaders();
     void layoutControl(const WizardControl& row);
     void stackSmallLabels();
     PString controlText(const WizardControl& row) const;
@@ -175,6 +177,9 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     bool completed_ = false;
     Screen screen_ = Screen::kOptions;
     PString initialLanguageName_;
+    // While the language question is open, further notifications of the list wait for its
+    // answer instead of asking again.
+    bool confirmingLanguage_ = false;
 
     MyCBitmaps bitmaps_;
     std::array<UniqueFont, 8> fonts_;  // by WizardFont; [0] unused

@@ -7,7 +7,7 @@ set(ZB_E2E_COLLECTOR_PORT 18765 CACHE STRING
     "Loopback port of the end-to-end tests' analytics collector")
 
 zb_program(zbdriver tests/e2e/driver CONSOLE)
-target_link_libraries(zbdriver PRIVATE user32 shell32)
+target_link_libraries(zbdriver PRIVATE user32 shell32 oleacc ole32 oleaut32 uuid)
 # The launcher of the test payload: records its start beside itself.
 zb_program(zbfakelauncher tests/e2e/fakelauncher GUI)
 
@@ -62,9 +62,16 @@ set(zb_e2e_cases standard finished_close options_quit progress_continue running_
     long_queued_line
     analytics_order default_build default_roundtrip custom_roundtrip hostile_tag
     any_script)
-foreach(case IN LISTS zb_e2e_cases)
+# The wizard with the keyboard alone (real X key presses through xdotool) and as screen readers
+# read it.
+set(zb_keyboard_cases keyboard_standard keyboard_custom keyboard_quit readers_progress)
+foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases)
+  set(zb_e2e_script e2e_test.py)
+  if(case IN_LIST zb_keyboard_cases)
+    set(zb_e2e_script keyboard_test.py)
+  endif()
   add_test(NAME e2e_${case}
-           COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/e2e_test.py
+           COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/${zb_e2e_script}
                    --bin ${CMAKE_BINARY_DIR}/bin --work ${zb_e2e_dir}
                    --screenshots ${CMAKE_BINARY_DIR}/screenshots/e2e
                    --zbtag ${ZB_HOST_TOOLS_DIR}/zbtag --port ${ZB_E2E_COLLECTOR_PORT} ${case})

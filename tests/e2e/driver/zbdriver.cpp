@@ -54,16 +54,25 @@
 //   sleep MS             pause
 //   shot NAME            print "shot NAME" and wait for a line on the standard input (the
 //                        harness takes the screenshot meanwhile)
+//   focus ID T           wait until the control with that id (a link inside the licence box
+//                        too) has the keyboard focus of the wizard's thread
+//   dropped 0|1 T        wait until the language list is open (1) or closed (0)
+//   readers wizard|box   print what a screen reader reads of each visible control of the
+//                        wizard or of the open program message box, beside what the window
+//                        itself holds: "reader ID|role R|state S|name N|value V|text T|check C|
+//                        enabled E|focused F" (state in hex; check: BM_GETCHECK of a check box
+//                        or radio button, else -1); value "-" when there is none
 //
 // Texts are UTF-8 on the command line and in the output.
 
-#include <windows.h>
+#include <oleacc.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
+#include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -90,7 +99,8 @@ std::wstring FromUtf8(const std::string& text) {
 }
 
 std::string ToUtf8(const std::wstring& text) {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string out(bytes > 0 ? bytes - 1 : 0, '\0');
     if (bytes > 1)
         WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), bytes, nullptr, nullptr);
@@ -103,8 +113,8 @@ std::wstring WindowText(HWND window) {
     // Controls keep their text themselves (an edit field), so ask them; a window whose thread
     // is busy (a modal box being made) gets a bounded wait, then the text Windows stores for
     // it.
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text),
-                             SMTO_NORMAL, 2000, &copied))
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                             2000, &copied))
         InternalGetWindowText(window, text, 2048);
     return text;
 }
@@ -192,7 +202,8 @@ HWND SystemDialog(bool folderBrowser) {
 HWND WaitForSystemDialog(bool folderBrowser, double seconds) {
     HWND found = nullptr;
     if (!WaitFor(seconds, [&] { return (found = SystemDialog(folderBrowser)) != nullptr; }))
-        throw Failure{folderBrowser ? "no folder browser appeared" : "no system message box appeared"};
+        throw Failure{folderBrowser ? "no folder browser appeared"
+                                    : "no system message box appeared"};
     return found;
 }
 
@@ -239,8 +250,84 @@ void ChooseLanguage(int language) {
     throw Failure{"language " + std::to_string(language) + " is not in the list"};
 }
 
-int Number(const std::string& text) { return std::atoi(text.c_str()); }
-double Seconds(const std::string& text) { return std::atof(text.c_str()); }
+// Every child window of `top` at any depth, in the system's order.
+BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
+    reinterpret_cast<std::vector<HWND>*>(data)->push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND top) {
+    std::vector<HWND> found;
+    EnumChildWindows(top, &CollectChild, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The wizard's control with that id at any depth (the licence box holds its links).
+HWND Descendant(int id) {
+    for (const HWND child : Descendants(RequireWizard()))
+        if (GetDlgCtrlID(child) == id) return child;
+    throw Failure{"no control " + std::to_string(id)};
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+// A reader's view of one control: its client object's role, state, name and value.
+std::string ReaderLine(HWND control) {
+    IAccessible* object = nullptr;
+    if (AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible,
+                                   reinterpret_cast<void**>(&object)) != S_OK ||
+        !object)
+        throw Failure{"no accessible object for control " + std::to_string(GetDlgCtrlID(control))};
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role, state;
+    VariantInit(&role);
+    VariantInit(&state);
+    object->get_accRole(self, &role);
+    object->get_accState(self, &state);
+    BSTR name = nullptr, value = nullptr;
+    object->get_accName(self, &name);
+    const bool hasValue = object->get_accValue(self, &value) == S_OK;
+    object->Release();
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%lx", state.vt == VT_I4 ? state.lVal : 0L);
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    const bool button = lstrcmpiW(className, L"Button") == 0;
+    const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+    const bool checkable = button && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON;
+    DWORD_PTR check = static_cast<DWORD_PTR>(-1);
+    if (checkable) SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &check);
+    std::string line = "reader " + std::to_string(GetDlgCtrlID(control)) + "|role " +
+                       std::to_string(role.vt == VT_I4 ? role.lVal : 0) + "|state " + hex +
+                       "|name " + ToUtf8(name ? name : L"") + "|value " +
+                       (hasValue ? ToUtf8(value ? value : L"") : "-") + "|text " +
+                       ToUtf8(WindowText(control)) + "|check " +
+                       std::to_string(static_cast<int>(check)) + "|enabled " +
+                       (IsWindowEnabled(control) ? "1" : "0") + "|focused " +
+                       (FocusOf(control) == control ? "1" : "0");
+    SysFreeString(name);
+    SysFreeString(value);
+    return line;
+}
+
+void PrintReaders(HWND top) {
+    for (const HWND control : Descendants(top))
+        if (IsWindowVisible(control)) Say(ReaderLine(control));
+}
+
+int Number(const std::string& text) {
+    return std::atoi(text.c_str());
+}
+double Seconds(const std::string& text) {
+    return std::atof(text.c_str());
+}
 
 class Steps {
   public:
@@ -284,8 +371,7 @@ class Steps {
             Say("exit " + std::to_string(static_cast<int>(code)) + " windows " +
                 (windowSeen ? "seen" : "none"));
         } else if (name == "terminate") {
-            if (theProgram.process &&
-                WaitForSingleObject(theProgram.process, 0) == WAIT_TIMEOUT) {
+            if (theProgram.process && WaitForSingleObject(theProgram.process, 0) == WAIT_TIMEOUT) {
                 TerminateProcess(theProgram.process, 99);
                 WaitForSingleObject(theProgram.process, 10000);
                 Say("terminated");
@@ -462,6 +548,24 @@ class Steps {
             Say("shot " + take());
             char line[16];
             if (!std::fgets(line, sizeof line, stdin)) throw Failure{"no answer to shot"};
+        } else if (name == "focus") {
+            const int id = Number(take());
+            if (!WaitFor(Seconds(take()),
+                         [&] { return FocusOf(RequireWizard()) == Descendant(id); }))
+                throw Failure{"control " + std::to_string(id) + " has not the focus but " +
+                              std::to_string(GetDlgCtrlID(FocusOf(RequireWizard())))};
+        } else if (name == "dropped") {
+            const bool wanted = Number(take()) != 0;
+            if (!WaitFor(Seconds(take()), [&] {
+                    return (SendMessageW(Control(kLanguageList), CB_GETDROPPEDSTATE, 0, 0) != 0) ==
+                           wanted;
+                }))
+                throw Failure{std::string("the language list is not ") +
+                              (wanted ? "open" : "closed")};
+        } else if (name == "readers") {
+            const std::string which = take();
+            PrintReaders(which == "box" ? WaitForWindowOfClass(kProgramBoxClass, 5, "message box")
+                                        : RequireWizard());
         } else {
             throw Failure{"unknown step " + name};
         }
@@ -493,16 +597,16 @@ class Steps {
         entry.dwSize = sizeof entry;
         for (BOOL more = Process32FirstW(snapshot, &entry); more;
              more = Process32NextW(snapshot, &entry)) {
-            const HANDLE process = OpenProcess(
-                PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
-                entry.th32ProcessID);
+            const HANDLE process =
+                OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE,
+                            FALSE, entry.th32ProcessID);
             if (!process) continue;
             wchar_t image[MAX_PATH] = {};
             DWORD units = MAX_PATH;
             if (QueryFullProcessImageNameW(process, 0, image, &units) &&
-                CompareStringOrdinal(image, static_cast<int>(std::min<size_t>(units, prefix.size())),
-                                     prefix.c_str(), static_cast<int>(prefix.size()),
-                                     TRUE) == CSTR_EQUAL) {
+                CompareStringOrdinal(
+                    image, static_cast<int>(std::min<size_t>(units, prefix.size())), prefix.c_str(),
+                    static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL) {
                 TerminateProcess(process, 99);
                 WaitForSingleObject(process, 10000);
                 Say("ended " + ToUtf8(image));
@@ -579,6 +683,8 @@ int Serve(Steps& steps) {
 }  // namespace
 
 int main() {
+    // The readers' objects come from another process through COM.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::vector<std::string> args;

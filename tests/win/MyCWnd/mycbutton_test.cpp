@@ -171,3 +171,80 @@ TEST(ToolkitObjectTest, DestroyedObjectUnhooksItsWindow) {
 }
 
 }  // namespace
+
+// Keys as the message loop delivers them to the focused button.
+void Key(HWND window, UINT message, WPARAM key, bool repeated = false) {
+    ::SendMessageW(window, message, key, repeated ? (1L << 30) : 0);
+}
+
+TEST_F(ButtonTest, SpacePressesOnDownAndPostsTheClickOnRelease) {
+    ::SetFocus(button_.hwnd());
+    Key(button_.hwnd(), WM_KEYDOWN, VK_SPACE);
+    EXPECT_TRUE(button_.pressed());
+    Key(button_.hwnd(), WM_KEYDOWN, VK_SPACE, /*repeated=*/true);
+    PumpMessages();
+    EXPECT_TRUE(parent_.commands.empty());
+    Key(button_.hwnd(), WM_KEYUP, VK_SPACE);
+    EXPECT_FALSE(button_.pressed());
+    PumpMessages();
+    ASSERT_EQ(parent_.commands.size(), 1u) << "one click, repeats aside";
+    EXPECT_EQ(parent_.commands[0].id, 42);
+    EXPECT_EQ(parent_.commands[0].code, 0);
+    EXPECT_EQ(parent_.commands[0].lParam, 0) << "the same command a click posts";
+}
+
+TEST_F(ButtonTest, EnterPostsTheClickOnItsPress) {
+    ::SetFocus(button_.hwnd());
+    Key(button_.hwnd(), WM_KEYDOWN, VK_RETURN);
+    Key(button_.hwnd(), WM_KEYDOWN, VK_RETURN, /*repeated=*/true);
+    EXPECT_FALSE(button_.pressed());
+    PumpMessages();
+    ASSERT_EQ(parent_.commands.size(), 1u);
+    EXPECT_EQ(parent_.commands[0].id, 42);
+    EXPECT_EQ(parent_.commands[0].lParam, 0);
+    Key(button_.hwnd(), WM_KEYUP, VK_RETURN);
+    PumpMessages();
+    EXPECT_EQ(parent_.commands.size(), 1u);
+}
+
+TEST_F(ButtonTest, ReleaseOfAKeyThatDidNotPressDoesNothing) {
+    ::SetFocus(button_.hwnd());
+    Key(button_.hwnd(), WM_KEYUP, VK_SPACE);
+    Key(button_.hwnd(), WM_KEYDOWN, VK_SPACE);
+    Key(button_.hwnd(), WM_KEYUP, VK_TAB);
+    PumpMessages();
+    EXPECT_TRUE(parent_.commands.empty());
+    EXPECT_TRUE(button_.pressed());
+}
+
+TEST_F(ButtonTest, LosingTheFocusCancelsAKeyPress) {
+    ::SetFocus(button_.hwnd());
+    Key(button_.hwnd(), WM_KEYDOWN, VK_SPACE);
+    ::SetFocus(other_.hwnd());
+    EXPECT_FALSE(button_.pressed());
+    Key(button_.hwnd(), WM_KEYUP, VK_SPACE);
+    PumpMessages();
+    EXPECT_TRUE(parent_.commands.empty());
+}
+
+TEST_F(ButtonTest, DisabledButtonIgnoresKeys) {
+    ::SetFocus(button_.hwnd());
+    ::EnableWindow(button_.hwnd(), FALSE);
+    for (const WPARAM key : {VK_SPACE, VK_RETURN}) {
+        Key(button_.hwnd(), WM_KEYDOWN, key);
+        Key(button_.hwnd(), WM_KEYUP, key);
+    }
+    PumpMessages();
+    EXPECT_TRUE(parent_.commands.empty());
+}
+
+TEST_F(ButtonTest, AsksTheDialogManagerForEnterOnly) {
+    MSG enter{button_.hwnd(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    MSG tab{button_.hwnd(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    const auto code = [&](MSG& key) {
+        return ::SendMessageW(button_.hwnd(), WM_GETDLGCODE, key.wParam,
+                              reinterpret_cast<LPARAM>(&key));
+    };
+    EXPECT_TRUE(code(enter) & DLGC_WANTMESSAGE);
+    EXPECT_FALSE(code(tab) & (DLGC_WANTMESSAGE | DLGC_WANTTAB));
+}

@@ -117,3 +117,63 @@ TEST_F(CheckBoxTest, RadioButtonsOfAGroupSelectOneAtATime) {
 }
 
 }  // namespace
+
+void PressSpace(HWND window) {
+    ::SendMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+    ::SendMessageW(window, WM_KEYUP, VK_SPACE, 0);
+}
+
+TEST_F(CheckBoxTest, SpaceOnTheFocusedBoxDoesWhatAClickDoes) {
+    ::SetFocus(box_.hwnd());
+    PressSpace(box_.hwnd());
+    EXPECT_TRUE(box_.checked());
+    ASSERT_EQ(parent_.commands.size(), 1u) << "sent at once, as a click sends it";
+    EXPECT_EQ(parent_.commands[0].id, 141);
+    EXPECT_EQ(parent_.commands[0].code, 0);
+    EXPECT_EQ(parent_.commands[0].lParam, 0);
+    PressSpace(box_.hwnd());
+    EXPECT_FALSE(box_.checked());
+    PumpMessages();
+    EXPECT_EQ(parent_.commands.size(), 2u) << "nothing more from the system's own button";
+}
+
+TEST_F(CheckBoxTest, SystemCheckStateIsTheDrawnFlag) {
+    ::SetFocus(box_.hwnd());
+    PressSpace(box_.hwnd());
+    EXPECT_EQ(::SendMessageW(box_.hwnd(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    click(box_);
+    EXPECT_EQ(::SendMessageW(box_.hwnd(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    ::SendMessageW(box_.hwnd(), BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_TRUE(box_.checked());
+    TestCanvas canvas(290, 24);
+    ::SetFocus(elsewhere_.hwnd());
+    box_.draw(canvas.dc(), MyCDrawState::kNormal);
+    EXPECT_EQ(canvas.pixel(5, 5), RGB(0x10, 0x80, 0x10)) << "drawn ticked";
+}
+
+TEST_F(CheckBoxTest, SpaceOnADisabledBoxChangesNothing) {
+    ::SetFocus(box_.hwnd());
+    ::EnableWindow(box_.hwnd(), FALSE);
+    PressSpace(box_.hwnd());
+    EXPECT_FALSE(box_.checked());
+    EXPECT_TRUE(parent_.commands.empty());
+}
+
+TEST(RadioButtonKeysTest, SpaceSelectsTheFocusedChoiceAndClearsTheOther) {
+    TestParent parent;
+    MyCCheckLook look;
+    MyCRadioButton standard, custom;
+    standard.create(parent.hwnd(), 1201, {10, 10, 300, 37}, "Standard", look);
+    custom.create(parent.hwnd(), 1202, {10, 50, 300, 77}, "Custom", look);
+    MyCRadioButton::Group({&standard, &custom});
+    standard.setChecked(true);
+    standard.show(true);
+    custom.show(true);
+    ::SetFocus(custom.hwnd());
+    PressSpace(custom.hwnd());
+    EXPECT_TRUE(custom.checked());
+    EXPECT_FALSE(standard.checked());
+    EXPECT_EQ(::SendMessageW(standard.hwnd(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    ASSERT_EQ(parent.commands.size(), 1u);
+    EXPECT_EQ(parent.commands[0].id, 1202);
+}

@@ -99,3 +99,29 @@ TEST_F(LinkCheckBoxTest, HoveringOnePieceUnderlinesBoth) {
 }
 
 }  // namespace
+
+TEST_F(LinkCheckBoxTest, EnterOrSpaceOnTheFocusedLinkClicksIt) {
+    const HWND link = box_.firstLink().hwnd();
+    ::SetFocus(link);
+    MSG enter{link, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    EXPECT_TRUE(::SendMessageW(link, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) &
+                DLGC_WANTMESSAGE)
+        << "Enter is the link's, not the dialog's";
+    for (const WPARAM key : {VK_RETURN, VK_SPACE}) {
+        ::SendMessageW(link, WM_KEYDOWN, key, 0);
+        ::SendMessageW(link, WM_KEYUP, key, 0);
+    }
+    ASSERT_EQ(parent_.commands.size(), 2u);
+    for (const auto& command : parent_.commands) {
+        EXPECT_EQ(command.id, MyCLinkCheckBox::kFirstLinkId);
+        EXPECT_EQ(command.code, STN_CLICKED);
+    }
+    EXPECT_FALSE(box_.checked()) << "the link is not the box";
+}
+
+TEST_F(LinkCheckBoxTest, BoxLeadsItsLinkInTheTabOrder) {
+    EXPECT_TRUE(::GetWindowLongPtrW(box_.hwnd(), GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+    EXPECT_TRUE(::GetWindowLongPtrW(box_.firstLink().hwnd(), GWL_STYLE) & WS_TABSTOP);
+    EXPECT_FALSE(::GetWindowLongPtrW(box_.secondLink().hwnd(), GWL_STYLE) & WS_TABSTOP)
+        << "one link, one stop";
+}

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "installer/MyCWnd/mycfocus.h"
 #include "testwindow.h"
 
 namespace {
@@ -195,3 +196,27 @@ TEST_F(MsgBoxTest, PaintsHeaderBandAndWhiteBody) {
 }
 
 }  // namespace
+
+TEST_F(MsgBoxTest, KeyboardUserGetsTheFocusBackAndSeesCuesMouseUserNeither) {
+    MyCButton install;
+    install.create(owner_.hwnd(), 1002, {10, 10, 200, 56}, "Install", MyCButtonLook{});
+    install.show(true);
+    MyHideFocusCues(owner_.hwnd());
+    ::SetFocus(install.hwnd());
+    bool cuesInBox = true;
+    RunWith(request_, [&](HWND box) {
+        cuesInBox = MyFocusCuesShown(box);
+        Click(box, 7);
+    });
+    EXPECT_FALSE(cuesInBox);
+    EXPECT_NE(::GetFocus(), install.hwnd()) << "the page as a mouse user left it";
+
+    ::SetFocus(install.hwnd());
+    MyDialogKey(owner_.hwnd(), MSG{install.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}});
+    RunWith(request_, [&](HWND box) {
+        cuesInBox = MyFocusCuesShown(box);
+        Click(box, 7);
+    });
+    EXPECT_TRUE(cuesInBox) << "asked after keyboard use";
+    EXPECT_EQ(::GetFocus(), install.hwnd());
+}
