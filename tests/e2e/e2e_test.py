@@ -505,24 +505,25 @@ def case_tagged_site(h):
 
 def case_long_queued_line(h):
     """A line logged before Install.log exists and longer than 255 characters stands there cut
-    at 255."""
-    tagged = h.work / "long" / "ZembricoE2E.exe"
-    tagged.parent.mkdir(parents=True, exist_ok=True)
-    shutil.copyfile(h.bin / "ZembricoE2E.exe", tagged)
-    tag = h.work / "long" / "tag.txt"
-    site = "x" * 300
-    tag.write_bytes(b"SITEID=" + site.encode() + b"\n")
-    subprocess.run([h.zbtag, "write", str(tagged), str(tag)], check=True)
-    h.start(tagged)
-    h.drive("window", WINDOW_TIMEOUT)
-    h.install_and_wait()
-    entry, folder = h.check_standard_installation()
-    said = "Site from TINFO is:'" + site + "'"
-    verified = "Verifying site value read from TINFO:'%s' against %d listed sites" % (
-        site.upper(), listed_sites())
-    check_queued(folder, ["Reading site from TINFO", said[:255], verified[:255],
-                          "Site not found in sites list, proceeding with defaults",
-                          ANALYTICS_OFF])
+    at 255: an older edition whose long uninstall string names an uninstaller that is not there
+    (the tracking values that once made long lines are refused now)."""
+    tagged = h.tagged("long", "ZembricoE2E.exe", b"SITEID=RUSO\n")
+    missing = "C:\\" + "x" * 200 + "\\" + "y" * 80 + "\\unins.exe"
+    h.remember(LEGACY_NAME)
+    h.remember(SCRIPT_NAME)
+    h.drive("regset", UNINSTALL_KEY + LEGACY_NAME, "UninstallString",
+            '"%s" /u:%s' % (missing, LEGACY_NAME))
+    # The Russian build speaks Russian: the finished screen is known by its WebView2 offer.
+    h.open_wizard(tagged, "click", LICENCE, "command", PRIMARY, "box", 30, "answer", "first",
+                  "box", INSTALL_TIMEOUT, "answer", "close", "nobox")
+    entry = h.uninstall_entry(SCRIPT_NAME)
+    check(entry.get("InstallLocation"), "no installation of " + SCRIPT_NAME)
+    queued = queued_lines(h.unix_path(entry["InstallLocation"]))
+    print("  queued lines: %s" % queued, flush=True)
+    failed = ("PError caught in ZembricoInstallWindow::UninstallPreviousVersion(): "
+              "Unable to copy file: '" + missing + "' err=")
+    check(failed[:255] in queued, "the failed removal's line is not there cut at 255")
+    check(all(len(line) <= 255 for line in queued), "a queued line is longer than 255")
     h.drive("close", "gone", 30)
     check(h.exit_code() == EXIT_QUIT, "closing after completion did not end with -1")
 
