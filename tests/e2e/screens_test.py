@@ -113,9 +113,11 @@ class Screen:
         self.h.env = dict(self.h.env, DISPLAY=display, WINEPREFIX=str(self.prefix))
         self.h.prefix = self.prefix
         os.environ["DISPLAY"] = display  # for the screenshots
-        subprocess.run(["wineserver", "-p"], env=self.h.env, check=True)
-        subprocess.run(["wine", "cmd", "/c", "exit"], env=self.h.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        # Wine's server and services outlive these calls: they must not hold the test's output
+        # open, or whoever reads it (CTest) waits for them.
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-p"], env=self.h.env, check=True, **quiet)
+        subprocess.run(["wine", "cmd", "/c", "exit"], env=self.h.env, check=True, **quiet)
         return self
 
     def __exit__(self, *failure):
