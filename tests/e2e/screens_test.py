@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """End-to-end tests of where the wizard and its message boxes open on screens of other sizes,
-with a taskbar, under Wine.
+with a taskbar, and of their pixels where nothing changes, under Wine.
 
     screens_test.py --bin DIR --work DIR --screenshots DIR --zbtag FILE --port N CASE...
 
@@ -195,6 +195,51 @@ def case_work_area(h):
             h.drive("close", "box", 30, "answer", "first")
             check(h.exit_code() == e2e.EXIT_QUIT, "quitting did not end with -1")
     shutil.rmtree(prefix, ignore_errors=True)
+
+
+REFERENCE = pathlib.Path(__file__).resolve().parent / "reference"
+
+
+def check_same_pixels(h, name, region):
+    """The screen's `region` (left, top, right, bottom) against reference/NAME.png, pixel for
+    pixel; with ZB_MAKE_REFERENCE=1 the reference is written instead. The crop is kept beside
+    the screenshots."""
+    shot = h.shots / (name + ".png")
+    left, top, right, bottom = region
+    crop = ["import", "-window", "root", "-crop",
+            "%dx%d+%d+%d" % (right - left, bottom - top, left, top), "+repage", str(shot)]
+    reference = REFERENCE / (name + ".png")
+    if os.environ.get("ZB_MAKE_REFERENCE") == "1":
+        subprocess.run(crop, check=True)
+        REFERENCE.mkdir(exist_ok=True)
+        shutil.copyfile(shot, reference)
+        return
+    check(reference.is_file(), "no reference picture " + str(reference))
+    # The window may still be painting what the last step changed: wait until it matches.
+    give_up = time.time() + 20
+    while True:
+        subprocess.run(crop, check=True)
+        compared = subprocess.run(["compare", "-metric", "AE", str(reference), str(shot),
+                                   "null:"], capture_output=True, text=True)
+        if compared.returncode == 0 and compared.stderr.strip() == "0":
+            return
+        check(time.time() < give_up, "%s differs from its reference in %s pixels"
+              % (name, compared.stderr.strip()))
+
+
+def case_same_at_96(h):
+    """On a screen without taskbar at 96 DPI the wizard and its quit question look exactly as
+    before: their pixels equal the reference pictures (made from the wizard of main e2f46db)."""
+    h.open_wizard(h.bin / "ZembricoE2E.exe")
+    wizard = rect(h, "wizard")
+    check(wizard == (160, 40, 1120, 760), "the wizard is at %s" % (wizard,))
+    check_same_pixels(h, "same-96-options", wizard)
+    h.drive("click", e2e.LICENCE, "enabled", e2e.PRIMARY, 1)
+    check_same_pixels(h, "same-96-licence", wizard)
+    h.drive("close", "box", 30)
+    check_same_pixels(h, "same-96-quit", wizard)
+    h.drive("answer", "first")
+    check(h.exit_code() == e2e.EXIT_QUIT, "quitting did not end with -1")
 
 
 CASES = {name[5:]: function for name, function in globals().items() if name.startswith("case_")}
