@@ -5,6 +5,7 @@
 #include "installer/MyCWnd/mycbackground.h"
 #include "installer/MyCWnd/mycfocus.h"
 #include "installer/MyCWnd/mycwnd.h"
+#include "installer/MyCWnd/mycworkarea.h"
 #include "plib/perror.h"
 
 MyCTopWindow::MyCTopWindow() : brush_(::CreateSolidBrush(backgroundColour)) {}
@@ -30,9 +31,8 @@ void MyCTopWindow::create(const wchar_t* className, const PString& title, HINSTA
         throw PSystemError("MyCTopWindow::create, RegisterClass",
                            static_cast<std::int32_t>(::GetLastError()));
     const SIZE size = defaultSize();
-    const int left = (::GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
-    const int top = (::GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
-    const HWND window = ::CreateWindowExW(0, className, MyWide(title).c_str(), WS_POPUP, left, top,
+    const ScreenPoint at = CentreInside(MyWorkAreaUnderMouse(), size.cx, size.cy);
+    const HWND window = ::CreateWindowExW(0, className, MyWide(title).c_str(), WS_POPUP, at.x, at.y,
                                           size.cx, size.cy, nullptr, nullptr, instance, this);
     if (!window)
         throw PSystemError("MyCTopWindow::create, CreateWindowEx",

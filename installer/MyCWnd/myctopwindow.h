@@ -38,7 +38,8 @@ class MyCTopWindow {
     virtual void created() {}
 
     // Makes the fonts, registers `className` (class style 0, arrow cursor, `icon` when given)
-    // and creates the hidden window, centred on the desktop at defaultSize(), then clears its
+    // and creates the hidden window at defaultSize(), centred in the work area of the monitor
+    // under the mouse (its top-left corner inside when it is larger), then clears its
     // style to 0. Its focus cues are hidden until the keyboard is used (MyDialogKey). Throws
     // PSystemError when the class or the window cannot be made.
     void create(const wchar_t* className, const PString& title, HINSTANCE instance,

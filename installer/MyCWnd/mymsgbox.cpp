@@ -3,6 +3,7 @@
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycfocus.h"
 #include "installer/MyCWnd/mycwnd.h"
+#include "installer/MyCWnd/mycworkarea.h"
 #include "plib/perror.h"
 
 namespace {
@@ -52,12 +53,10 @@ int MyMsgBox::Run(const MyMsgBoxRequest& request, int width, int height) {
 
 void MyMsgBox::Box::create(int width, int height) {
     RECT over;
-    if (request_.owner)
-        ::GetWindowRect(request_.owner, &over);
-    else
-        ::GetWindowRect(::GetDesktopWindow(), &over);
-    const int left = (over.left + over.right - width) / 2;
-    const int top = (over.top + over.bottom - height) / 2;
+    const bool owned = request_.owner && ::GetWindowRect(request_.owner, &over);
+    const ScreenPoint at =
+        owned ? CentreOverInside(MyScreenRect(over), MyWorkAreaOf(over), width, height)
+              : CentreInside(MyWorkAreaUnderMouse(), width, height);
 
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSW wc{};
@@ -69,7 +68,7 @@ void MyMsgBox::Box::create(int width, int height) {
     if (!::RegisterClassW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw PSystemError("MyMsgBox::run, RegisterClass",
                            static_cast<std::int32_t>(::GetLastError()));
-    window_ = ::CreateWindowExW(kExStyle, kClassName, L"", kStyle, left, top, width, height,
+    window_ = ::CreateWindowExW(kExStyle, kClassName, L"", kStyle, at.x, at.y, width, height,
                                 request_.owner, nullptr, instance, nullptr);
     if (!window_)
         throw PSystemError("MyMsgBox::run, CreateWindowEx",

@@ -10,7 +10,7 @@
 // One question for MyMsgBox::run. Texts are mixed-encoding and already localised; bitmaps and
 // fonts are borrowed for the call.
 struct MyMsgBoxRequest {
-    HWND owner = nullptr;  // none: centred on the desktop, nothing disabled
+    HWND owner = nullptr;  // none: centred in the work area under the mouse, nothing disabled
     PString title;
     PString message;
     PString firstButton;
@@ -31,9 +31,11 @@ struct MyMsgBoxRequest {
 
 // The program's modal question box: a popup with a grey header band and the title, a white
 // body with an icon and the word-wrapped message, one or two wide skinned buttons at the bottom
-// and a close button at the top right. It runs its own message loop; the owner is disabled
-// exactly while the loop runs. Tab moves between the buttons, Enter or Space presses the focused
-// one, Escape closes; focus cues show from the start when the owner shows them.
+// and a close button at the top right. It opens centred over its owner, moved as little as
+// needed to lie wholly inside the work area of the owner's monitor. It runs its own message
+// loop; the owner is disabled exactly while the loop runs. Tab moves between the buttons, Enter
+// or Space presses the focused one, Escape closes; focus cues show from the start when the owner
+// shows them.
 class MyMsgBox {
   public:
     static constexpr int kFirst = IDYES;    // 6

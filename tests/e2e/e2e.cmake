@@ -65,10 +65,15 @@ set(zb_e2e_cases standard finished_close options_quit progress_continue running_
 # The wizard with the keyboard alone (real X key presses through xdotool) and as screen readers
 # read it.
 set(zb_keyboard_cases keyboard_standard keyboard_custom keyboard_quit readers_progress)
-foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases)
+# Screens of other sizes with a taskbar, each a display and a wineserver of its own; and the
+# pixels at 96 DPI against reference pictures.
+set(zb_screens_cases work_area same_at_96)
+foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases)
   set(zb_e2e_script e2e_test.py)
   if(case IN_LIST zb_keyboard_cases)
     set(zb_e2e_script keyboard_test.py)
+  elseif(case IN_LIST zb_screens_cases)
+    set(zb_e2e_script screens_test.py)
   endif()
   add_test(NAME e2e_${case}
            COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/${zb_e2e_script}

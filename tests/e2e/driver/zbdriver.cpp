@@ -31,6 +31,10 @@
 //   text ID TEXT T       wait until the control's text is TEXT
 //   textnot ID TEXT T    wait until the control's text differs from TEXT
 //   print ID             print "text ID: ..." with the control's text
+//   rect wizard|box|ID   print "rect NAME: LEFT TOP RIGHT BOTTOM", the screen rectangle of the
+//                        wizard, of the open program message box or of a wizard control
+//   workarea             print "workarea: LEFT TOP RIGHT BOTTOM" of the wizard's monitor
+//   moveto X Y           move the wizard's top-left corner there, as a drag leaves it
 //   box T                wait for one of the program's message boxes; print "box: TITLE"
 //   nobox                fail when one of the program's message boxes is open
 //   answer first|second|close  press a button of the open program message box, or close it
@@ -322,6 +326,11 @@ void PrintReaders(HWND top) {
         if (IsWindowVisible(control)) Say(ReaderLine(control));
 }
 
+std::string RectText(const RECT& rect) {
+    return std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+           std::to_string(rect.right) + " " + std::to_string(rect.bottom);
+}
+
 int Number(const std::string& text) {
     return std::atoi(text.c_str());
 }
@@ -433,6 +442,27 @@ class Steps {
         } else if (name == "print") {
             const int id = Number(take());
             Say("text " + std::to_string(id) + ": " + ToUtf8(WindowText(Control(id))));
+        } else if (name == "rect") {
+            const std::string which = take();
+            const HWND window = which == "wizard" ? RequireWizard()
+                                : which == "box"
+                                    ? WaitForWindowOfClass(kProgramBoxClass, 5, "message box")
+                                    : Control(Number(which));
+            RECT rect{};
+            GetWindowRect(window, &rect);
+            Say("rect " + which + ": " + RectText(rect));
+        } else if (name == "workarea") {
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (!GetMonitorInfoW(MonitorFromWindow(RequireWizard(), MONITOR_DEFAULTTONEAREST),
+                                 &info))
+                throw Failure{"no monitor information"};
+            Say("workarea: " + RectText(info.rcWork));
+        } else if (name == "moveto") {
+            const int x = Number(take());
+            const int y = Number(take());
+            SetWindowPos(RequireWizard(), nullptr, x, y, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         } else if (name == "box") {
             const HWND box = WaitForWindowOfClass(kProgramBoxClass, Seconds(take()), "message box");
             Say("box: " + ToUtf8(WindowText(box)));

@@ -162,6 +162,31 @@ TEST_F(MsgBoxTest, BoxIsCentredOverItsOwner) {
         390, 380);
 }
 
+TEST_F(MsgBoxTest, BoxOverAnOwnerDraggedOffTheWorkAreaStaysInsideIt) {
+    RECT area;
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0));
+    const auto within = [&](int left, int top) {
+        ::SetWindowPos(owner_.hwnd(), nullptr, left, top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT rect{};
+        RunWith(
+            request_,
+            [&](HWND box) {
+                ::GetWindowRect(box, &rect);
+                Click(box, 6);
+            },
+            390, 380);
+        return rect;
+    };
+    const RECT bottomRight = within(area.right - 100, area.bottom - 50);
+    EXPECT_EQ(bottomRight.right, area.right);
+    EXPECT_EQ(bottomRight.bottom, area.bottom);
+    const RECT topLeft = within(area.left - 2000, area.top - 2000);
+    EXPECT_EQ(topLeft.left, area.left);
+    EXPECT_EQ(topLeft.top, area.top);
+    EXPECT_EQ(topLeft.right - topLeft.left, 390);
+}
+
 TEST_F(MsgBoxTest, BoxWithoutOwnerDisablesNothing) {
     request_.owner = nullptr;
     bool ownerEnabled = false;
