@@ -84,6 +84,8 @@ foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases)
   set_tests_properties(e2e_${case} PROPERTIES RESOURCE_LOCK zb_e2e_gui TIMEOUT 180 LABELS e2e
                        FIXTURES_REQUIRED zb_font_links)
 endforeach()
+# Four Wine sessions of their own start there, which takes minutes where Wine runs emulated.
+set_tests_properties(e2e_work_area PROPERTIES TIMEOUT 900)
 
 # The options screen in other languages, standard and custom view, in
 # ${CMAKE_BINARY_DIR}/screenshots/languages: to check by eye that each text fits its control.
