@@ -1,7 +1,9 @@
 #include "installer/ZembricoInstall/installerworkerthread.h"
 
+#include <io.h>
 #include <objbase.h>
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -234,10 +236,21 @@ ExtractTarget::FileHandle InstallerWorkerThread::openFile(const PString& fullPat
 void InstallerWorkerThread::writeFile(FileHandle file, const std::uint8_t* bytes,
                                       std::uint32_t count) {
   if (!file) return;
-  if (std::fwrite(bytes, 1, count, static_cast<std::FILE*>(file)) != count) {
-    const DWORD error = GetLastError();
-    throw PSystemError(message(TXTINS_Cannot_write_to_file_XN0X, openFiles_[file]).c_str(),
-                       static_cast<std::int32_t>(error));
+  // The decoder's steps go to the system as they are, past the C library's buffer, and in a
+  // loop: a disk with room for part of a write takes that part without an error, and only the
+  // next write says that the disk is full.
+  const auto handle =
+      reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(static_cast<std::FILE*>(file))));
+  while (count != 0) {
+    DWORD written = 0;
+    const bool wrote = WriteFile(handle, bytes, count, &written, nullptr);
+    if (!wrote || written == 0) {
+      const DWORD error = wrote ? ERROR_DISK_FULL : GetLastError();
+      throw PSystemError(message(TXTINS_Cannot_write_to_file_XN0X, openFiles_[file]).c_str(),
+                         static_cast<std::int32_t>(error));
+    }
+    bytes += written;
+    count -= written;
   }
 }
 
@@ -246,8 +259,8 @@ void InstallerWorkerThread::closeFile(FileHandle file) {
   const auto open = openFiles_.find(file);
   const std::string path = open->second;
   openFiles_.erase(open);
-  // The C library holds the last bytes of a file until it is closed: a full disk may show
-  // itself only here, and a file cut short must not count as installed. The flush is asked
+  // A file cut short must not count as installed: a failure that shows itself only when the
+  // file is closed (a network drive's delayed write) fails the file too. The flush is asked
   // for on its own because not every C library's fclose reports a failed last write.
   std::FILE* stream = static_cast<std::FILE*>(file);
   const bool flushed = std::fflush(stream) == 0;

@@ -42,8 +42,9 @@ class VectorUnpackSink final : public UnpackSink {
 // dictionary size), then the compressed stream, which needs no end marker. One per decode.
 class LzmaUnpacker {
   public:
-    // Output is handed to the sink in steps of at most this many bytes.
-    static constexpr std::uint32_t kStepSize = 1024;
+    // Output is handed to the sink in steps of at most this many bytes: large enough that a
+    // file is written in few calls, small enough to stay in the processor's cache.
+    static constexpr std::uint32_t kStepSize = 64u << 10;
     // Larger dictionaries (xz's largest preset uses 64 MiB) count as invalid properties, so that
     // a damaged header cannot ask for gigabytes. The packer uses 8 MiB.
     static constexpr std::uint32_t kMaxDictionary = 64u << 20;

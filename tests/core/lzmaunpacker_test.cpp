@@ -74,7 +74,8 @@ TEST(LzmaUnpacker, PackerWritesTheShippedPropertiesHeader) {
 TEST(LzmaUnpacker, DecodesExactlyTheTotalInSteps) {
     const auto data = SampleData(300000);
     const auto block = Pack(data);
-    for (std::uint32_t total : {0u, 1u, 1023u, 1024u, 1025u, 300000u}) {
+    constexpr std::uint32_t kStep = LzmaUnpacker::kStepSize;
+    for (std::uint32_t total : {0u, 1u, kStep - 1, kStep, kStep + 1, 300000u}) {
         std::vector<std::uint8_t> out;
         std::uint32_t largestWrite = 0;
         ASSERT_EQ(Decode(block, out, total, SIZE_MAX, &largestWrite), 0) << total;
@@ -126,10 +127,11 @@ TEST(LzmaUnpacker, DictionariesAboveTheLimitAreRefusedBeforeDecoding) {
 }
 
 TEST(LzmaUnpacker, ASinkThatStopsEndsTheRunWithFailure) {
-    const auto block = Pack(SampleData(10000));
+    constexpr std::uint32_t kSize = 3 * LzmaUnpacker::kStepSize;
+    const auto block = Pack(SampleData(kSize));
     std::vector<std::uint8_t> out;
-    EXPECT_EQ(Decode(block, out, 10000, /*refuseAfter=*/3000), 1);
-    EXPECT_LT(out.size(), 10000u);
+    EXPECT_EQ(Decode(block, out, kSize, /*refuseAfter=*/LzmaUnpacker::kStepSize / 2), 1);
+    EXPECT_EQ(out.size(), LzmaUnpacker::kStepSize);
 }
 
 TEST(LzmaUnpacker, RunWithoutSinkFails) {
