@@ -8,6 +8,7 @@
 #include <optional>
 #include <system_error>
 
+#include "installer/ZembricoInstall/storedpayload.h"
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/messagekeys.h"
@@ -20,12 +21,19 @@
 #include "plib/win/pfile.h"
 #include "plib/win/unique.h"
 
-std::span<const std::uint8_t> ModulePayload() {
+PayloadView ModulePayload() {
   HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(130), L"ZB");
   HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
   if (!bytes) return {};
-  return {static_cast<const std::uint8_t*>(bytes), SizeofResource(nullptr, found)};
+  const std::span<const std::uint8_t> resource(static_cast<const std::uint8_t*>(bytes),
+                                               SizeofResource(nullptr, found));
+  const std::shared_ptr<const StoredPayload> stored =
+      StoredPayload::OfModuleResource(nullptr, resource);
+  if (!stored) return resource;
+  return {resource, [stored](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
+            return stored->read(offset, into, count);
+          }};
 }
 
 namespace {
@@ -193,10 +201,10 @@ PString InstallerWorkerThread::message(std::uint32_t key, const std::string& arg
 }
 
 bool InstallerWorkerThread::extractArchive() {
-  const std::span<const std::uint8_t> payload = payload_();
-  return ExtractPayload(payload.data(), static_cast<std::uint32_t>(payload.size()),
+  const PayloadView payload = payload_();
+  return ExtractPayload(payload.bytes.data(), static_cast<std::uint32_t>(payload.bytes.size()),
                         PString(params_.installFolder.c_str()), *this,
-                        [](const char* line) { PLog("%s", line); });
+                        [](const char* line) { PLog("%s", line); }, payload.read);
 }
 
 void InstallerWorkerThread::onFileStarted(std::uint32_t fileCount, std::uint32_t index,

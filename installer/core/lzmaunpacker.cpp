@@ -68,14 +68,24 @@ int LzmaUnpacker::run() {
         std::min(decoder.options->dict_size, std::max(remaining, kMinDictionary));
     if (decoder.options->dict_size > kMaxDictionary) return 1;
 
-    // The stream is decoded where it lies: the block outlives the run.
     std::unique_ptr<std::uint8_t[]> step(new (std::nothrow) std::uint8_t[kStepSize]);
-    if (!step) return 1;
+    std::unique_ptr<std::uint8_t[]> piece(reader_ ? new (std::nothrow) std::uint8_t[kReadSize]
+                                                  : nullptr);
+    if (!step || (reader_ && !piece)) return 1;
     if (lzma_raw_decoder(&decoder.stream, filters) != LZMA_OK) return 1;
 
-    decoder.stream.next_in = input_ + position_;
-    decoder.stream.avail_in = inputLength_ - position_;
+    // Without a reader the stream is decoded where it lies: the block outlives the run.
+    if (!reader_) {
+        decoder.stream.next_in = input_ + position_;
+        decoder.stream.avail_in = inputLength_ - position_;
+    }
     while (remaining != 0) {
+        if (reader_ && decoder.stream.avail_in == 0 && position_ != inputLength_) {
+            const std::uint32_t count = std::min(kReadSize, inputLength_ - position_);
+            if (!reader_(position_, piece.get(), count)) return 1;
+            decoder.stream.next_in = piece.get();
+            decoder.stream.avail_in = count;
+        }
         const std::size_t before = decoder.stream.avail_in;
         decoder.stream.next_out = step.get();
         decoder.stream.avail_out = std::min(remaining, kStepSize);
