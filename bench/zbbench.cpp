@@ -11,10 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
 
 #include "installer/ZembricoInstall/installerworkerthread.h"
+#include "installer/ZembricoInstall/storedpayload.h"
 #include "installer/core/installcodes.h"
 #include "plib/win/unique.h"
 
@@ -36,7 +38,8 @@ LARGE_INTEGER Now() {
   return now;
 }
 
-// The archive as the setup program has its resource: mapped, read on demand.
+// The archive as the setup program has its resource: mapped, read on demand, with its long
+// stream read from the file.
 class MappedFile {
  public:
   explicit MappedFile(const char* path)
@@ -78,7 +81,16 @@ int Install(const char* payloadPath, const char* folder) {
   // A message-only window receives the worker's progress, as the wizard's window would.
   const HWND window = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                       nullptr, nullptr);
-  InstallerWorkerThread worker(kAnalyticsCollectionHost, [&payload] { return payload.bytes(); });
+  const auto stored = std::make_shared<const StoredPayload>(
+      UniqueFile(CreateFileA(payloadPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr)),
+      0);
+  InstallerWorkerThread worker(kAnalyticsCollectionHost, [&payload, stored] {
+    return PayloadView(payload.bytes(),
+                       [stored](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
+                         return stored->read(offset, into, count);
+                       });
+  });
   if (!worker.start(params, window, kWmInstallProgress)) return 2;
   int code = 0;
   MSG message;

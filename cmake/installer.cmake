@@ -60,6 +60,7 @@ function(zb_installer name)
   configure_file(${zb_installer_dir}/ZembricoInstall.rc.in ${out}/ZembricoInstall.rc @ONLY)
 
   add_executable(${name} ${zb_installer_dir}/winmain.cpp ${zb_installer_dir}/analyticshost.cpp
+                         ${zb_installer_dir}/terminatehandler.cpp
                          ${out}/ZembricoInstall.rc)
   target_compile_options(${name} PRIVATE ${ZB_WARNINGS})
   target_compile_definitions(${name} PRIVATE ZB_ANALYTICS_HOST="${arg_ANALYTICS_HOST}")

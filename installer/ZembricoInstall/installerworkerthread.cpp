@@ -1,11 +1,14 @@
 #include "installer/ZembricoInstall/installerworkerthread.h"
 
+#include <io.h>
 #include <objbase.h>
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <system_error>
 
+#include "installer/ZembricoInstall/storedpayload.h"
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/messagekeys.h"
@@ -18,12 +21,19 @@
 #include "plib/win/pfile.h"
 #include "plib/win/unique.h"
 
-std::span<const std::uint8_t> ModulePayload() {
+PayloadView ModulePayload() {
   HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(130), L"ZB");
   HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
   if (!bytes) return {};
-  return {static_cast<const std::uint8_t*>(bytes), SizeofResource(nullptr, found)};
+  const std::span<const std::uint8_t> resource(static_cast<const std::uint8_t*>(bytes),
+                                               SizeofResource(nullptr, found));
+  const std::shared_ptr<const StoredPayload> stored =
+      StoredPayload::OfModuleResource(nullptr, resource);
+  if (!stored) return resource;
+  return {resource, [stored](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
+            return stored->read(offset, into, count);
+          }};
 }
 
 namespace {
@@ -191,10 +201,10 @@ PString InstallerWorkerThread::message(std::uint32_t key, const std::string& arg
 }
 
 bool InstallerWorkerThread::extractArchive() {
-  const std::span<const std::uint8_t> payload = payload_();
-  return ExtractPayload(payload.data(), static_cast<std::uint32_t>(payload.size()),
+  const PayloadView payload = payload_();
+  return ExtractPayload(payload.bytes.data(), static_cast<std::uint32_t>(payload.bytes.size()),
                         PString(params_.installFolder.c_str()), *this,
-                        [](const char* line) { PLog("%s", line); });
+                        [](const char* line) { PLog("%s", line); }, payload.read);
 }
 
 void InstallerWorkerThread::onFileStarted(std::uint32_t fileCount, std::uint32_t index,
@@ -234,10 +244,21 @@ ExtractTarget::FileHandle InstallerWorkerThread::openFile(const PString& fullPat
 void InstallerWorkerThread::writeFile(FileHandle file, const std::uint8_t* bytes,
                                       std::uint32_t count) {
   if (!file) return;
-  if (std::fwrite(bytes, 1, count, static_cast<std::FILE*>(file)) != count) {
-    const DWORD error = GetLastError();
-    throw PSystemError(message(TXTINS_Cannot_write_to_file_XN0X, openFiles_[file]).c_str(),
-                       static_cast<std::int32_t>(error));
+  // The decoder's steps go to the system as they are, past the C library's buffer, and in a
+  // loop: a disk with room for part of a write takes that part without an error, and only the
+  // next write says that the disk is full.
+  const auto handle =
+      reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(static_cast<std::FILE*>(file))));
+  while (count != 0) {
+    DWORD written = 0;
+    const bool wrote = WriteFile(handle, bytes, count, &written, nullptr);
+    if (!wrote || written == 0) {
+      const DWORD error = wrote ? ERROR_DISK_FULL : GetLastError();
+      throw PSystemError(message(TXTINS_Cannot_write_to_file_XN0X, openFiles_[file]).c_str(),
+                         static_cast<std::int32_t>(error));
+    }
+    bytes += written;
+    count -= written;
   }
 }
 
@@ -246,8 +267,8 @@ void InstallerWorkerThread::closeFile(FileHandle file) {
   const auto open = openFiles_.find(file);
   const std::string path = open->second;
   openFiles_.erase(open);
-  // The C library holds the last bytes of a file until it is closed: a full disk may show
-  // itself only here, and a file cut short must not count as installed. The flush is asked
+  // A file cut short must not count as installed: a failure that shows itself only when the
+  // file is closed (a network drive's delayed write) fails the file too. The flush is asked
   // for on its own because not every C library's fclose reports a failed last write.
   std::FILE* stream = static_cast<std::FILE*>(file);
   const bool flushed = std::fflush(stream) == 0;

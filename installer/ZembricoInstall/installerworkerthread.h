@@ -11,15 +11,25 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 #include "installer/ZembricoInstall/googleanalytics.h"
 #include "installer/core/installparameters.h"
 #include "installer/core/payloadarchive.h"
 
-// Where the worker finds the payload archive; the bytes stay valid for the whole installation.
-// The program's own is the "ZB"/130 resource of the executable (empty when it is missing).
-using PayloadSource = std::function<std::span<const std::uint8_t>()>;
-std::span<const std::uint8_t> ModulePayload();
+// The payload archive: its bytes, valid for the whole installation, and, when set, `read`,
+// which gives the same bytes from the file they are stored in (StoredPayload).
+struct PayloadView {
+  PayloadView(std::span<const std::uint8_t> bytes = {}, LzmaUnpacker::BlockReader read = {})
+      : bytes(bytes), read(std::move(read)) {}
+  std::span<const std::uint8_t> bytes;
+  LzmaUnpacker::BlockReader read;
+};
+
+// Where the worker finds the payload archive. The program's own is the "ZB"/130 resource of
+// the executable (empty when it is missing), read from the executable file.
+using PayloadSource = std::function<PayloadView()>;
+PayloadView ModulePayload();
 
 // Creates `path` and every missing folder above it. False when a folder cannot be made; a
 // PInternalError on the way (a file where a folder must be) is logged and gives false too.

@@ -153,7 +153,7 @@ std::optional<std::string> ReadPreviousInstallLocation(const std::string& displa
 }
 
 std::uint32_t PayloadArchiveSizeAt(std::uint32_t clusterSize) {
-    const std::span<const std::uint8_t> payload = ModulePayload();
+    const std::span<const std::uint8_t> payload = ModulePayload().bytes;
     PASSERT(!payload.empty());
     return RequiredSpace(payload.data(), static_cast<std::uint32_t>(payload.size()), clusterSize);
 }

@@ -59,7 +59,7 @@ void ZembricoInstallWindow::relabel(WizardSlot slot, const PString& text) {
 }
 
 std::uint32_t ZembricoInstallWindow::archiveSizeAt(std::uint32_t clusterSize) const {
-    const std::span<const std::uint8_t> payload = creation_.payload();
+    const std::span<const std::uint8_t> payload = creation_.payload().bytes;
     PASSERT(!payload.empty());
     return RequiredSpace(payload.data(), static_cast<std::uint32_t>(payload.size()), clusterSize);
 }

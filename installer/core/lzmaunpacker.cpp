@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -69,19 +68,26 @@ int LzmaUnpacker::run() {
         std::min(decoder.options->dict_size, std::max(remaining, kMinDictionary));
     if (decoder.options->dict_size > kMaxDictionary) return 1;
 
-    // The stream is decoded from a private copy of the block, taken once.
-    const std::uint32_t packedSize = inputLength_ - position_;
-    std::unique_ptr<std::uint8_t[]> packed(new (std::nothrow) std::uint8_t[packedSize]);
-    if (!packed) return 1;
-    std::memcpy(packed.get(), input_ + position_, packedSize);
+    std::unique_ptr<std::uint8_t[]> step(new (std::nothrow) std::uint8_t[kStepSize]);
+    std::unique_ptr<std::uint8_t[]> piece(reader_ ? new (std::nothrow) std::uint8_t[kReadSize]
+                                                  : nullptr);
+    if (!step || (reader_ && !piece)) return 1;
     if (lzma_raw_decoder(&decoder.stream, filters) != LZMA_OK) return 1;
 
-    decoder.stream.next_in = packed.get();
-    decoder.stream.avail_in = packedSize;
-    std::uint8_t step[kStepSize];
+    // Without a reader the stream is decoded where it lies: the block outlives the run.
+    if (!reader_) {
+        decoder.stream.next_in = input_ + position_;
+        decoder.stream.avail_in = inputLength_ - position_;
+    }
     while (remaining != 0) {
+        if (reader_ && decoder.stream.avail_in == 0 && position_ != inputLength_) {
+            const std::uint32_t count = std::min(kReadSize, inputLength_ - position_);
+            if (!reader_(position_, piece.get(), count)) return 1;
+            decoder.stream.next_in = piece.get();
+            decoder.stream.avail_in = count;
+        }
         const std::size_t before = decoder.stream.avail_in;
-        decoder.stream.next_out = step;
+        decoder.stream.next_out = step.get();
         decoder.stream.avail_out = std::min(remaining, kStepSize);
         const lzma_ret ret = lzma_code(&decoder.stream, LZMA_RUN);
         // LZMA_BUF_ERROR only says that no progress was possible: the input has run out.
@@ -91,7 +97,7 @@ int LzmaUnpacker::run() {
             static_cast<std::uint32_t>(std::min(remaining, kStepSize) - decoder.stream.avail_out);
         if (produced != 0) {
             std::uint32_t taken = 0;
-            if (sink_->write(step, produced, taken) != 0) return 1;
+            if (sink_->write(step.get(), produced, taken) != 0) return 1;
             remaining -= produced;
         } else if (before == decoder.stream.avail_in) {
             break;

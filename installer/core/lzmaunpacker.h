@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -42,14 +43,26 @@ class VectorUnpackSink final : public UnpackSink {
 // dictionary size), then the compressed stream, which needs no end marker. One per decode.
 class LzmaUnpacker {
   public:
-    // Output is handed to the sink in steps of at most this many bytes.
-    static constexpr std::uint32_t kStepSize = 1024;
+    // Output is handed to the sink in steps of at most this many bytes: large enough that a
+    // file is written in few calls, small enough to stay in the processor's cache.
+    static constexpr std::uint32_t kStepSize = 64u << 10;
     // Larger dictionaries (xz's largest preset uses 64 MiB) count as invalid properties, so that
     // a damaged header cannot ask for gigabytes. The packer uses 8 MiB.
     static constexpr std::uint32_t kMaxDictionary = 64u << 20;
 
+    // The stream is read from a reader in pieces of at most this many bytes.
+    static constexpr std::uint32_t kReadSize = 256u << 10;
+
     // The input block: properties header and stream. It must outlive run().
     void setInput(const std::uint8_t* data, std::uint32_t length);
+
+    // Fills `into` with the `count` bytes of the input block from `offset` on; false when it
+    // cannot.
+    using BlockReader =
+        std::function<bool(std::uint32_t offset, std::uint8_t* into, std::uint32_t count)>;
+    // With a reader, run() takes the stream's bytes from it, a piece at a time, instead of from
+    // the block where it lies (only the header is read there).
+    void setReader(BlockReader reader) { reader_ = std::move(reader); }
 
     // Takes ownership of `sink`; destroys the previous one.
     void setSink(std::unique_ptr<UnpackSink> sink);
@@ -57,9 +70,9 @@ class LzmaUnpacker {
 
     // Decodes the input until the sink's totalSize() bytes have been written to it. Returns 0 on
     // success and 1 on failure: no sink, a block shorter than its header, invalid properties
-    // (kMaxDictionary included), no memory, a corrupt stream, a sink that asked to stop, or a
-    // stream that ends before the total was produced (which would otherwise pass for a complete
-    // decode). Exceptions from the sink pass through.
+    // (kMaxDictionary included), no memory, a corrupt stream, a reader that failed, a sink that
+    // asked to stop, or a stream that ends before the total was produced (which would otherwise
+    // pass for a complete decode). Exceptions from the sink pass through.
     int run();
 
   private:
@@ -67,4 +80,5 @@ class LzmaUnpacker {
     const std::uint8_t* input_ = nullptr;
     std::uint32_t inputLength_ = 0;
     std::uint32_t position_ = 0;
+    BlockReader reader_;
 };

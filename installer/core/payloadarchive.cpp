@@ -177,7 +177,8 @@ void FileSetUnpackSink::closeCurrent() {
 }
 
 bool ExtractPayload(const std::uint8_t* resource, std::uint32_t size, const PString& installFolder,
-                    ExtractTarget& target, const std::function<void(const char*)>& log) {
+                    ExtractTarget& target, const std::function<void(const char*)>& log,
+                    const LzmaUnpacker::BlockReader& read) {
     ResourceCursor cursor(resource, size);
     std::uint32_t totalSize = 0;
     std::vector<PayloadFile> files;
@@ -189,6 +190,13 @@ bool ExtractPayload(const std::uint8_t* resource, std::uint32_t size, const PStr
     prefix.append("\\");
     LzmaUnpacker unpacker;
     unpacker.setInput(packed, packedSize);
+    if (read) {
+        const auto start = static_cast<std::uint32_t>(packed - resource);
+        unpacker.setReader(
+            [&read, start](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
+                return read(start + offset, into, count);
+            });
+    }
     unpacker.setSink(std::make_unique<FileSetUnpackSink>(std::move(prefix), std::move(files),
                                                          totalSize, target));
     const bool decoded = unpacker.run() == 0;

@@ -114,9 +114,12 @@ class FileSetUnpackSink final : public UnpackSink {
 // its declared total, or a damaged file table (ParseFileTable), which is found before any file
 // is created. A field that runs past the resource throws PAssert (ResourceCursor); exceptions of
 // the target pass through, after the file it has open is closed. Files written before an
-// error stay.
+// error stay. With `read`, which gives the bytes of the resource from an offset on, the data
+// block's stream is taken from it rather than from `resource` (whose fields are still checked
+// there).
 bool ExtractPayload(const std::uint8_t* resource, std::uint32_t size, const PString& installFolder,
-                    ExtractTarget& target, const std::function<void(const char*)>& log);
+                    ExtractTarget& target, const std::function<void(const char*)>& log,
+                    const LzmaUnpacker::BlockReader& read = {});
 
 // The bytes the archive needs on a disk with clusters of `clusterSize` bytes: every file
 // rounded up to whole clusters (an empty file takes none), in u32 arithmetic. With a cluster

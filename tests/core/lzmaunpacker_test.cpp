@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -74,7 +75,8 @@ TEST(LzmaUnpacker, PackerWritesTheShippedPropertiesHeader) {
 TEST(LzmaUnpacker, DecodesExactlyTheTotalInSteps) {
     const auto data = SampleData(300000);
     const auto block = Pack(data);
-    for (std::uint32_t total : {0u, 1u, 1023u, 1024u, 1025u, 300000u}) {
+    constexpr std::uint32_t kStep = LzmaUnpacker::kStepSize;
+    for (std::uint32_t total : {0u, 1u, kStep - 1, kStep, kStep + 1, 300000u}) {
         std::vector<std::uint8_t> out;
         std::uint32_t largestWrite = 0;
         ASSERT_EQ(Decode(block, out, total, SIZE_MAX, &largestWrite), 0) << total;
@@ -126,10 +128,53 @@ TEST(LzmaUnpacker, DictionariesAboveTheLimitAreRefusedBeforeDecoding) {
 }
 
 TEST(LzmaUnpacker, ASinkThatStopsEndsTheRunWithFailure) {
-    const auto block = Pack(SampleData(10000));
+    constexpr std::uint32_t kSize = 3 * LzmaUnpacker::kStepSize;
+    const auto block = Pack(SampleData(kSize));
     std::vector<std::uint8_t> out;
-    EXPECT_EQ(Decode(block, out, 10000, /*refuseAfter=*/3000), 1);
-    EXPECT_LT(out.size(), 10000u);
+    EXPECT_EQ(Decode(block, out, kSize, /*refuseAfter=*/LzmaUnpacker::kStepSize / 2), 1);
+    EXPECT_EQ(out.size(), LzmaUnpacker::kStepSize);
+}
+
+TEST(LzmaUnpacker, AReaderGivesTheStreamInBoundedPiecesInOrder) {
+    const auto data = SampleData(3 * LzmaUnpacker::kReadSize);
+    const auto block = Pack(data);
+    // The block's stream bytes are spoiled where they lie: only the reader's copy is good.
+    auto spoiled = block;
+    std::fill(spoiled.begin() + 5, spoiled.end(), 0xA5);
+    std::uint32_t next = 5;
+    std::uint32_t reads = 0;
+    std::vector<std::uint8_t> out;
+    std::uint32_t largest = 0;
+    LzmaUnpacker unpacker;
+    unpacker.setInput(spoiled.data(), static_cast<std::uint32_t>(spoiled.size()));
+    unpacker.setReader([&](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
+        EXPECT_EQ(offset, next);
+        EXPECT_LE(count, LzmaUnpacker::kReadSize);
+        EXPECT_LE(std::size_t{offset} + count, block.size());
+        std::copy_n(block.begin() + offset, count, into);
+        next = offset + count;
+        ++reads;
+        return true;
+    });
+    unpacker.setSink(std::make_unique<RecordingSink>(out, static_cast<std::uint32_t>(data.size()),
+                                                     SIZE_MAX, largest));
+    EXPECT_EQ(unpacker.run(), 0);
+    EXPECT_EQ(out, data);
+    EXPECT_GE(reads, 1u);
+}
+
+TEST(LzmaUnpacker, AReaderThatFailsEndsTheRunWithFailure) {
+    const auto data = SampleData(2 * LzmaUnpacker::kReadSize);
+    const auto block = Pack(data);
+    std::vector<std::uint8_t> out;
+    std::uint32_t largest = 0;
+    LzmaUnpacker unpacker;
+    unpacker.setInput(block.data(), static_cast<std::uint32_t>(block.size()));
+    unpacker.setReader([](std::uint32_t, std::uint8_t*, std::uint32_t) { return false; });
+    unpacker.setSink(std::make_unique<RecordingSink>(out, static_cast<std::uint32_t>(data.size()),
+                                                     SIZE_MAX, largest));
+    EXPECT_EQ(unpacker.run(), 1);
+    EXPECT_TRUE(out.empty());
 }
 
 TEST(LzmaUnpacker, RunWithoutSinkFails) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -89,6 +90,30 @@ TEST(PayloadArchive, AFolderOutsideTheCodePageKeepsItsMarkerInFrontOfEveryPath) 
     EXPECT_EQ(target.files.count("\x10"
                                  "C:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\Caf\xC3\xA9.txt"),
               1u);
+}
+
+TEST(PayloadArchive, TheDataStreamIsReadFromTheReaderAtTheResourcesOffsets) {
+    const std::vector<File> files = {{"a.bin", Pattern(600000, 1)}, {"b.bin", Pattern(7000, 2)}};
+    const Bytes resource = Pack(files);
+    // Header (three u32), file-table block, u32 size, then the data block: its 5-byte
+    // properties are read in place, its stream only through the reader.
+    const std::size_t stream = 12 + LoadU32Le(resource.data() + 8) + 4 + 5;
+    Bytes spoiled = resource;
+    std::fill(spoiled.begin() + stream, spoiled.end(), 0x5A);
+    std::size_t next = stream;
+    MemoryTarget target;
+    ASSERT_TRUE(ExtractPayload(
+        spoiled.data(), static_cast<std::uint32_t>(spoiled.size()), PString("C:\\Dest"), target,
+        [](const char*) {},
+        [&](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
+            EXPECT_EQ(offset, next);
+            EXPECT_LE(std::size_t{offset} + count, resource.size());
+            std::copy_n(resource.begin() + offset, count, into);
+            next = offset + count;
+            return true;
+        }));
+    for (const File& f : files) EXPECT_EQ(target.files["C:\\Dest\\" + f.name], f.data) << f.name;
+    EXPECT_GT(next, stream);
 }
 
 TEST(PayloadArchive, ATableWithoutFurtherOffsetsGivesOneFileTakingEverything) {
