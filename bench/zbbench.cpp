@@ -6,6 +6,7 @@
 //   zbbench startup COMMAND...       runs a program until its first top-level window is shown
 //                                    and painted; prints the seconds, then ends the program
 #include <windows.h>
+// The process status header needs the base declarations first.
 #include <psapi.h>
 
 #include <cstdio>

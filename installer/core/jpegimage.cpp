@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio>
 
+// libjpeg's headers use FILE and size_t and include neither's header.
 #include <jerror.h>
 #include <jpeglib.h>
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+// The shell's header needs the base declarations first.
 #include <shlobj.h>
 
 #include <cstdint>

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+// libjpeg's header uses FILE and size_t and includes neither's header.
 #include <jpeglib.h>
 
 #include "plib/perror.h"

@@ -1,5 +1,6 @@
 #include <winsock2.h>
 
+// After winsock2.h: a header that brings windows.h must not bring the older winsock.h first.
 #include <gtest/gtest.h>
 
 #include <algorithm>
