@@ -28,180 +28,182 @@ const char kAnalyticsCollectionHost[] = "127.0.0.1:9";
 namespace {
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
 }
 
 LARGE_INTEGER Now() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now;
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
 }
 
 // The archive as the setup program has its resource: mapped, read on demand, with its long
 // stream read from the file.
 class MappedFile {
- public:
-  explicit MappedFile(const char* path)
-      : file_(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {
-    if (!file_) return;
-    size_ = GetFileSize(file_.get(), nullptr);
-    mapping_.reset(CreateFileMappingA(file_.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (mapping_) view_ = MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, 0);
-  }
-  ~MappedFile() {
-    if (view_) UnmapViewOfFile(view_);
-  }
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
+  public:
+    explicit MappedFile(const char* path)
+        : file_(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr)) {
+        if (!file_) return;
+        size_ = GetFileSize(file_.get(), nullptr);
+        mapping_.reset(CreateFileMappingA(file_.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+        if (mapping_) view_ = MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, 0);
+    }
+    ~MappedFile() {
+        if (view_) UnmapViewOfFile(view_);
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
 
-  std::span<const std::uint8_t> bytes() const {
-    if (!view_) return {};
-    return {static_cast<const std::uint8_t*>(view_), size_};
-  }
+    std::span<const std::uint8_t> bytes() const {
+        if (!view_) return {};
+        return {static_cast<const std::uint8_t*>(view_), size_};
+    }
 
- private:
-  UniqueFile file_;
-  UniqueHandle mapping_;
-  void* view_ = nullptr;
-  DWORD size_ = 0;
+  private:
+    UniqueFile file_;
+    UniqueHandle mapping_;
+    void* view_ = nullptr;
+    DWORD size_ = 0;
 };
 
 int Install(const char* payloadPath, const char* folder) {
-  MappedFile payload(payloadPath);
-  if (payload.bytes().empty()) {
-    std::fprintf(stderr, "zbbench: cannot map %s\n", payloadPath);
-    return 2;
-  }
-  InstallParameters params;
-  params.name = params.displayName = params.workFolderName = "ZembricoBench";
-  params.installFolder = folder;
-  params.hasAdminRights = 1;
+    MappedFile payload(payloadPath);
+    if (payload.bytes().empty()) {
+        std::fprintf(stderr, "zbbench: cannot map %s\n", payloadPath);
+        return 2;
+    }
+    InstallParameters params;
+    params.name = params.displayName = params.workFolderName = "ZembricoBench";
+    params.installFolder = folder;
+    params.hasAdminRights = 1;
 
-  // A message-only window receives the worker's progress, as the wizard's window would.
-  const HWND window = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      nullptr, nullptr);
-  const auto stored = std::make_shared<const StoredPayload>(
-      UniqueFile(CreateFileA(payloadPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr)),
-      0);
-  InstallerWorkerThread worker(kAnalyticsCollectionHost, [&payload, stored] {
-    return PayloadView(payload.bytes(),
-                       [stored](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
-                         return stored->read(offset, into, count);
-                       });
-  });
-  if (!worker.start(params, window, kWmInstallProgress)) return 2;
-  int code = 0;
-  MSG message;
-  while (GetMessageA(&message, window, kWmInstallProgress, kWmInstallProgress) > 0) {
-    code = static_cast<int>(static_cast<INT_PTR>(message.wParam));
-    if (code == kInstallFailedWithText) delete reinterpret_cast<PString*>(message.lParam);
-    if (code == kInstallComplete || code < 0) break;
-  }
-  worker.closeThreadHandle();
-  DestroyWindow(window);
-  std::printf("%d\n", code);
-  return code == kInstallComplete ? 0 : 1;
+    // A message-only window receives the worker's progress, as the wizard's window would.
+    const HWND window = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        nullptr, nullptr);
+    const auto stored = std::make_shared<const StoredPayload>(
+        UniqueFile(CreateFileA(payloadPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr)),
+        0);
+    InstallerWorkerThread worker(kAnalyticsCollectionHost, [&payload, stored] {
+        return PayloadView(payload.bytes(),
+                           [stored](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
+                               return stored->read(offset, into, count);
+                           });
+    });
+    if (!worker.start(params, window, kWmInstallProgress)) return 2;
+    int code = 0;
+    MSG message;
+    while (GetMessageA(&message, window, kWmInstallProgress, kWmInstallProgress) > 0) {
+        code = static_cast<int>(static_cast<INT_PTR>(message.wParam));
+        if (code == kInstallFailedWithText) delete reinterpret_cast<PString*>(message.lParam);
+        if (code == kInstallComplete || code < 0) break;
+    }
+    worker.closeThreadHandle();
+    DestroyWindow(window);
+    std::printf("%d\n", code);
+    return code == kInstallComplete ? 0 : 1;
 }
 
 // The rest of our own command line, from the word at `index` on, as it was typed.
 const char* CommandTail(int index) {
-  const char* line = GetCommandLineA();
-  for (int word = 0; word < index; ++word) {
-    bool quoted = false;
-    while (*line && (quoted || (*line != ' ' && *line != '\t'))) {
-      if (*line == '"') quoted = !quoted;
-      ++line;
+    const char* line = GetCommandLineA();
+    for (int word = 0; word < index; ++word) {
+        bool quoted = false;
+        while (*line && (quoted || (*line != ' ' && *line != '\t'))) {
+            if (*line == '"') quoted = !quoted;
+            ++line;
+        }
+        while (*line == ' ' || *line == '\t') ++line;
     }
-    while (*line == ' ' || *line == '\t') ++line;
-  }
-  return line;
+    return line;
 }
 
 // Starts `commandLine`; says why on standard error when it cannot.
 bool Start(const char* commandLine, PROCESS_INFORMATION& process) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  std::string line = commandLine;
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                     &process))
-    return true;
-  std::fprintf(stderr, "zbbench: cannot start %s (%lu)\n", commandLine, GetLastError());
-  return false;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string line = commandLine;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process))
+        return true;
+    std::fprintf(stderr, "zbbench: cannot start %s (%lu)\n", commandLine, GetLastError());
+    return false;
 }
 
 int Run(const char* commandLine) {
-  PROCESS_INFORMATION info{};
-  const LARGE_INTEGER start = Now();
-  if (!Start(commandLine, info)) return 2;
-  UniqueHandle process(info.hProcess), thread(info.hThread);
-  // The peak is only readable while the process lives: sample it until the end.
-  SIZE_T peak = 0;
-  while (WaitForSingleObject(process.get(), 2) == WAIT_TIMEOUT) {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (GetProcessMemoryInfo(process.get(), &counters, sizeof counters) &&
-        counters.PeakWorkingSetSize > peak)
-      peak = counters.PeakWorkingSetSize;
-  }
-  const LARGE_INTEGER end = Now();
-  DWORD exitCode = 0;
-  GetExitCodeProcess(process.get(), &exitCode);
-  std::printf("%.4f %zu %ld\n", Seconds(start, end), static_cast<size_t>(peak), long(exitCode));
-  return 0;
+    PROCESS_INFORMATION info{};
+    const LARGE_INTEGER start = Now();
+    if (!Start(commandLine, info)) return 2;
+    UniqueHandle process(info.hProcess), thread(info.hThread);
+    // The peak is only readable while the process lives: sample it until the end.
+    SIZE_T peak = 0;
+    while (WaitForSingleObject(process.get(), 2) == WAIT_TIMEOUT) {
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        if (GetProcessMemoryInfo(process.get(), &counters, sizeof counters) &&
+            counters.PeakWorkingSetSize > peak)
+            peak = counters.PeakWorkingSetSize;
+    }
+    const LARGE_INTEGER end = Now();
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.get(), &exitCode);
+    std::printf("%.4f %zu %ld\n", Seconds(start, end), static_cast<size_t>(peak), long(exitCode));
+    return 0;
 }
 
 struct WindowSearch {
-  DWORD processId;
-  HWND found;
+    DWORD processId;
+    HWND found;
 };
 
 BOOL CALLBACK FindShownWindow(HWND window, LPARAM context) {
-  auto& search = *reinterpret_cast<WindowSearch*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != search.processId || !IsWindowVisible(window)) return TRUE;
-  search.found = window;
-  return FALSE;
+    auto& search = *reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search.processId || !IsWindowVisible(window)) return TRUE;
+    search.found = window;
+    return FALSE;
 }
 
 int Startup(const char* commandLine) {
-  PROCESS_INFORMATION info{};
-  const LARGE_INTEGER start = Now();
-  if (!Start(commandLine, info)) return 2;
-  UniqueHandle process(info.hProcess), thread(info.hThread);
-  WindowSearch search{info.dwProcessId, nullptr};
-  bool painted = false;
-  // Gives up after about a minute.
-  for (int tries = 0; tries < 60000 && !painted; ++tries) {
-    if (WaitForSingleObject(process.get(), 1) != WAIT_TIMEOUT) break;
-    search.found = nullptr;
-    EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
-    // Shown and no region waiting for WM_PAINT: the first paint is done. The round trip through
-    // the window's queue makes sure it is not between showing and painting.
-    DWORD_PTR ignored;
-    painted = search.found && !GetUpdateRect(search.found, nullptr, FALSE) &&
-              SendMessageTimeoutA(search.found, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-  }
-  const LARGE_INTEGER end = Now();
-  TerminateProcess(process.get(), 0);
-  WaitForSingleObject(process.get(), 5000);
-  if (!painted) {
-    std::fprintf(stderr, "zbbench: no window was painted by %s\n", commandLine);
-    return 1;
-  }
-  std::printf("%.4f\n", Seconds(start, end));
-  return 0;
+    PROCESS_INFORMATION info{};
+    const LARGE_INTEGER start = Now();
+    if (!Start(commandLine, info)) return 2;
+    UniqueHandle process(info.hProcess), thread(info.hThread);
+    WindowSearch search{info.dwProcessId, nullptr};
+    bool painted = false;
+    // Gives up after about a minute.
+    for (int tries = 0; tries < 60000 && !painted; ++tries) {
+        if (WaitForSingleObject(process.get(), 1) != WAIT_TIMEOUT) break;
+        search.found = nullptr;
+        EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
+        // Shown and no region waiting for WM_PAINT: the first paint is done. The round trip through
+        // the window's queue makes sure it is not between showing and painting.
+        DWORD_PTR ignored;
+        painted = search.found && !GetUpdateRect(search.found, nullptr, FALSE) &&
+                  SendMessageTimeoutA(search.found, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    }
+    const LARGE_INTEGER end = Now();
+    TerminateProcess(process.get(), 0);
+    WaitForSingleObject(process.get(), 5000);
+    if (!painted) {
+        std::fprintf(stderr, "zbbench: no window was painted by %s\n", commandLine);
+        return 1;
+    }
+    std::printf("%.4f\n", Seconds(start, end));
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::strcmp(argv[1], "install") == 0) return Install(argv[2], argv[3]);
-  if (argc >= 3 && std::strcmp(argv[1], "run") == 0) return Run(CommandTail(2));
-  if (argc >= 3 && std::strcmp(argv[1], "startup") == 0) return Startup(CommandTail(2));
-  std::fprintf(stderr, "usage: zbbench install PAYLOAD FOLDER | run COMMAND... | startup COMMAND...\n");
-  return 2;
+    if (argc == 4 && std::strcmp(argv[1], "install") == 0) return Install(argv[2], argv[3]);
+    if (argc >= 3 && std::strcmp(argv[1], "run") == 0) return Run(CommandTail(2));
+    if (argc >= 3 && std::strcmp(argv[1], "startup") == 0) return Startup(CommandTail(2));
+    std::fprintf(stderr,
+                 "usage: zbbench install PAYLOAD FOLDER | run COMMAND... | startup COMMAND...\n");
+    return 2;
 }

@@ -20,23 +20,23 @@ std::optional<std::uint32_t> ResolveIPv4(std::string_view name, bool noThrow);
 
 // A blocking TCP client that connects once and only sends; it never reads a reply.
 class ClientSocket {
- public:
-  ClientSocket() = default;
-  ~ClientSocket();
-  ClientSocket(const ClientSocket&) = delete;
-  ClientSocket& operator=(const ClientSocket&) = delete;
+  public:
+    ClientSocket() = default;
+    ~ClientSocket();
+    ClientSocket(const ClientSocket&) = delete;
+    ClientSocket& operator=(const ClientSocket&) = delete;
 
-  // Throws PSystemError "Unable to create socket".
-  void create();
-  // Resolves `host` (errors raised) and connects; throws PSystemError "Unable to connect",
-  // with WSAETIMEDOUT when the peer has not answered within 5 seconds.
-  void connect(std::string_view host, std::uint16_t port);
-  // Returns when every byte has been accepted; throws PSystemError "Error writing to socket",
-  // also when the peer has taken nothing for 5 seconds. A failed send closes the connection.
-  void send(const char* data, std::size_t length);
-  void close();
+    // Throws PSystemError "Unable to create socket".
+    void create();
+    // Resolves `host` (errors raised) and connects; throws PSystemError "Unable to connect",
+    // with WSAETIMEDOUT when the peer has not answered within 5 seconds.
+    void connect(std::string_view host, std::uint16_t port);
+    // Returns when every byte has been accepted; throws PSystemError "Error writing to socket",
+    // also when the peer has taken nothing for 5 seconds. A failed send closes the connection.
+    void send(const char* data, std::size_t length);
+    void close();
 
- private:
-  SOCKET socket_ = INVALID_SOCKET;
-  sockaddr_in peer_{};
+  private:
+    SOCKET socket_ = INVALID_SOCKET;
+    sockaddr_in peer_{};
 };

@@ -22,18 +22,18 @@
 #include "plib/win/unique.h"
 
 PayloadView ModulePayload() {
-  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(130), L"ZB");
-  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-  const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  if (!bytes) return {};
-  const std::span<const std::uint8_t> resource(static_cast<const std::uint8_t*>(bytes),
-                                               SizeofResource(nullptr, found));
-  const std::shared_ptr<const StoredPayload> stored =
-      StoredPayload::OfModuleResource(nullptr, resource);
-  if (!stored) return resource;
-  return {resource, [stored](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
-            return stored->read(offset, into, count);
-          }};
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(130), L"ZB");
+    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes) return {};
+    const std::span<const std::uint8_t> resource(static_cast<const std::uint8_t*>(bytes),
+                                                 SizeofResource(nullptr, found));
+    const std::shared_ptr<const StoredPayload> stored =
+        StoredPayload::OfModuleResource(nullptr, resource);
+    if (!stored) return resource;
+    return {resource, [stored](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
+                return stored->read(offset, into, count);
+            }};
 }
 
 namespace {
@@ -42,240 +42,243 @@ namespace {
 // now). The code of the call that failed does not survive the exception that reported it, so
 // the system is asked again; a file that holds the name answers "already exists".
 DWORD FolderCreationError(const PString& name) {
-  return PCreateDirectory(name, &PMixedEncoding()) ? ERROR_SUCCESS : GetLastError();
+    return PCreateDirectory(name, &PMixedEncoding()) ? ERROR_SUCCESS : GetLastError();
 }
 
 }  // namespace
 
 bool CreateAllDirectories(const std::string& path) {
-  try {
-    const PString name(path.c_str());
-    if (PDirectoryExists(name, &PMixedEncoding())) return true;
-    if (path.size() == 2 && path[1] == ':') return true;
-    const size_t slash = path.rfind('\\');
-    if (slash != std::string::npos && !CreateAllDirectories(path.substr(0, slash))) return false;
-    // "Already exists" here means another thread made it meanwhile: the folder is there.
-    PMakeDirectory(name, &PMixedEncoding());
-    return true;
-  } catch (const PInternalError& e) {
-    // Before Install.log exists the line waits in the queue rather than being lost.
-    EarlyLogQueue::instance().add("PInternalError caught in CreateAllDirectories( '%s' ): %s",
-                                  path.c_str(), e.why());
-    // The caller's message carries the system's reason, never a stale or "success" code.
-    const DWORD error = FolderCreationError(PString(path.c_str()));
-    SetLastError(error);
-    return error == ERROR_SUCCESS;
-  }
+    try {
+        const PString name(path.c_str());
+        if (PDirectoryExists(name, &PMixedEncoding())) return true;
+        if (path.size() == 2 && path[1] == ':') return true;
+        const size_t slash = path.rfind('\\');
+        if (slash != std::string::npos && !CreateAllDirectories(path.substr(0, slash)))
+            return false;
+        // "Already exists" here means another thread made it meanwhile: the folder is there.
+        PMakeDirectory(name, &PMixedEncoding());
+        return true;
+    } catch (const PInternalError& e) {
+        // Before Install.log exists the line waits in the queue rather than being lost.
+        EarlyLogQueue::instance().add("PInternalError caught in CreateAllDirectories( '%s' ): %s",
+                                      path.c_str(), e.why());
+        // The caller's message carries the system's reason, never a stale or "success" code.
+        const DWORD error = FolderCreationError(PString(path.c_str()));
+        SetLastError(error);
+        return error == ERROR_SUCCESS;
+    }
 }
 
-InstallerWorkerThread::InstallerWorkerThread(std::string_view collectionHost,
-                                             PayloadSource payload)
+InstallerWorkerThread::InstallerWorkerThread(std::string_view collectionHost, PayloadSource payload)
     : payload_(std::move(payload)), analytics_(collectionHost) {}
 
 InstallerWorkerThread::~InstallerWorkerThread() {
-  // The thread uses this object to its last line: it must be gone before the object is.
-  if (running_) controlState = kWorkerStop;
-  closeThreadHandle();
+    // The thread uses this object to its last line: it must be gone before the object is.
+    if (running_) controlState = kWorkerStop;
+    closeThreadHandle();
 }
 
 bool InstallerWorkerThread::start(const InstallParameters& params, HWND window, UINT messageId) {
-  if (running_) return false;
-  closeThreadHandle();
-  params_ = params;
-  window_ = window;
-  messageId_ = messageId;
-  controlState = kWorkerRun;
-  running_ = true;
-  try {
-    thread_ = std::thread([this] { workerThread(); });
-  } catch (const std::system_error&) {
-    running_ = false;
-    return false;
-  }
-  return true;
+    if (running_) return false;
+    closeThreadHandle();
+    params_ = params;
+    window_ = window;
+    messageId_ = messageId;
+    controlState = kWorkerRun;
+    running_ = true;
+    try {
+        thread_ = std::thread([this] { workerThread(); });
+    } catch (const std::system_error&) {
+        running_ = false;
+        return false;
+    }
+    return true;
 }
 
 void InstallerWorkerThread::closeThreadHandle() {
-  if (thread_.joinable()) thread_.join();
+    if (thread_.joinable()) thread_.join();
 }
 
 void InstallerWorkerThread::workerThread() {
-  std::optional<std::int32_t> code;
-  try {
-    code = doInstall();
-  } catch (const PError& e) {
-    PLog("PError caught in InstallerWorkerThread::_workerThread(): %s", e.why());
-  } catch (...) {
-    PLog("... caught in InstallerWorkerThread::_workerThread()");
-  }
-  // Install.log is closed before the window can learn that the worker has ended, so that the
-  // window may open a log of its own as soon as it sees the final code.
-  if (PLogIsOn()) PLogExit();
-  running_ = false;
-  if (code) post(*code, reinterpret_cast<LPARAM>(failureText_));
-  failureText_ = nullptr;
+    std::optional<std::int32_t> code;
+    try {
+        code = doInstall();
+    } catch (const PError& e) {
+        PLog("PError caught in InstallerWorkerThread::_workerThread(): %s", e.why());
+    } catch (...) {
+        PLog("... caught in InstallerWorkerThread::_workerThread()");
+    }
+    // Install.log is closed before the window can learn that the worker has ended, so that the
+    // window may open a log of its own as soon as it sees the final code.
+    if (PLogIsOn()) PLogExit();
+    running_ = false;
+    if (code) post(*code, reinterpret_cast<LPARAM>(failureText_));
+    failureText_ = nullptr;
 }
 
 std::int32_t InstallerWorkerThread::doInstall() {
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  ScopeExit uninitialize([com] {
-    if (SUCCEEDED(com)) CoUninitialize();
-  });
-  SetLastError(0);
-  try {
-    if (!CreateAllDirectories(params_.installFolder)) {
-      const DWORD error = GetLastError();
-      throw PSystemError(
-          message(TXTINS_Cannot_create_folder_XN0X, params_.installFolder).c_str(),
-          static_cast<std::int32_t>(error));
-    }
-    const std::string logPath = params_.installFolder + "\\" + "Install.log";
-    PLogInit(std::make_unique<PLogFile>(logPath.c_str(), 0, &PMixedEncoding()));
-    PLog("Log File Path: %s", logPath.c_str());
-    PLog("OS Version: %x", static_cast<unsigned>(GetVersion()));
-    PLog("isWow64: %x", params_.isWow64);
-    PLog("localAppData: %x", params_.useLocalAppData);
-    PLog("Has admin rights: %x", params_.hasAdminRights);
-    PLog("Locale: %d", params_.locale);
-    EarlyLogQueue::instance().flush();
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ScopeExit uninitialize([com] {
+        if (SUCCEEDED(com)) CoUninitialize();
+    });
+    SetLastError(0);
+    try {
+        if (!CreateAllDirectories(params_.installFolder)) {
+            const DWORD error = GetLastError();
+            throw PSystemError(
+                message(TXTINS_Cannot_create_folder_XN0X, params_.installFolder).c_str(),
+                static_cast<std::int32_t>(error));
+        }
+        const std::string logPath = params_.installFolder + "\\" + "Install.log";
+        PLogInit(std::make_unique<PLogFile>(logPath.c_str(), 0, &PMixedEncoding()));
+        PLog("Log File Path: %s", logPath.c_str());
+        PLog("OS Version: %x", static_cast<unsigned>(GetVersion()));
+        PLog("isWow64: %x", params_.isWow64);
+        PLog("localAppData: %x", params_.useLocalAppData);
+        PLog("Has admin rights: %x", params_.hasAdminRights);
+        PLog("Locale: %d", params_.locale);
+        EarlyLogQueue::instance().flush();
 
-    std::int32_t code = kInstallComplete;
-    if (!extractArchive()) {
-      PLog("Install failed: archive error");
-      code = kInstallArchiveError;
-    } else if (registerInstallation() != 0) {
-      PLog("Registry write error, maybe caused by access right not enough, uninstaller may not "
-           "work properly.");
-      code = kInstallRegistryError;
-    } else {
-      storeTInfoFile();
-      setUserIniFile();
-      if (params_.universal) {
-        PLog("Universal installation detected, site used is:'%s'", params_.site.c_str());
-        storeAppIniFile();
-      }
-      cancelCheck();
-      // The files are installed: a collector that cannot be reached must not turn that into a
-      // failure.
-      try {
-        analytics_.screenView("InstallationWindow/InstallComplete");
-      } catch (const PError& e) {
+        std::int32_t code = kInstallComplete;
+        if (!extractArchive()) {
+            PLog("Install failed: archive error");
+            code = kInstallArchiveError;
+        } else if (registerInstallation() != 0) {
+            PLog(
+                "Registry write error, maybe caused by access right not enough, uninstaller may "
+                "not "
+                "work properly.");
+            code = kInstallRegistryError;
+        } else {
+            storeTInfoFile();
+            setUserIniFile();
+            if (params_.universal) {
+                PLog("Universal installation detected, site used is:'%s'", params_.site.c_str());
+                storeAppIniFile();
+            }
+            cancelCheck();
+            // The files are installed: a collector that cannot be reached must not turn that into a
+            // failure.
+            try {
+                analytics_.screenView("InstallationWindow/InstallComplete");
+            } catch (const PError& e) {
+                PLog("PError caught in InstallerWorkerThread::DoInstall(): %s", e.why());
+            }
+        }
+        PLog("Install finished");
+        return code;
+    } catch (const PSystemError& e) {
+        PLog("PSystemError caught in InstallerWorkerThread::DoInstall(): %s", e.why());
+        failureText_ = new PString(e.why());
+        return kInstallFailedWithText;
+    } catch (const PError& e) {
         PLog("PError caught in InstallerWorkerThread::DoInstall(): %s", e.why());
-      }
+        failureText_ = new PString(e.why());
+        return kInstallFailedWithText;
+    } catch (...) {
+        PLog("... caught in InstallerWorkerThread::DoInstall()");
+        const bool stopped = controlState == kWorkerStop;
+        PLog(stopped ? "Install canceled by user." : "General error occurred.");
+        return stopped ? kInstallStopped : kInstallGeneralError;
     }
-    PLog("Install finished");
-    return code;
-  } catch (const PSystemError& e) {
-    PLog("PSystemError caught in InstallerWorkerThread::DoInstall(): %s", e.why());
-    failureText_ = new PString(e.why());
-    return kInstallFailedWithText;
-  } catch (const PError& e) {
-    PLog("PError caught in InstallerWorkerThread::DoInstall(): %s", e.why());
-    failureText_ = new PString(e.why());
-    return kInstallFailedWithText;
-  } catch (...) {
-    PLog("... caught in InstallerWorkerThread::DoInstall()");
-    const bool stopped = controlState == kWorkerStop;
-    PLog(stopped ? "Install canceled by user." : "General error occurred.");
-    return stopped ? kInstallStopped : kInstallGeneralError;
-  }
 }
 
 void InstallerWorkerThread::cancelCheck() {
-  while (controlState == kWorkerPause) Sleep(100);
-  if (controlState == kWorkerStop) throw "stopped";
+    while (controlState == kWorkerPause) Sleep(100);
+    if (controlState == kWorkerStop) throw "stopped";
 }
 
 void InstallerWorkerThread::post(std::int32_t code, LPARAM detail) {
-  const bool posted =
-      messageId_ != 0 &&
-      PostMessageW(window_, messageId_, static_cast<WPARAM>(static_cast<INT_PTR>(code)), detail);
-  // A text that never reaches the window is still freed.
-  if (!posted && code == kInstallFailedWithText) delete reinterpret_cast<PString*>(detail);
+    const bool posted =
+        messageId_ != 0 &&
+        PostMessageW(window_, messageId_, static_cast<WPARAM>(static_cast<INT_PTR>(code)), detail);
+    // A text that never reaches the window is still freed.
+    if (!posted && code == kInstallFailedWithText) delete reinterpret_cast<PString*>(detail);
 }
 
 PString InstallerWorkerThread::message(std::uint32_t key, const std::string& argument) const {
-  PString text;
-  TheMessageTable().lookup(text, key, params_.locale, PString(argument.c_str()));
-  return text;
+    PString text;
+    TheMessageTable().lookup(text, key, params_.locale, PString(argument.c_str()));
+    return text;
 }
 
 bool InstallerWorkerThread::extractArchive() {
-  const PayloadView payload = payload_();
-  return ExtractPayload(payload.bytes.data(), static_cast<std::uint32_t>(payload.bytes.size()),
-                        PString(params_.installFolder.c_str()), *this,
-                        [](const char* line) { PLog("%s", line); }, payload.read);
+    const PayloadView payload = payload_();
+    return ExtractPayload(
+        payload.bytes.data(), static_cast<std::uint32_t>(payload.bytes.size()),
+        PString(params_.installFolder.c_str()), *this, [](const char* line) { PLog("%s", line); },
+        payload.read);
 }
 
 void InstallerWorkerThread::onFileStarted(std::uint32_t fileCount, std::uint32_t index,
                                           const PString& relativePath) {
-  if (fileStartedObserver) fileStartedObserver(index);
-  cancelCheck();
-  PLog("%s", relativePath.c_str());
-  post(static_cast<std::int32_t>(std::uint64_t{index} * 100 / fileCount), 0);
+    if (fileStartedObserver) fileStartedObserver(index);
+    cancelCheck();
+    PLog("%s", relativePath.c_str());
+    post(static_cast<std::int32_t>(std::uint64_t{index} * 100 / fileCount), 0);
 }
 
 ExtractTarget::FileHandle InstallerWorkerThread::openFile(const PString& fullPath) {
-  const std::string path(fullPath.view());
-  const size_t slash = path.rfind('\\');
-  if (slash != std::string::npos) {
-    const std::string folder = path.substr(0, slash);
-    if (!CreateAllDirectories(folder)) {
-      const DWORD error = GetLastError();
-      throw PSystemError(message(TXTINS_Cannot_create_folder_XN0X, folder).c_str(),
-                         static_cast<std::int32_t>(error));
+    const std::string path(fullPath.view());
+    const size_t slash = path.rfind('\\');
+    if (slash != std::string::npos) {
+        const std::string folder = path.substr(0, slash);
+        if (!CreateAllDirectories(folder)) {
+            const DWORD error = GetLastError();
+            throw PSystemError(message(TXTINS_Cannot_create_folder_XN0X, folder).c_str(),
+                               static_cast<std::int32_t>(error));
+        }
+        // The user's own settings survive a reinstallation: the archive's copy is discarded.
+        if (path.compare(slash + 1, std::string::npos, "user.ini") == 0 &&
+            POpenFile(fullPath, "rb", &PMixedEncoding()))
+            return nullptr;
     }
-    // The user's own settings survive a reinstallation: the archive's copy is discarded.
-    if (path.compare(slash + 1, std::string::npos, "user.ini") == 0 &&
-        POpenFile(fullPath, "rb", &PMixedEncoding()))
-      return nullptr;
-  }
-  PFile file = POpenFile(fullPath, "wb", &PMixedEncoding());
-  if (!file) {
-    const DWORD error = GetLastError();
-    throw PSystemError(message(TXTINS_Cannot_open_file_XN0X, path).c_str(),
-                       static_cast<std::int32_t>(error));
-  }
-  FileHandle handle = file.release();
-  openFiles_[handle] = path;
-  return handle;
+    PFile file = POpenFile(fullPath, "wb", &PMixedEncoding());
+    if (!file) {
+        const DWORD error = GetLastError();
+        throw PSystemError(message(TXTINS_Cannot_open_file_XN0X, path).c_str(),
+                           static_cast<std::int32_t>(error));
+    }
+    FileHandle handle = file.release();
+    openFiles_[handle] = path;
+    return handle;
 }
 
 void InstallerWorkerThread::writeFile(FileHandle file, const std::uint8_t* bytes,
                                       std::uint32_t count) {
-  if (!file) return;
-  // The decoder's steps go to the system as they are, past the C library's buffer, and in a
-  // loop: a disk with room for part of a write takes that part without an error, and only the
-  // next write says that the disk is full.
-  const auto handle =
-      reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(static_cast<std::FILE*>(file))));
-  while (count != 0) {
-    DWORD written = 0;
-    const bool wrote = WriteFile(handle, bytes, count, &written, nullptr);
-    if (!wrote || written == 0) {
-      const DWORD error = wrote ? ERROR_DISK_FULL : GetLastError();
-      throw PSystemError(message(TXTINS_Cannot_write_to_file_XN0X, openFiles_[file]).c_str(),
-                         static_cast<std::int32_t>(error));
+    if (!file) return;
+    // The decoder's steps go to the system as they are, past the C library's buffer, and in a
+    // loop: a disk with room for part of a write takes that part without an error, and only the
+    // next write says that the disk is full.
+    const auto handle =
+        reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(static_cast<std::FILE*>(file))));
+    while (count != 0) {
+        DWORD written = 0;
+        const bool wrote = WriteFile(handle, bytes, count, &written, nullptr);
+        if (!wrote || written == 0) {
+            const DWORD error = wrote ? ERROR_DISK_FULL : GetLastError();
+            throw PSystemError(message(TXTINS_Cannot_write_to_file_XN0X, openFiles_[file]).c_str(),
+                               static_cast<std::int32_t>(error));
+        }
+        bytes += written;
+        count -= written;
     }
-    bytes += written;
-    count -= written;
-  }
 }
 
 void InstallerWorkerThread::closeFile(FileHandle file) {
-  if (!file) return;
-  const auto open = openFiles_.find(file);
-  const std::string path = open->second;
-  openFiles_.erase(open);
-  // A file cut short must not count as installed: a failure that shows itself only when the
-  // file is closed (a network drive's delayed write) fails the file too. The flush is asked
-  // for on its own because not every C library's fclose reports a failed last write.
-  std::FILE* stream = static_cast<std::FILE*>(file);
-  const bool flushed = std::fflush(stream) == 0;
-  DWORD error = GetLastError();
-  const bool closed = std::fclose(stream) == 0;
-  if (flushed && !closed) error = GetLastError();
-  if (!flushed || !closed)
-    throw PSystemError(message(TXTINS_Cannot_write_to_file_XN0X, path).c_str(),
-                       static_cast<std::int32_t>(error));
+    if (!file) return;
+    const auto open = openFiles_.find(file);
+    const std::string path = open->second;
+    openFiles_.erase(open);
+    // A file cut short must not count as installed: a failure that shows itself only when the
+    // file is closed (a network drive's delayed write) fails the file too. The flush is asked
+    // for on its own because not every C library's fclose reports a failed last write.
+    std::FILE* stream = static_cast<std::FILE*>(file);
+    const bool flushed = std::fflush(stream) == 0;
+    DWORD error = GetLastError();
+    const bool closed = std::fclose(stream) == 0;
+    if (flushed && !closed) error = GetLastError();
+    if (!flushed || !closed)
+        throw PSystemError(message(TXTINS_Cannot_write_to_file_XN0X, path).c_str(),
+                           static_cast<std::int32_t>(error));
 }

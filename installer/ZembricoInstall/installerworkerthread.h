@@ -20,10 +20,10 @@
 // The payload archive: its bytes, valid for the whole installation, and, when set, `read`,
 // which gives the same bytes from the file they are stored in (StoredPayload).
 struct PayloadView {
-  PayloadView(std::span<const std::uint8_t> bytes = {}, LzmaUnpacker::BlockReader read = {})
-      : bytes(bytes), read(std::move(read)) {}
-  std::span<const std::uint8_t> bytes;
-  LzmaUnpacker::BlockReader read;
+    PayloadView(std::span<const std::uint8_t> bytes = {}, LzmaUnpacker::BlockReader read = {})
+        : bytes(bytes), read(std::move(read)) {}
+    std::span<const std::uint8_t> bytes;
+    LzmaUnpacker::BlockReader read;
 };
 
 // Where the worker finds the payload archive. The program's own is the "ZB"/130 resource of
@@ -40,66 +40,66 @@ bool CreateAllDirectories(const std::string& path);
 // `controlState` (kWorkerRun, kWorkerPause, kWorkerStop), which the worker reads at its cancel
 // points: the start of every extracted file and once after the settings files.
 class InstallerWorkerThread final : public ExtractTarget {
- public:
-  explicit InstallerWorkerThread(std::string_view collectionHost = kAnalyticsCollectionHost,
-                                 PayloadSource payload = ModulePayload);
-  // Asks a running installation to stop and waits for its thread to end.
-  ~InstallerWorkerThread();
-  InstallerWorkerThread(const InstallerWorkerThread&) = delete;
-  InstallerWorkerThread& operator=(const InstallerWorkerThread&) = delete;
+  public:
+    explicit InstallerWorkerThread(std::string_view collectionHost = kAnalyticsCollectionHost,
+                                   PayloadSource payload = ModulePayload);
+    // Asks a running installation to stop and waits for its thread to end.
+    ~InstallerWorkerThread();
+    InstallerWorkerThread(const InstallerWorkerThread&) = delete;
+    InstallerWorkerThread& operator=(const InstallerWorkerThread&) = delete;
 
-  // Copies `params` and starts the installation. False while an installation runs or when no
-  // thread could be made. A `messageId` of 0 posts nothing.
-  bool start(const InstallParameters& params, HWND window, UINT messageId);
-  // True from start until the thread has closed Install.log. The final code is posted after
-  // that, so a window that sees it may open the log itself.
-  bool isRunning() const { return running_.load(); }
-  // Waits for the thread to be gone and releases it; does nothing without one.
-  void closeThreadHandle();
+    // Copies `params` and starts the installation. False while an installation runs or when no
+    // thread could be made. A `messageId` of 0 posts nothing.
+    bool start(const InstallParameters& params, HWND window, UINT messageId);
+    // True from start until the thread has closed Install.log. The final code is posted after
+    // that, so a window that sees it may open the log itself.
+    bool isRunning() const { return running_.load(); }
+    // Waits for the thread to be gone and releases it; does nothing without one.
+    void closeThreadHandle();
 
-  std::atomic<std::int32_t> controlState{0};
-  // Called on the worker thread as each extracted file starts (`index` from 1), just before
-  // that file's cancel point, so that a caller can hold or stop the installation at an exact
-  // file. Set it before start.
-  std::function<void(std::uint32_t index)> fileStartedObserver;
+    std::atomic<std::int32_t> controlState{0};
+    // Called on the worker thread as each extracted file starts (`index` from 1), just before
+    // that file's cancel point, so that a caller can hold or stop the installation at an exact
+    // file. Set it before start.
+    std::function<void(std::uint32_t index)> fileStartedObserver;
 
-  // The analytics client, which the window uses for its own hits as well.
-  GoogleAnalytics& analytics() { return analytics_; }
+    // The analytics client, which the window uses for its own hits as well.
+    GoogleAnalytics& analytics() { return analytics_; }
 
-  // Set by the registration step: the launcher and its arguments.
-  const std::string& mainAppPath() const { return mainAppPath_; }
-  const std::string& mainAppArguments() const { return mainAppArguments_; }
+    // Set by the registration step: the launcher and its arguments.
+    const std::string& mainAppPath() const { return mainAppPath_; }
+    const std::string& mainAppArguments() const { return mainAppArguments_; }
 
- private:
-  void workerThread();
-  // The code to post when the thread ends.
-  std::int32_t doInstall();
-  void cancelCheck();
-  void post(std::int32_t code, LPARAM detail);
-  PString message(std::uint32_t key, const std::string& argument) const;
+  private:
+    void workerThread();
+    // The code to post when the thread ends.
+    std::int32_t doInstall();
+    void cancelCheck();
+    void post(std::int32_t code, LPARAM detail);
+    PString message(std::uint32_t key, const std::string& argument) const;
 
-  bool extractArchive();
-  std::int32_t registerInstallation();
-  void storeTInfoFile();
-  void setUserIniFile();
-  void storeAppIniFile();
+    bool extractArchive();
+    std::int32_t registerInstallation();
+    void storeTInfoFile();
+    void setUserIniFile();
+    void storeAppIniFile();
 
-  void onFileStarted(std::uint32_t fileCount, std::uint32_t index,
-                     const PString& relativePath) override;
-  FileHandle openFile(const PString& fullPath) override;
-  void writeFile(FileHandle file, const std::uint8_t* bytes, std::uint32_t count) override;
-  void closeFile(FileHandle file) override;
+    void onFileStarted(std::uint32_t fileCount, std::uint32_t index,
+                       const PString& relativePath) override;
+    FileHandle openFile(const PString& fullPath) override;
+    void writeFile(FileHandle file, const std::uint8_t* bytes, std::uint32_t count) override;
+    void closeFile(FileHandle file) override;
 
-  InstallParameters params_;
-  HWND window_ = nullptr;
-  UINT messageId_ = 0;
-  std::thread thread_;
-  std::atomic<bool> running_{false};
-  std::map<FileHandle, std::string> openFiles_;
-  std::string mainAppPath_;
-  std::string mainAppArguments_;
-  PayloadSource payload_;
-  GoogleAnalytics analytics_;
-  // The text of a -5 code, handed over with the final post.
-  PString* failureText_ = nullptr;
+    InstallParameters params_;
+    HWND window_ = nullptr;
+    UINT messageId_ = 0;
+    std::thread thread_;
+    std::atomic<bool> running_{false};
+    std::map<FileHandle, std::string> openFiles_;
+    std::string mainAppPath_;
+    std::string mainAppArguments_;
+    PayloadSource payload_;
+    GoogleAnalytics analytics_;
+    // The text of a -5 code, handed over with the final post.
+    PString* failureText_ = nullptr;
 };

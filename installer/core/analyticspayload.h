@@ -10,23 +10,23 @@
 
 // Who reports: the fields every hit carries.
 struct AnalyticsIdentity {
-  std::string appNameBase;     // the site's name, e.g. "Zembrico.FR"
-  std::string appVersion;      // from the version resource; may be empty
-  std::string generalAccount;  // "UA-..." of the general account
-  std::string licenceAccount;  // "UA-..." of the licence account; may be empty
-  std::string clientId;        // MachineGuid without dashes; may be empty
-  std::string groupId;         // GID of the tracking data; empty when there is none
+    std::string appNameBase;     // the site's name, e.g. "Zembrico.FR"
+    std::string appVersion;      // from the version resource; may be empty
+    std::string generalAccount;  // "UA-..." of the general account
+    std::string licenceAccount;  // "UA-..." of the licence account; may be empty
+    std::string clientId;        // MachineGuid without dashes; may be empty
+    std::string groupId;         // GID of the tracking data; empty when there is none
 };
 
 // One screen view or one event.
 struct AnalyticsHit {
-  enum class Type { ScreenView, Event };
-  Type type = Type::ScreenView;
-  std::string screenName;  // screen views
-  std::string category;    // events
-  std::string action;
-  std::string label;       // omitted from the body when empty
-  int value = 0;           // omitted from the body when 0
+    enum class Type { ScreenView, Event };
+    Type type = Type::ScreenView;
+    std::string screenName;  // screen views
+    std::string category;    // events
+    std::string action;
+    std::string label;  // omitted from the body when empty
+    int value = 0;      // omitted from the body when 0
 };
 
 // The machine GUID with every "-" removed.

@@ -9,14 +9,14 @@
 // The parts of an http:// address and the head of a request to it. The setup program's only
 // requests are analytics posts; nothing here is escaped or validated beyond what parsing needs.
 struct UrlParts {
-  std::string host;
-  std::uint16_t port = 80;
-  std::string path = "/";  // query kept, fragment removed
-  std::vector<std::pair<std::string, std::string>> headers;  // in insertion order
-  std::string proxy;             // non-empty: the request line carries the absolute address
-  bool hostWithoutPort = false;  // true: "Host" omits the port
+    std::string host;
+    std::uint16_t port = 80;
+    std::string path = "/";                                    // query kept, fragment removed
+    std::vector<std::pair<std::string, std::string>> headers;  // in insertion order
+    std::string proxy;             // non-empty: the request line carries the absolute address
+    bool hostWithoutPort = false;  // true: "Host" omits the port
 
-  void addHeader(std::string name, std::string value);
+    void addHeader(std::string name, std::string value);
 };
 
 // Splits "http://host[:port][/path[#fragment]]" (or https://, port 443). Throws

@@ -7,7 +7,7 @@ I18nLineReader::I18nLineReader(Source source) : source_(std::move(source)) {}
 
 I18nLineReader::I18nLineReader(const std::uint8_t* data, std::size_t size)
     : source_([data, size, offset = std::size_t{0}](std::uint8_t* buffer,
-                                                     std::size_t capacity) mutable {
+                                                    std::size_t capacity) mutable {
           const std::size_t n = std::min(capacity, size - offset);
           if (n != 0) std::memcpy(buffer, data + offset, n);
           offset += n;

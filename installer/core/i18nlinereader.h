@@ -9,7 +9,7 @@
 // so the LF of a CR LF pair) are skipped; the last line needs no terminator. The source is read
 // into a window of kWindowSize bytes that is refilled as needed; a line may be longer.
 class I18nLineReader {
-public:
+  public:
     static constexpr std::size_t kWindowSize = 4096;
 
     // Fills up to `capacity` bytes of `buffer` and returns how many; 0 means the end.
@@ -22,7 +22,7 @@ public:
     // Sets `line` to the next non-empty line, without its terminator. False at the end.
     bool next(std::string& line);
 
-private:
+  private:
     bool refill();
 
     Source source_;

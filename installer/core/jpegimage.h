@@ -8,9 +8,9 @@
 // bottom row of the picture comes first, each pixel is blue, green, red and a zero byte, and a
 // row is exactly width * 4 bytes (so it needs no padding).
 struct JpegImage {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> pixels;
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;
 };
 
 // The largest picture DecodeJpeg accepts, in pixels. The wizard's backgrounds are 960 x 720;

@@ -23,7 +23,9 @@ std::uint32_t ExpectedFlag(std::string_view key) {
     return key == "TXTINS_I_agree_to_terms_of_the_N0_XaX_ELL" ? 1 : 0;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The arguments a text refers to, as "%0" to "%9" ("%L1" and "%l1", argument 1 in lower case,
 // count as "%1": a translation may lower-case a name that English capitalises), or nothing when

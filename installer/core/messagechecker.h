@@ -14,7 +14,7 @@ struct MessageSource {
 };
 
 struct MessageCheckResult {
-    std::vector<std::string> problems;                       // "NAME:LINE: what", in source order
+    std::vector<std::string> problems;                      // "NAME:LINE: what", in source order
     std::map<std::string, std::size_t, std::less<>> lines;  // text lines per language code
 };
 

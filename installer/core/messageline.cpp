@@ -4,7 +4,9 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Moves `pos` past blanks.
 void SkipBlanks(std::string_view line, std::size_t& pos) {
@@ -55,7 +57,8 @@ void ResolveMessageEscapes(std::string& text) {
     std::size_t to = 0;
     for (std::size_t from = 0; from < text.size(); ++from, ++to) {
         char c = text[from];
-        if (c == '\\' && from + 1 < text.size() && (text[from + 1] == 'n' || text[from + 1] == 'r')) {
+        if (c == '\\' && from + 1 < text.size() &&
+            (text[from + 1] == 'n' || text[from + 1] == 'r')) {
             c = text[++from] == 'n' ? '\n' : '\r';
         }
         text[to] = c;

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "installer/core/earlylogqueue.h"
 #include "installer/core/trackinglines.h"
 #include "installer/core/windowsfilename.h"
 #include "plib/pbase64.h"
 #include "plib/perror.h"
-#include "installer/core/earlylogqueue.h"
 #include "plib/pstringencoding.h"
 
 namespace {

@@ -1,9 +1,10 @@
 #include "plib/win/pfile.h"
 
+#include <direct.h>
+
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
-#include <direct.h>
 
 #include "plib/perror.h"
 #include "plib/win/plibrary.h"
@@ -36,8 +37,7 @@ BOOL CallFreeSpaceEx(Function call, Char* root, std::uint64_t& callerAvailable) 
 bool PFileExists(const PString& name, const PStringEncoding* encoding) {
     const bool wide = PWideFor(encoding);
     PSysText text(name, encoding, wide);
-    const DWORD attributes =
-        wide ? GetFileAttributesW(text.w()) : GetFileAttributesA(text.a());
+    const DWORD attributes = wide ? GetFileAttributesW(text.w()) : GetFileAttributesA(text.a());
     return attributes != INVALID_FILE_ATTRIBUTES;
 }
 
@@ -90,10 +90,10 @@ BOOL PDiskFreeSpace(const PString& root, DWORD& sectorsPerCluster, DWORD& bytesP
                     DWORD& freeClusters, DWORD& totalClusters, const PStringEncoding* encoding) {
     const bool wide = PWideFor(encoding);
     PSysText text(root, encoding, wide);
-    return wide ? GetDiskFreeSpaceW(text.w(), &sectorsPerCluster, &bytesPerSector,
-                                    &freeClusters, &totalClusters)
-                : GetDiskFreeSpaceA(text.a(), &sectorsPerCluster, &bytesPerSector,
-                                    &freeClusters, &totalClusters);
+    return wide ? GetDiskFreeSpaceW(text.w(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                    &totalClusters)
+                : GetDiskFreeSpaceA(text.a(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                    &totalClusters);
 }
 
 PString PTemporaryFolder(const PStringEncoding* encoding) {
@@ -121,7 +121,9 @@ void PCopyFile(const PString& source, const PString& target, const PStringEncodi
     }
     const DWORD error = GetLastError();
     PString message("Unable to copy file: '");
-    message.append(source.c_str()).append("' err=").appendDecimal(static_cast<std::uint32_t>(error));
+    message.append(source.c_str())
+        .append("' err=")
+        .appendDecimal(static_cast<std::uint32_t>(error));
     throw PInternalError(message.c_str());
 }
 

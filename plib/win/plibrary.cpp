@@ -11,17 +11,22 @@ bool HasAddDllDirectory() noexcept {
 
 std::uint32_t PLibraryLoadFlags(PLibrarySearch choice) noexcept {
     switch (choice) {
-        case PLibrarySearch::kSystemDirectory: return LOAD_LIBRARY_SEARCH_SYSTEM32;
-        case PLibrarySearch::kApplicationDirectory: return LOAD_LIBRARY_SEARCH_APPLICATION_DIR;
-        case PLibrarySearch::kDefaultDirectories: return LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
-        case PLibrarySearch::kLibraryDirectory: return LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR;
+        case PLibrarySearch::kSystemDirectory:
+            return LOAD_LIBRARY_SEARCH_SYSTEM32;
+        case PLibrarySearch::kApplicationDirectory:
+            return LOAD_LIBRARY_SEARCH_APPLICATION_DIR;
+        case PLibrarySearch::kDefaultDirectories:
+            return LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
+        case PLibrarySearch::kLibraryDirectory:
+            return LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR;
         case PLibrarySearch::kSystemAndLibraryDirectory:
             return LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR;
         case PLibrarySearch::kApplicationAndLibraryDirectory:
             return LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR;
         case PLibrarySearch::kDefaultAndLibraryDirectory:
             return LOAD_LIBRARY_SEARCH_DEFAULT_DIRS | LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR;
-        case PLibrarySearch::kUnrestricted: break;
+        case PLibrarySearch::kUnrestricted:
+            break;
     }
     return 0;
 }

@@ -10,13 +10,13 @@
 // directory-restricted search (it has AddDllDirectory); elsewhere no flags are passed.
 enum class PLibrarySearch : int {
     kUnrestricted = 0,
-    kSystemDirectory = 1,                // 0x0800
-    kApplicationDirectory = 2,           // 0x0200
-    kDefaultDirectories = 3,             // 0x1000
-    kLibraryDirectory = 4,               // 0x0100
-    kSystemAndLibraryDirectory = 5,      // 0x0900
-    kApplicationAndLibraryDirectory = 6, // 0x0300
-    kDefaultAndLibraryDirectory = 7,     // 0x1100
+    kSystemDirectory = 1,                 // 0x0800
+    kApplicationDirectory = 2,            // 0x0200
+    kDefaultDirectories = 3,              // 0x1000
+    kLibraryDirectory = 4,                // 0x0100
+    kSystemAndLibraryDirectory = 5,       // 0x0900
+    kApplicationAndLibraryDirectory = 6,  // 0x0300
+    kDefaultAndLibraryDirectory = 7,      // 0x1100
 };
 
 // The load flags of a search choice; 0 for an unknown one.

@@ -100,8 +100,8 @@ LONG PRegCreateKey(HKEY root, const PString& path, DWORD options, REGSAM access,
                    UniqueRegKey& key) {
     PSysText widePath(path, &PMixedEncoding(), /*wide=*/true);
     HKEY created = nullptr;
-    const LONG result = RegCreateKeyExW(root, widePath.w(), 0, /*lpClass=*/nullptr, options,
-                                        access, /*lpSecurityAttributes=*/nullptr, &created,
+    const LONG result = RegCreateKeyExW(root, widePath.w(), 0, /*lpClass=*/nullptr, options, access,
+                                        /*lpSecurityAttributes=*/nullptr, &created,
                                         /*lpdwDisposition=*/nullptr);
     key.reset(result == ERROR_SUCCESS ? created : nullptr);
     return result;

@@ -25,8 +25,7 @@ LONG PRegValueSize(HKEY key, const char* name, DWORD& type, DWORD& size,
 
 // Writes `text` as a REG_SZ value `name` of `key`, with its terminating zero. Null `name` or
 // `text` writes nothing and gives ERROR_SUCCESS.
-LONG PRegWriteString(HKEY key, const char* name, const char* text,
-                     const PStringEncoding* encoding);
+LONG PRegWriteString(HKEY key, const char* name, const char* text, const PStringEncoding* encoding);
 
 // Writes `value` as a REG_DWORD value `name` of `key`.
 LONG PRegWriteDword(HKEY key, const char* name, std::uint32_t value,
@@ -35,8 +34,7 @@ LONG PRegWriteDword(HKEY key, const char* name, std::uint32_t value,
 // RegOpenKeyExW and RegCreateKeyExW, the path read through the process-wide mixed encoding.
 // `key` receives the opened key (and is emptied on failure).
 LONG PRegOpenKey(HKEY root, const PString& path, DWORD options, REGSAM access, UniqueRegKey& key);
-LONG PRegCreateKey(HKEY root, const PString& path, DWORD options, REGSAM access,
-                   UniqueRegKey& key);
+LONG PRegCreateKey(HKEY root, const PString& path, DWORD options, REGSAM access, UniqueRegKey& key);
 
 // Opens `path` below `root` with full access, or creates it for writing; where even that fails,
 // makes the parent path the same way first, so that a missing chain of keys is created from the

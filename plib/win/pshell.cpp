@@ -124,8 +124,8 @@ std::intptr_t PShellExecute(HWND owner, const PString* verb, const PString& file
     }
     static constexpr ExecuteCalls<SHELLEXECUTEINFOA, char> kNarrow{"ShellExecuteExA",
                                                                    "ShellExecuteA"};
-    return Execute(kNarrow, owner, verbText.a(), fileText.a(), parameterText.a(),
-                   directoryText.a(), showCommand);
+    return Execute(kNarrow, owner, verbText.a(), fileText.a(), parameterText.a(), directoryText.a(),
+                   showCommand);
 }
 
 std::intptr_t PShellOpen(const PString& file, const PStringEncoding* encoding) {
@@ -208,14 +208,13 @@ bool PBrowseForFolder(HWND owner, const PString& title, BFFCALLBACK callback, LP
             return false;
         }
         wchar_t name[MAX_PATH] = {};
-        BROWSEINFOW info = BrowseInfo<BROWSEINFOW>(owner, name, titleText.w(), callback,
-                                                   callbackData);
+        BROWSEINFOW info =
+            BrowseInfo<BROWSEINFOW>(owner, name, titleText.w(), callback, callbackData);
         const UniqueItem item(functions.browse(&info));
         return item && PItemPath(item.get(), out, encoding);
     }
     char name[MAX_PATH] = {};
-    BROWSEINFOA info =
-        BrowseInfo<BROWSEINFOA>(owner, name, titleText.a(), callback, callbackData);
+    BROWSEINFOA info = BrowseInfo<BROWSEINFOA>(owner, name, titleText.a(), callback, callbackData);
     const UniqueItem item(SHBrowseForFolderA(&info));
     return item && PItemPath(item.get(), out, encoding);
 }

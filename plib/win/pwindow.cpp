@@ -18,12 +18,11 @@ ATOM PRegisterWindowClass(UINT style, WNDPROC procedure, HINSTANCE instance, HIC
     const bool wide = PUseWideCalls();
     PSysText name = ClassName(className, wide);
     if (wide) {
-        WNDCLASSW record{style, procedure, 0, 0, instance, icon, cursor, background, nullptr,
-                         name.w()};
+        WNDCLASSW record{style, procedure, 0,          0,       instance,
+                         icon,  cursor,    background, nullptr, name.w()};
         return RegisterClassW(&record);
     }
-    WNDCLASSA record{style, procedure, 0, 0, instance, icon, cursor, background, nullptr,
-                     name.a()};
+    WNDCLASSA record{style, procedure, 0, 0, instance, icon, cursor, background, nullptr, name.a()};
     return RegisterClassA(&record);
 }
 
@@ -101,8 +100,7 @@ PString PGetWindowText(HWND window, const PStringEncoding* encoding) {
     return text;
 }
 
-BOOL PSetWindowText(HWND window, const PString& text, const PStringEncoding* encoding,
-                    bool crlf) {
+BOOL PSetWindowText(HWND window, const PString& text, const PStringEncoding* encoding, bool crlf) {
     const bool wide = PWideFor(encoding);
     PSysText chars(text, encoding, wide, crlf);
     return wide ? SetWindowTextW(window, chars.w()) : SetWindowTextA(window, chars.a());

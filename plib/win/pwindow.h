@@ -21,8 +21,7 @@ HWND PCreateWindow(DWORD exStyle, const char* className, const PString& title,
                    int height, HWND parent, HMENU menu, HINSTANCE instance, void* parameter);
 
 LRESULT PDefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT PCallWindowProc(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
-                        LPARAM lParam);
+LRESULT PCallWindowProc(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT PSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PGetMessage(MSG& message, HWND window, UINT first, UINT last);

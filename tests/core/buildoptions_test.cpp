@@ -24,15 +24,15 @@ TEST(BuildOptions, RowChoiceIsByteExactSuffix) {
         const char* name;
         const char* suffix;
     } cases[] = {
-        {"Zembrico", ""},                       // no point: the last row
-        {"Zembrico.RUSOPM", ".RUSOPM"},         // not the shorter ".RUSO"
+        {"Zembrico", ""},                // no point: the last row
+        {"Zembrico.RUSOPM", ".RUSOPM"},  // not the shorter ".RUSO"
         {"Zembrico.RUSO", ".RUSO"},
-        {"Zembrico.DESH", ".DESH"},             // ".DE" is not an ending of it
+        {"Zembrico.DESH", ".DESH"},  // ".DE" is not an ending of it
         {"Zembrico.Belgium", ".Belgium"},
-        {"Zembrico.fr", ""},                    // letter case matters
+        {"Zembrico.fr", ""},  // letter case matters
         {"Zembrico.TEST", ".TEST"},
         {"Zembrico.UnitedKingdom", ".UnitedKingdom"},
-        {"UK", ""},                             // a suffix longer than the name never matches
+        {"UK", ""},  // a suffix longer than the name never matches
         {"", ""},
     };
     for (const auto& c : cases) {
@@ -45,7 +45,7 @@ TEST(BuildOptions, TableFlagsFollowTheEditions) {
     const BuildOptions::Table& rows = BuildOptions::table();
     EXPECT_EQ(rows[0].suffix, ".TEST");
     EXPECT_EQ(rows[50].suffix, "");
-    const std::set<std::string_view> neither = {".TEST", ".USMI", ".USNJ", ".USPA",
+    const std::set<std::string_view> neither = {".TEST",  ".USMI", ".USNJ", ".USPA",
                                                 ".Alpha", ".Beta", ""};
     std::set<std::string_view> suffixes;
     for (int i = 0; i < BuildOptions::kRowCount; ++i) {

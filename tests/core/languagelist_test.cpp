@@ -12,7 +12,9 @@
 
 namespace {
 
-int Lang(std::string_view code) { return FindLanguageCode(code); }
+int Lang(std::string_view code) {
+    return FindLanguageCode(code);
+}
 
 LanguageOffer OfferFor(std::string_view name) {
     return LanguageOffer::ForRow(&BuildOptions::table()[BuildOptions::findRow(name)]);
@@ -33,8 +35,8 @@ PBitmask Bits(std::initializer_list<int> bits) {
 
 TEST(LanguageOffer, ListOrderPutsPreferredFirstThenSortKeyThenIndex) {
     const std::vector<std::string_view> universal = {
-        "en", "en-IN", "cs", "da", "de", "el", "es", "es-419", "et", "fr", "it", "hu",
-        "nl", "pl", "pt", "pt-BR", "ro", "sv", "bg", "ru", "uk", "ja"};
+        "en", "en-IN", "cs", "da", "de",    "el", "es", "es-419", "et", "fr", "it",
+        "hu", "nl",    "pl", "pt", "pt-BR", "ro", "sv", "bg",     "ru", "uk", "ja"};
     EXPECT_EQ(Listed(OfferFor("Zembrico")), universal);
 
     std::vector<std::string_view> french = universal;
@@ -68,9 +70,14 @@ TEST(LanguageOffer, PreferredRowsOfASuffix) {
         const char* suffix;
         std::vector<int> languages;
     } cases[] = {
-        {".FR", {Lang("fr")}},       {".Germany", {Lang("de")}}, {".RUSOPM", {Lang("ru")}},
-        {".USMI", {Lang("en-US")}},  {".ASIA", {Lang("zh-CN")}}, {".COM", {}},
-        {"", {}},                    {".fr", {}},
+        {".FR", {Lang("fr")}},
+        {".Germany", {Lang("de")}},
+        {".RUSOPM", {Lang("ru")}},
+        {".USMI", {Lang("en-US")}},
+        {".ASIA", {Lang("zh-CN")}},
+        {".COM", {}},
+        {"", {}},
+        {".fr", {}},
     };
     for (const auto& c : cases) {
         std::vector<int> found;
@@ -88,16 +95,16 @@ TEST(LanguageOffer, InitialSelection) {
         std::uint32_t lcid;
         const char* expected;
     } cases[] = {
-        {"Zembrico.ES", 0x0C0A, "es"},        // Spanish, modern sort
-        {"Zembrico.FR", 0x0409, "fr"},        // English system: the site's preferred language
-        {"Zembrico.COM", 0x0409, "en"},       // no preferred rows: first by sort key
+        {"Zembrico.ES", 0x0C0A, "es"},   // Spanish, modern sort
+        {"Zembrico.FR", 0x0409, "fr"},   // English system: the site's preferred language
+        {"Zembrico.COM", 0x0409, "en"},  // no preferred rows: first by sort key
         {"Zembrico", 0x0416, "pt-BR"},
         {"Zembrico", 0x0816, "pt"},
-        {"Zembrico.FR", 0x0414, "en"},        // Norwegian is never offered
-        {"Zembrico", 0x00010407, "de"},       // German with phone-book sort
-        {"Zembrico.USMI", 0x0409, "en"},      // preferred en-US is not offered
+        {"Zembrico.FR", 0x0414, "en"},    // Norwegian is never offered
+        {"Zembrico", 0x00010407, "de"},   // German with phone-book sort
+        {"Zembrico.USMI", 0x0409, "en"},  // preferred en-US is not offered
         {"Zembrico.DE", 0x0411, "ja"},
-        {"Zembrico", 0x3C0A, "es"},           // not es-419: that one comes only from the list
+        {"Zembrico", 0x3C0A, "es"},  // not es-419: that one comes only from the list
     };
     for (const auto& c : cases) {
         const int chosen = OfferFor(c.build).initialSelection(c.lcid, kLanguageEnglish);
@@ -115,10 +122,9 @@ TEST(SystemLanguageCode, Map) {
         std::uint32_t lcid;
         const char* code;
     } cases[] = {
-        {0x0402, "bg"},    {0x1407, "de"},  {0x500A, "es"},   {0x180C, "fr"},
-        {0x101A, "hr"},    {0x0812, "ko"},  {0x0814, "no"},   {0x0416, "pt-BR"},
-        {0x1004, "zh-CN"}, {0x1404, "zh-TW"}, {0x0409, "en"}, {0x0809, "en"},
-        {0x4009, "en"},    {0x540A, "en"},  {0, "en"},
+        {0x0402, "bg"}, {0x1407, "de"}, {0x500A, "es"},    {0x180C, "fr"},    {0x101A, "hr"},
+        {0x0812, "ko"}, {0x0814, "no"}, {0x0416, "pt-BR"}, {0x1004, "zh-CN"}, {0x1404, "zh-TW"},
+        {0x0409, "en"}, {0x0809, "en"}, {0x4009, "en"},    {0x540A, "en"},    {0, "en"},
     };
     for (const auto& c : cases) EXPECT_EQ(SystemLanguageCode(c.lcid), c.code) << c.lcid;
 }
@@ -173,10 +179,15 @@ TEST(LanguageNames, EastAsianNamesNeedSupport) {
 
 TEST(LanguageChangeEvent, Values) {
     const LanguageOffer offer = OfferFor("Zembrico.FR");
-    const AnalyticsHit hit = LanguageChangeEvent(offer, "Fran\xE7" "ais", Lang("de"));
+    const AnalyticsHit hit = LanguageChangeEvent(offer,
+                                                 "Fran\xE7"
+                                                 "ais",
+                                                 Lang("de"));
     EXPECT_EQ(hit.type, AnalyticsHit::Type::Event);
     EXPECT_EQ(hit.category, "Installation_Language_Change_51569");
-    EXPECT_EQ(hit.action, "Fran\xE7" "ais");
+    EXPECT_EQ(hit.action,
+              "Fran\xE7"
+              "ais");
     EXPECT_EQ(hit.label, "German");
     EXPECT_EQ(hit.value, 0);
     EXPECT_EQ(LanguageChangeEvent(offer, "x", Lang("no")).label, "English");

@@ -43,7 +43,9 @@ TEST(LanguageTable, EndRecordSortsAfterEveryLanguage) {
 }
 
 TEST(LanguageTable, OfferFlagsMarkTheWithdrawnAndEastAsianLanguages) {
-    const auto flags = [](const char* code) { return kLanguageTable[FindLanguageCode(code)].flags; };
+    const auto flags = [](const char* code) {
+        return kLanguageTable[FindLanguageCode(code)].flags;
+    };
     // Japanese and Korean may be offered; the two Chinese variants may not.
     EXPECT_TRUE(flags("ja") & kLanguageMayOffer);
     EXPECT_FALSE(flags("zh-CN") & kLanguageMayOffer);

@@ -11,7 +11,8 @@ const char kEnglish[] =
     "# reference\n"
     "en TXTINS_Cancel 0 Cancel\n"
     "en TXTINS_Space_requiredX_N0_N1 0 Space required: %0 %1\n"
-    "en TXTINS_I_agree_to_terms_of_the_N0_XaX_ELL 1 I agree to terms of the %0 <a>General Terms</a>\n"
+    "en TXTINS_I_agree_to_terms_of_the_N0_XaX_ELL 1 I agree to terms of the %0 <a>General "
+    "Terms</a>\n"
     "en TXTINS_Registry_write_errorX_This_may_ELL 0 Registry write error!\\n\\nPlease retry.\n"
     "en TXTINS_Lang_French 2 French\n"
     "en TXTINS_Cannot_open_file_XN0X 0 Cannot open file '%L0'\n";
@@ -29,8 +30,10 @@ TEST(MessageChecker, SoundTranslationsPassAndLinesAreCountedPerLanguage) {
         "fr TXTINS_Cancel 0 Annuler\n"
         "fr TXTINS_Space_requiredX_N0_N1 0 Espace requis : %1 %0 (100 %%)\r\n"
         "fr TXTINS_I_agree_to_terms_of_the_N0_XaX_ELL 1 J'accepte les <a>Conditions</a> de %0\n"
-        "fr TXTINS_Registry_write_errorX_This_may_ELL 0 Erreur !\\n\\nR\xC3\xA9" "essayez.\n"
-        "fr\tTXTINS_Lang_French  2 Fran\xC3\xA7" "ais\n"
+        "fr TXTINS_Registry_write_errorX_This_may_ELL 0 Erreur !\\n\\nR\xC3\xA9"
+        "essayez.\n"
+        "fr\tTXTINS_Lang_French  2 Fran\xC3\xA7"
+        "ais\n"
         "fr TXTINS_Cannot_open_file_XN0X 0 Impossible d'ouvrir '%0' ou '%l0'");
     EXPECT_EQ(result.problems, std::vector<std::string>{});
     EXPECT_EQ(result.lines.size(), 2u);
@@ -49,7 +52,9 @@ TEST(MessageChecker, EachBrokenLineIsReportedWithItsPlace) {
         {"xx TXTINS_Cancel 0 Annuler", "unknown language code 'xx'"},
         {"fr TXTINS_Cancle 0 Annuler", "unknown key TXTINS_Cancle"},
         {"fr TXTINS_Cancel 2 Annuler", "flag 2, expected 0"},
-        {"fr TXTINS_Lang_French 0 Fran\xC3\xA7" "ais", "flag 0, expected 2"},
+        {"fr TXTINS_Lang_French 0 Fran\xC3\xA7"
+         "ais",
+         "flag 0, expected 2"},
         {"fr TXTINS_I_agree_to_terms_of_the_N0_XaX_ELL 0 J'accepte les <a>Conditions</a> de %0",
          "flag 0, expected 1"},
         {"fr TXTINS_OK 0 D'accord", "no English text for TXTINS_OK"},
@@ -67,9 +72,11 @@ TEST(MessageChecker, EachBrokenLineIsReportedWithItsPlace) {
          "link mark-up differs from English"},
         {"fr TXTINS_I_agree_to_terms_of_the_N0_XaX_ELL 1 J'accepte les <a> </a>Conditions de %0",
          "<a> not closed by </a> around some words"},
-        {"fr TXTINS_Registry_write_errorX_This_may_ELL 0 Erreur ! R\xC3\xA9" "essayez.",
+        {"fr TXTINS_Registry_write_errorX_This_may_ELL 0 Erreur ! R\xC3\xA9"
+         "essayez.",
          "escaped line breaks differ from English (expected 2 \\n, 0 \\r)"},
-        {"fr TXTINS_Registry_write_errorX_This_may_ELL 0 Erreur !\\r\\n\\r\\nR\xC3\xA9" "essayez.",
+        {"fr TXTINS_Registry_write_errorX_This_may_ELL 0 Erreur !\\r\\n\\r\\nR\xC3\xA9"
+         "essayez.",
          "escaped line breaks differ from English (expected 2 \\n, 0 \\r)"},
     };
     for (const auto& c : cases) {
@@ -96,8 +103,7 @@ TEST(MessageChecker, EnglishLinesAreCheckedOnTheirOwn) {
     const MessageCheckResult result = CheckMessageSources(
         {{"en.txt", "en TXTINS_Cancel 1 Cancel 50%\nen TXTINS_Lang_French 2 <a>French\n"}});
     EXPECT_EQ(result.problems,
-              (std::vector<std::string>{
-                  "en.txt:1: flag 1, expected 0",
-                  "en.txt:1: a '%' that is not a placeholder (%% for '%')",
-                  "en.txt:2: <a> not closed by </a> around some words"}));
+              (std::vector<std::string>{"en.txt:1: flag 1, expected 0",
+                                        "en.txt:1: a '%' that is not a placeholder (%% for '%')",
+                                        "en.txt:2: <a> not closed by </a> around some words"}));
 }

@@ -31,16 +31,16 @@ TEST(MessageLine, SplitsTheFourFields) {
 }
 
 TEST(MessageLine, CommentsAndBlankLinesAreIgnored) {
-    for (const char* line : {"# THIS IS A GENERATED FILE! DO NOT EDIT!", "   # indented", "\t#", "",
-                             "  \t "}) {
+    for (const char* line :
+         {"# THIS IS A GENERATED FILE! DO NOT EDIT!", "   # indented", "\t#", "", "  \t "}) {
         MessageLine out;
         EXPECT_EQ(ParseMessageLine(line, out), MessageLineKind::kIgnored) << line;
     }
 }
 
 TEST(MessageLine, AMissingFieldOrTextIsAnError) {
-    for (const char* line : {"en", "en ", "en TXTINS_OK", "en TXTINS_OK  ", "en TXTINS_OK 0",
-                             "en TXTINS_OK 0 "}) {
+    for (const char* line :
+         {"en", "en ", "en TXTINS_OK", "en TXTINS_OK  ", "en TXTINS_OK 0", "en TXTINS_OK 0 "}) {
         MessageLine out;
         EXPECT_EQ(ParseMessageLine(line, out), MessageLineKind::kError) << '"' << line << '"';
     }
@@ -51,9 +51,8 @@ TEST(MessageLine, EscapesBecomeLineBreaks) {
         const char* in;
         const char* out;
     } cases[] = {
-        {"a\\nb", "a\nb"},       {"\\r\\n", "\r\n"},     {"end\\", "end\\"},
-        {"c:\\temp", "c:\\temp"}, {"\\\\n", "\\\n"},      {"\\t\\x", "\\t\\x"},
-        {"\\n\\n", "\n\n"},      {"", ""},
+        {"a\\nb", "a\nb"}, {"\\r\\n", "\r\n"},   {"end\\", "end\\"}, {"c:\\temp", "c:\\temp"},
+        {"\\\\n", "\\\n"}, {"\\t\\x", "\\t\\x"}, {"\\n\\n", "\n\n"}, {"", ""},
     };
     for (const Case& c : cases) {
         std::string text = c.in;

@@ -41,7 +41,8 @@ const int kFr = FindLanguageCode("fr");
 // The committed message-table source of one language (resources/messages/<code>.txt), or "".
 std::string MessageSource(const std::string& code) {
     std::string path = ZB_TEST_DATA_DIR;
-    path.replace(path.rfind("tests/data"), std::string::npos, "resources/messages/" + code + ".txt");
+    path.replace(path.rfind("tests/data"), std::string::npos,
+                 "resources/messages/" + code + ".txt");
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return "";
     std::string source;
@@ -226,17 +227,22 @@ TEST(MessageTable, TranslationsAreCompleteAndLookUpInTheirLanguage) {
         const char* installSoftware;
         const char* registryErrorFirstLine;
     } languages[] = {
-        {"fr", "Français", "Annuler", "Installer Zembrico", "Erreur d'écriture dans le registre\u00a0!"},
+        {"fr", "Français", "Annuler", "Installer Zembrico",
+         "Erreur d'écriture dans le registre\u00a0!"},
         {"ru", "Русский", "Отмена", "Установить Zembrico", "Ошибка записи в реестр!"},
         {"pl", "Polski", "Anuluj", "Zainstaluj Zembrico", "Błąd zapisu w rejestrze!"},
         {"el", "Ελληνικά", "Άκυρο", "Εγκατάσταση Zembrico", "Σφάλμα εγγραφής στο μητρώο!"},
-        {"ja", "日本語", "キャンセル", "Zembrico のインストール", "レジストリへの書き込みエラーです。"},
+        {"ja", "日本語", "キャンセル", "Zembrico のインストール",
+         "レジストリへの書き込みエラーです。"},
         {"uk", "Українська", "Скасувати", "Встановити Zembrico", "Помилка запису до реєстру!"},
-        {"bg", "Български", "Отказ", "Инсталиране на Zembrico", "Грешка при запис в системния регистър!"},
+        {"bg", "Български", "Отказ", "Инсталиране на Zembrico",
+         "Грешка при запис в системния регистър!"},
         {"cs", "Čeština", "Zrušit", "Instalovat Zembrico", "Chyba zápisu do registru!"},
         {"sk", "Slovenčina", "Zrušiť", "Inštalovať Zembrico", "Chyba zápisu do registra!"},
-        {"hu", "Magyar", "Mégse", "Zembrico szoftver telepítése", "Hiba a beállításjegyzék írásakor!"},
-        {"nl", "Nederlands", "Annuleren", "Zembrico installeren", "Fout bij schrijven naar het register!"},
+        {"hu", "Magyar", "Mégse", "Zembrico szoftver telepítése",
+         "Hiba a beállításjegyzék írásakor!"},
+        {"nl", "Nederlands", "Annuleren", "Zembrico installeren",
+         "Fout bij schrijven naar het register!"},
         {"et", "Eesti", "Loobu", "Installi Zembrico", "Registrisse kirjutamise tõrge!"},
         {"ro", "Română", "Anulare", "Instalare Zembrico", "Eroare de scriere în registry!"},
         {"fi", "Suomi", "Peruuta", "Asenna Zembrico", "Virhe kirjoitettaessa rekisteriin!"},
@@ -245,18 +251,24 @@ TEST(MessageTable, TranslationsAreCompleteAndLookUpInTheirLanguage) {
          "Fehler beim Schreiben in die Registrierung!"},
         {"es", "Español", "Cancelar", "Instalar el software de Zembrico",
          "¡Error de escritura en el registro!"},
-        {"pt", "Português", "Cancelar", "Instalar o software Zembrico", "Erro de escrita no registo!"},
+        {"pt", "Português", "Cancelar", "Instalar o software Zembrico",
+         "Erro de escrita no registo!"},
         {"it", "Italiano", "Annulla", "Installa il software Zembrico",
          "Errore di scrittura nel Registro di sistema."},
-        {"sv", "Svenska", "Avbryt", "Installera programmet Zembrico", "Fel vid skrivning till registret!"},
+        {"sv", "Svenska", "Avbryt", "Installera programmet Zembrico",
+         "Fel vid skrivning till registret!"},
         {"da", "Dansk", "Annuller", "Installer Zembrico-softwaren",
          "Fejl under skrivning til registreringsdatabasen!"},
-        {"no", "Norsk", "Avbryt", "Installer Zembrico-programvaren", "Feil ved skriving til registeret!"},
-        {"hr", "Hrvatski", "Odustani", "Instaliraj softver Zembrico", "Pogreška pri pisanju u registar!"},
+        {"no", "Norsk", "Avbryt", "Installer Zembrico-programvaren",
+         "Feil ved skriving til registeret!"},
+        {"hr", "Hrvatski", "Odustani", "Instaliraj softver Zembrico",
+         "Pogreška pri pisanju u registar!"},
         {"sl", "Slovenščina", "Prekliči", "Namesti programsko opremo Zembrico",
          "Napaka pri pisanju v register!"},
-        {"lv", "Latviešu", "Atcelt", "Instalēt Zembrico programmatūru", "Reģistra rakstīšanas kļūda!"},
-        {"lt", "Lietuvių", "Atšaukti", "Įdiegti Zembrico programinę įrangą", "Rašymo į registrą klaida!"},
+        {"lv", "Latviešu", "Atcelt", "Instalēt Zembrico programmatūru",
+         "Reģistra rakstīšanas kļūda!"},
+        {"lt", "Lietuvių", "Atšaukti", "Įdiegti Zembrico programinę įrangą",
+         "Rašymo į registrą klaida!"},
         {"ko", "한국어", "취소", "Zembrico 소프트웨어 설치", "레지스트리 쓰기 오류!"},
         {"zh-TW", "繁體中文", "取消", "安裝 Zembrico 軟體", "登錄寫入錯誤！"},
     };
@@ -327,7 +339,8 @@ TEST(MessageTable, TheSourcesHoldEveryLanguageAndTheRegionalVariantsFallBack) {
 
     for (int index : withLines) {
         int texts = 0;
-        for (std::uint32_t key = 1; key < kMessageKeyCount; ++key) texts += !!loaded.cell(index, key);
+        for (std::uint32_t key = 1; key < kMessageKeyCount; ++key)
+            texts += !!loaded.cell(index, key);
         EXPECT_GT(texts, 0) << kLanguageTable[index].code;
     }
     // A regional variant carries what differs; each of its other keys reads its base language.

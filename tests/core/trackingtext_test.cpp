@@ -108,8 +108,7 @@ TEST(BuildWebLink, Forms) {
         {"", "", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(BuildWebLink(c.urlTemplate, c.page, "https://usnj.example.com", "de"),
-                  c.expected)
+        EXPECT_EQ(BuildWebLink(c.urlTemplate, c.page, "https://usnj.example.com", "de"), c.expected)
             << c.urlTemplate << " " << c.page;
     }
 }

@@ -16,8 +16,8 @@ TEST(PreVistaCheck, StopsBeforeVistaWithTheSupportText) {
         std::optional<WindowsVersion> version;
         bool proceed;
     };
-    const Case cases[] = {{kXp, false},       {kWindows98, false}, {kWin32s, false},
-                          {kVista, true},     {kWindows81, true},  {kWindows10, true},
+    const Case cases[] = {{kXp, false},        {kWindows98, false}, {kWin32s, false},
+                          {kVista, true},      {kWindows81, true},  {kWindows10, true},
                           {std::nullopt, true}};
     for (const Case& c : cases) {
         const VersionDecision decision = CheckPreVista(c.version);

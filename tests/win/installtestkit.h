@@ -19,34 +19,34 @@ std::string LoadEnglishMessages();
 
 // A message-only window's queue of WM_INSTALL_PROGRESS codes.
 class ProgressWindow {
- public:
-  ProgressWindow();
-  ~ProgressWindow();
-  ProgressWindow(const ProgressWindow&) = delete;
-  ProgressWindow& operator=(const ProgressWindow&) = delete;
-  HWND handle() const { return window_; }
+  public:
+    ProgressWindow();
+    ~ProgressWindow();
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+    HWND handle() const { return window_; }
 
-  // Collects codes until a final one (1000 or negative) arrives; the text of -5 goes to `text`
-  // and is freed, as the window frees it.
-  std::vector<int> waitForEnd(std::string* text = nullptr, int timeoutMs = 60000);
-  // Codes posted so far, without waiting.
-  std::vector<int> pending();
+    // Collects codes until a final one (1000 or negative) arrives; the text of -5 goes to `text`
+    // and is freed, as the window frees it.
+    std::vector<int> waitForEnd(std::string* text = nullptr, int timeoutMs = 60000);
+    // Codes posted so far, without waiting.
+    std::vector<int> pending();
 
- private:
-  HWND window_ = nullptr;
+  private:
+    HWND window_ = nullptr;
 };
 
 struct Shortcut {
-  std::string target, arguments, folder, icon;
-  int iconIndex = -1;
+    std::string target, arguments, folder, icon;
+    int iconIndex = -1;
 };
 // Reads a .lnk file through the shell-link object (COM initialised on the thread).
 Shortcut ReadShortcut(const std::filesystem::path& file);
 
 struct RegistryValue {
-  DWORD type = REG_NONE;
-  std::string text;  // REG_SZ as narrow text
-  DWORD number = 0;  // REG_DWORD
+    DWORD type = REG_NONE;
+    std::string text;  // REG_SZ as narrow text
+    DWORD number = 0;  // REG_DWORD
 };
 // A value below HKEY_LOCAL_MACHINE; type REG_NONE when it cannot be read.
 RegistryValue ReadValue(const std::string& key, const char* name);

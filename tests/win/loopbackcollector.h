@@ -12,34 +12,34 @@
 // A collector on 127.0.0.1 for analytics tests: accepts connections on a thread of its own and
 // splits what arrives into HTTP requests by their Content-Length.
 class LoopbackCollector {
- public:
-  // `resetAfterAccept`: close each accepted connection at once with a reset, as a collector
-  // that goes away would.
-  explicit LoopbackCollector(bool resetAfterAccept = false);
-  ~LoopbackCollector();
+  public:
+    // `resetAfterAccept`: close each accepted connection at once with a reset, as a collector
+    // that goes away would.
+    explicit LoopbackCollector(bool resetAfterAccept = false);
+    ~LoopbackCollector();
 
-  std::uint16_t port() const { return port_; }
-  // "127.0.0.1:<port>", the form of the collection host setting.
-  std::string host() const;
+    std::uint16_t port() const { return port_; }
+    // "127.0.0.1:<port>", the form of the collection host setting.
+    std::string host() const;
 
-  // Waits up to `timeoutMs` until `count` requests have arrived; returns what has arrived.
-  std::vector<std::string> waitForRequests(size_t count, int timeoutMs = 5000);
-  // Waits until `count` connections have been accepted.
-  bool waitForConnections(int count, int timeoutMs = 5000);
+    // Waits up to `timeoutMs` until `count` requests have arrived; returns what has arrived.
+    std::vector<std::string> waitForRequests(size_t count, int timeoutMs = 5000);
+    // Waits until `count` connections have been accepted.
+    bool waitForConnections(int count, int timeoutMs = 5000);
 
-  // The body of a whole request (after the empty line).
-  static std::string Body(const std::string& request);
+    // The body of a whole request (after the empty line).
+    static std::string Body(const std::string& request);
 
- private:
-  void run();
-  void takeRequests(std::string& pending);
+  private:
+    void run();
+    void takeRequests(std::string& pending);
 
-  SOCKET listener_ = INVALID_SOCKET;
-  std::uint16_t port_ = 0;
-  bool resetAfterAccept_;
-  std::mutex lock_;
-  std::condition_variable changed_;
-  std::vector<std::string> requests_;
-  int connections_ = 0;
-  std::thread thread_;
+    SOCKET listener_ = INVALID_SOCKET;
+    std::uint16_t port_ = 0;
+    bool resetAfterAccept_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::vector<std::string> requests_;
+    int connections_ = 0;
+    std::thread thread_;
 };

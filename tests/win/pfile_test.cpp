@@ -202,8 +202,7 @@ TEST(PFileSystem, DiskFreeSpaceOfADriveAndOfNone) {
     std::uint64_t available = 7;
     EXPECT_FALSE(PDiskFreeSpaceEx(PString("Q:\\"), available, kMixed));
     DWORD sectors = 0, bytes = 0, freeClusters = 0, total = 0;
-    EXPECT_FALSE(PDiskFreeSpace(PString("Q:\\"), sectors, bytes, freeClusters,
-                                total, nullptr));
+    EXPECT_FALSE(PDiskFreeSpace(PString("Q:\\"), sectors, bytes, freeClusters, total, nullptr));
 }
 
 TEST(PWideNarrow, AutomaticChoiceIsWideOnTheNtFamily) {

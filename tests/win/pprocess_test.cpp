@@ -12,8 +12,7 @@
 namespace {
 
 // Starts `commandLine`, waits for it and gives its exit code; -1 when it could not start.
-long long RunToExit(const PString* application, const char* commandLine,
-                    const PString* directory) {
+long long RunToExit(const PString* application, const char* commandLine, const PString* directory) {
     const PString line(commandLine);
     PROCESS_INFORMATION info{};
     if (!PCreateProcess(application, &line, directory, &PMixedEncoding(), info)) return -1;

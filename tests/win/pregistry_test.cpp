@@ -40,7 +40,8 @@ class PRegistryTest : public testing::Test {
         DWORD size = sizeof data - sizeof(wchar_t);
         DWORD type = 0;
         if (RegQueryValueExW(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data),
-                             &size) != ERROR_SUCCESS || type != REG_SZ) {
+                             &size) != ERROR_SUCCESS ||
+            type != REG_SZ) {
             return L"(absent)";
         }
         return data;
@@ -135,8 +136,8 @@ TEST_F(PRegistryTest, MissingChainOfKeysIsCreatedTopDown) {
 
 TEST_F(PRegistryTest, WriteUnderPathSetsTheErrorFlagOnlyOnFailure) {
     int errorFlag = 0;
-    EXPECT_TRUE(PRegWriteStringUnderPath(HKEY_CURRENT_USER, below("x\\y"), "Name", "value",
-                                         errorFlag));
+    EXPECT_TRUE(
+        PRegWriteStringUnderPath(HKEY_CURRENT_USER, below("x\\y"), "Name", "value", errorFlag));
     EXPECT_EQ(errorFlag, 0);
     PString out;
     EXPECT_TRUE(PRegReadStringUnder(HKEY_CURRENT_USER, below("x\\y"), "Name", out));

@@ -1,13 +1,12 @@
 #include "plib/win/pshell.h"
 
-#include <objbase.h>
-
 #include <gtest/gtest.h>
+#include <objbase.h>
 
 #include <atomic>
 #include <memory>
-#include <thread>
 #include <string>
+#include <thread>
 
 #include "plib/pstringencoding.h"
 #include "plib/tempfolder.h"
@@ -96,9 +95,8 @@ TEST_F(PShellTest, ShortcutKeepsTargetArgumentsDirectoryAndIcon) {
 
 TEST_F(PShellTest, ShortcutWithoutArgumentsOrIconHasNone) {
     const PString empty("");
-    ASSERT_EQ(PCreateShortcut(&PMixedEncoding(), mixed(file(L"app.exe")),
-                              mixed(file(L"plain.lnk")), mixed(folder_.path().wstring()), nullptr,
-                              &empty, 5),
+    ASSERT_EQ(PCreateShortcut(&PMixedEncoding(), mixed(file(L"app.exe")), mixed(file(L"plain.lnk")),
+                              mixed(folder_.path().wstring()), nullptr, &empty, 5),
               S_OK);
     const LinkContents link = LoadLink(file(L"plain.lnk"));
     EXPECT_EQ(link.path, file(L"app.exe"));
@@ -131,8 +129,7 @@ TEST_F(PShellTest, ExecuteStartsAProgram) {
     const PString self = PModuleFileName(nullptr, &PMixedEncoding());
     const PString verb("open");
     const PString parameters("--gtest_list_tests --gtest_filter=None");
-    EXPECT_GT(PShellExecute(nullptr, &verb, self, &parameters, nullptr, &PMixedEncoding(),
-                            SW_HIDE),
+    EXPECT_GT(PShellExecute(nullptr, &verb, self, &parameters, nullptr, &PMixedEncoding(), SW_HIDE),
               32);
 }
 
@@ -173,8 +170,7 @@ TEST_F(PShellTest, ExecuteOfAMissingFileGivesTheSystemError) {
     for (const int form : {1, -1}) {
         const WideNarrowScope scope(form);
         const ErrorBoxCloser closer;
-        EXPECT_EQ(PShellOpen(mixed(file(L"absent.zbdoc")), &PMixedEncoding()),
-                  ERROR_FILE_NOT_FOUND)
+        EXPECT_EQ(PShellOpen(mixed(file(L"absent.zbdoc")), &PMixedEncoding()), ERROR_FILE_NOT_FOUND)
             << form;
     }
 }
@@ -197,8 +193,7 @@ TEST_F(PShellTest, BrowseAppendsTheFolderOnThePreselectedPath) {
         const PString start = mixed(folder_.path().wstring());
         PString chosen("kept:");
         ASSERT_TRUE(PBrowseForFolder(nullptr, PString("Pick"), &PreselectAndAccept,
-                                     reinterpret_cast<LPARAM>(&start), chosen,
-                                     &PMixedEncoding()))
+                                     reinterpret_cast<LPARAM>(&start), chosen, &PMixedEncoding()))
             << form;
         const std::string_view text = chosen.view();
         ASSERT_EQ(text.substr(0, 5), "kept:") << form;

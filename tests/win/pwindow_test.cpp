@@ -73,11 +73,15 @@ TEST_P(PWindowTest, WindowTextRoundTripsAndLineFeedsBecomeCrLf) {
 }
 
 TEST_P(PWindowTest, ComboBoxTakesItems) {
-    const HWND combo = PCreateWindow(0, "COMBOBOX", "", kMixed, WS_CHILD | CBS_DROPDOWNLIST, 0, 0,
-                                     100, 100, window_, nullptr, GetModuleHandleW(nullptr),
-                                     nullptr);
+    const HWND combo =
+        PCreateWindow(0, "COMBOBOX", "", kMixed, WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 100,
+                      window_, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(combo, nullptr);
-    EXPECT_EQ(PComboAddString(combo, "Fran\xE7" "ais", kMixed), 0);
+    EXPECT_EQ(PComboAddString(combo,
+                              "Fran\xE7"
+                              "ais",
+                              kMixed),
+              0);
     EXPECT_EQ(PComboAddString(combo, "Deutsch", kMixed), 1);
     wchar_t item[32] = {};
     ASSERT_EQ(SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item)), 8);

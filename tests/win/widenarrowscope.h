@@ -20,4 +20,6 @@ class WideNarrowScope {
 // fit) in its place.
 inline constexpr const wchar_t* kOmega = L"\u03A9";
 // The same in the program's mixed encoding.
-inline constexpr const char* kOmegaMixed = "\x10" "\xCE\xA9";
+inline constexpr const char* kOmegaMixed =
+    "\x10"
+    "\xCE\xA9";

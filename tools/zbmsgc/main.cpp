@@ -45,7 +45,8 @@ int Check(const std::vector<const char*>& paths) {
     std::vector<MessageSource> sources;
     for (std::size_t i = 0; i < paths.size(); ++i) sources.push_back({paths[i], texts[i]});
     const MessageCheckResult result = CheckMessageSources(sources);
-    for (const std::string& problem : result.problems) std::fprintf(stderr, "%s\n", problem.c_str());
+    for (const std::string& problem : result.problems)
+        std::fprintf(stderr, "%s\n", problem.c_str());
     std::string counts;
     for (const auto& [language, lines] : result.lines) {
         counts += " " + language + " " + std::to_string(lines);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -30,43 +29,43 @@ std::vector<std::uint8_t> FaultPayload(const std::filesystem::path& scratch,
 // A whole installation of a six-file payload under test, and the checks of what a failed or
 // stopped one must (not) leave behind. Each test gets its own folders and registry key.
 class FaultInstallTest : public testing::Test {
- protected:
-  static void SetUpTestSuite();
-  static void TearDownTestSuite();
-  void SetUp() override;
-  void TearDown() override;
+  protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
 
-  // A worker over the test's payload whose analytics go nowhere.
-  std::unique_ptr<InstallerWorkerThread> MakeWorker();
-  // Runs one installation to its final code; the -5 text goes to `text`.
-  std::vector<int> Install(InstallerWorkerThread& worker, std::string* text = nullptr);
-  std::vector<int> Install(std::string* text = nullptr);
+    // A worker over the test's payload whose analytics go nowhere.
+    std::unique_ptr<InstallerWorkerThread> MakeWorker();
+    // Runs one installation to its final code; the -5 text goes to `text`.
+    std::vector<int> Install(InstallerWorkerThread& worker, std::string* text = nullptr);
+    std::vector<int> Install(std::string* text = nullptr);
 
-  std::filesystem::path Installed(const std::string& name) const;
-  std::string Key() const;
-  // The payload's files, in archive order (byte-wise sorted names).
-  const std::vector<std::pair<std::string, std::string>>& Files() const { return files_; }
+    std::filesystem::path Installed(const std::string& name) const;
+    std::string Key() const;
+    // The payload's files, in archive order (byte-wise sorted names).
+    const std::vector<std::pair<std::string, std::string>>& Files() const { return files_; }
 
-  // What became of the file after the complete ones.
-  enum class Next { kAbsent, kEmpty, kNotChecked };
-  // Files 1..`complete` hold their bytes, the next one (if any) is as `next` says, and the rest
-  // are absent.
-  void ExpectFilesUpTo(size_t complete, Next next);
-  void ExpectEveryFileInstalled();
-  // No uninstall entry, no tinfo.dat, user.ini or app.ini.
-  void ExpectNotRegisteredAndNoSettings();
-  void ExpectNoSettingsFiles();
-  // The progress codes of the first `count` files of the six, then `last`.
-  static std::vector<int> Progress(size_t count);
-  static std::vector<int> ProgressThen(size_t count, int last);
+    // What became of the file after the complete ones.
+    enum class Next { kAbsent, kEmpty, kNotChecked };
+    // Files 1..`complete` hold their bytes, the next one (if any) is as `next` says, and the rest
+    // are absent.
+    void ExpectFilesUpTo(size_t complete, Next next);
+    void ExpectEveryFileInstalled();
+    // No uninstall entry, no tinfo.dat, user.ini or app.ini.
+    void ExpectNotRegisteredAndNoSettings();
+    void ExpectNoSettingsFiles();
+    // The progress codes of the first `count` files of the six, then `last`.
+    static std::vector<int> Progress(size_t count);
+    static std::vector<int> ProgressThen(size_t count, int last);
 
-  std::filesystem::path root_;
-  std::vector<std::uint8_t> payload_;
-  InstallParameters params_;
-  ProgressWindow window_;
+    std::filesystem::path root_;
+    std::vector<std::uint8_t> payload_;
+    InstallParameters params_;
+    ProgressWindow window_;
 
- private:
-  std::vector<std::pair<std::string, std::string>> files_;
+  private:
+    std::vector<std::pair<std::string, std::string>> files_;
 };
 
 // Percentages of `index` files of `count` started, as the worker posts them.
@@ -76,19 +75,19 @@ int ProgressOf(size_t index, size_t count);
 // only when asked for by name). The child finds its arguments in the environment and signals
 // the named event `ready` when it has reached the state the parent wants.
 class ChildProcess {
- public:
-  ChildProcess(const char* testName, const std::vector<std::pair<std::string, std::string>>& env);
-  ~ChildProcess();
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
+  public:
+    ChildProcess(const char* testName, const std::vector<std::pair<std::string, std::string>>& env);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // True when the child signalled ready within `timeoutMs`; false when it ended or timed out.
-  bool waitReady(int timeoutMs = 60000);
-  void kill();
+    // True when the child signalled ready within `timeoutMs`; false when it ended or timed out.
+    bool waitReady(int timeoutMs = 60000);
+    void kill();
 
- private:
-  UniqueHandle ready_;
-  UniqueHandle process_;
+  private:
+    UniqueHandle ready_;
+    UniqueHandle process_;
 };
 
 // The value of `name` in the environment, empty when it is not set.
