@@ -677,19 +677,26 @@ def roundtrip(h, wizard_steps, language, box_title, refuse=False):
     check(user_inis[0].read_bytes() == user_ini, "the second run changed user.ini")
 
 
+def run_uninstaller(h, command, display_name, folder):
+    """Runs the uninstall command line as the system would, answers Yes twice, checks that it
+    ended with 0 and waits until its temporary copy, which removes the rest once the uninstaller
+    has ended, has taken the key and the folder (or 30 s have passed). Returns the boxes."""
+    boxes = h.drive("run", command, "box", WINDOW_TIMEOUT, "answer", "first",
+                    "box", WINDOW_TIMEOUT, "answer", "first")
+    check(h.exit_code() == UNINSTALL_REMOVED, "the uninstaller did not end with 0")
+    end = time.time() + 30
+    while (h.uninstall_entry(display_name) or folder.exists()) and time.time() < end:
+        time.sleep(0.5)
+    return boxes
+
+
 def uninstall_and_check(h, display_name, entry, folder, box_title, user_ini, kept):
     """Runs the entry's uninstall string as the system would and answers Yes twice (with the
     title `box_title` when given); the key, the folder, the shortcuts and the groups go, the
     file `user_ini` keeps the bytes `kept`."""
-    boxes = h.drive("run", entry["UninstallString"], "box", WINDOW_TIMEOUT, "answer", "first",
-                    "box", WINDOW_TIMEOUT, "answer", "first")
+    boxes = run_uninstaller(h, entry["UninstallString"], display_name, folder)
     check(len(boxes) == 2 and (box_title is None or boxes == ["box: " + box_title] * 2),
           "the uninstaller's boxes: %s" % boxes)
-    check(h.exit_code() == UNINSTALL_REMOVED, "the uninstaller did not end with 0")
-    # Its temporary copy removes the rest once the uninstaller has ended.
-    end = time.time() + 30
-    while (h.uninstall_entry(display_name) or folder.exists()) and time.time() < end:
-        time.sleep(0.5)
     check(not h.uninstall_entry(display_name), "the uninstall key is still there")
     check(not folder.exists(), "the install folder is still there")
     for name in ("DTLink", "QLLink", "SMLink", "CSMLink"):
@@ -916,13 +923,8 @@ def hostile_install_and_uninstall(h, exe, before):
     check(not made, "made outside the intended folders: %s" % made)
     check(not (h.unix_path("C:\\users\\Public") / "zbpwn.lnk").exists(), "zbpwn.lnk exists")
 
-    boxes = h.drive("run", command, "box", WINDOW_TIMEOUT, "answer", "first",
-                    "box", WINDOW_TIMEOUT, "answer", "first")
+    boxes = run_uninstaller(h, command, ROUNDTRIP_NAME, folder)
     check(len(boxes) == 2, "the uninstaller's boxes: %s" % boxes)
-    check(h.exit_code() == UNINSTALL_REMOVED, "the uninstaller did not end with 0")
-    end = time.time() + 30
-    while (h.uninstall_entry(ROUNDTRIP_NAME) or folder.exists()) and time.time() < end:
-        time.sleep(0.5)
     check(not h.uninstall_entry(ROUNDTRIP_NAME), "the uninstall key is still there")
     # user.ini stays by design; everything else the installation made is gone.
     left = outside(files_of_drive_c(h) - before, settings)
