@@ -184,7 +184,10 @@ std::int32_t InstallerWorkerThread::doInstall() {
 }
 
 void InstallerWorkerThread::cancelCheck() {
-    while (controlState == kWorkerPause) Sleep(100);
+    for (std::uint32_t looks = 1; controlState == kWorkerPause; ++looks) {
+        if (pausedObserver) pausedObserver(looks);
+        Sleep(100);
+    }
     if (controlState == kWorkerStop) throw "stopped";
 }
 

@@ -62,6 +62,10 @@ class InstallerWorkerThread final : public ExtractTarget {
     // that file's cancel point, so that a caller can hold or stop the installation at an exact
     // file. Set it before start.
     std::function<void(std::uint32_t index)> fileStartedObserver;
+    // Called on the worker thread each time it finds `controlState` at kWorkerPause at a cancel
+    // point (`looks` from 1 while it holds there), before it waits to look again, so that a caller
+    // can tell that the installation holds. Set it before start.
+    std::function<void(std::uint32_t looks)> pausedObserver;
 
     // The analytics client, which the window uses for its own hits as well.
     GoogleAnalytics& analytics() { return analytics_; }
