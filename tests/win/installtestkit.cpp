@@ -3,7 +3,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <sstream>
@@ -14,6 +13,15 @@
 #include "plib/pstring.h"
 
 namespace fs = std::filesystem;
+
+bool WaitUntil(const std::function<bool()>& condition) {
+    const ULONGLONG giveUp = GetTickCount64() + kWouldHangMs;
+    while (!condition()) {
+        if (GetTickCount64() > giveUp) return false;
+        Sleep(10);
+    }
+    return true;
+}
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -51,13 +59,16 @@ ProgressWindow::~ProgressWindow() {
     DestroyWindow(window_);
 }
 
-std::vector<int> ProgressWindow::waitForEnd(std::string* text, int timeoutMs) {
+std::vector<int> ProgressWindow::waitForEnd(std::string* text) {
     std::vector<int> codes;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
+    for (;;) {
         MSG message;
         if (!PeekMessageW(&message, window_, kWmInstallProgress, kWmInstallProgress, PM_REMOVE)) {
-            Sleep(5);
+            // Returns when a message is posted to this thread; a worker that never ends posts
+            // nothing, and the code list then lacks its final code.
+            if (MsgWaitForMultipleObjects(0, nullptr, FALSE, kWouldHangMs, QS_POSTMESSAGE) ==
+                WAIT_TIMEOUT)
+                break;
             continue;
         }
         const int code = static_cast<int>(static_cast<INT_PTR>(message.wParam));

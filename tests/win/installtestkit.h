@@ -3,11 +3,20 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 // What the Windows tests of whole installations share: files, Install.log, registry values,
 // shortcuts and the worker's progress messages as a window receives them.
+
+// How long a test waits for something that comes within seconds, even under emulation, before
+// it calls it hung: a safety net, never a measure.
+inline constexpr DWORD kWouldHangMs = 120000;
+
+// Looks at `condition` every few milliseconds until it holds; false when it has not held within
+// kWouldHangMs.
+bool WaitUntil(const std::function<bool()>& condition);
 
 std::string ReadFile(const std::filesystem::path& path);
 // Creates the parent folders first.
@@ -28,7 +37,7 @@ class ProgressWindow {
 
     // Collects codes until a final one (1000 or negative) arrives; the text of -5 goes to `text`
     // and is freed, as the window frees it.
-    std::vector<int> waitForEnd(std::string* text = nullptr, int timeoutMs = 60000);
+    std::vector<int> waitForEnd(std::string* text = nullptr);
     // Codes posted so far, without waiting.
     std::vector<int> pending();
 

@@ -6,9 +6,9 @@
 #include <shlobj.h>
 #include <windows.h>
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,16 +25,6 @@ namespace {
 
 constexpr int kYes = IDYES;  // first button: Yes, Retry, OK
 constexpr int kNo = IDNO;    // second button: No, Abort
-
-// Generous: under emulation a Wine program takes many seconds to show its first window.
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 90000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        Sleep(50);
-    }
-    return true;
-}
 
 // A top-level window of `className` that belongs to process `processId`, or null.
 HWND FindProcessWindow(const wchar_t* className, DWORD processId) {
@@ -88,16 +78,17 @@ Finished RunAnswering(const std::string& commandLine, const std::vector<int>& an
     UniqueHandle threadHandle(process.hThread);
     for (int answer : answers) {
         HWND box = nullptr;
-        if (!WaitFor([&] { return (box = FindProcessWindow(L"MyMsgBox", process.dwProcessId)); })) {
+        if (!WaitUntil(
+                [&] { return (box = FindProcessWindow(L"MyMsgBox", process.dwProcessId)); })) {
             ADD_FAILURE() << "no box for answer " << answer << " of " << commandLine;
             TerminateProcess(process.hProcess, 99);
             return finished;
         }
         // The title is set just after the window appears.
-        WaitFor([&] { return !WindowText(box).empty(); });
+        WaitUntil([&] { return !WindowText(box).empty(); });
         finished.boxTitles.push_back(WindowText(box));
         PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
-        WaitFor([&] { return !IsWindow(box); });
+        WaitUntil([&] { return !IsWindow(box); });
     }
     if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
         ADD_FAILURE() << commandLine << " did not end after its boxes";
@@ -105,6 +96,15 @@ Finished RunAnswering(const std::string& commandLine, const std::vector<int>& an
     }
     GetExitCodeProcess(process.hProcess, &finished.exitCode);
     return finished;
+}
+
+// The uninstaller's temporary copies in the temporary folder.
+std::set<fs::path> TemporaryCopies() {
+    std::set<fs::path> copies;
+    for (const auto& entry : fs::directory_iterator(fs::temp_directory_path()))
+        if (entry.path().filename().string().rfind("zbuninstall-", 0) == 0)
+            copies.insert(entry.path());
+    return copies;
 }
 
 std::string LocalAppData() {
@@ -166,9 +166,7 @@ class ClientRoundTrip : public testing::Test {
         fs::remove_all(settingsFolder_, ignored);
         // The uninstaller's temporary copies wait for the next start of Windows to go; a test
         // prefix does not restart.
-        for (const auto& entry : fs::directory_iterator(fs::temp_directory_path(), ignored))
-            if (entry.path().filename().string().rfind("zbuninstall-", 0) == 0)
-                fs::remove(entry.path(), ignored);
+        for (const fs::path& copy : TemporaryCopies()) fs::remove(copy, ignored);
         CoUninitialize();
     }
 
@@ -184,7 +182,7 @@ class ClientRoundTrip : public testing::Test {
                                      [this] { return std::span<const std::uint8_t>(payload_); });
         ProgressWindow window;
         ASSERT_TRUE(worker.start(params_, window.handle(), kWmInstallProgress));
-        const std::vector<int> codes = window.waitForEnd(nullptr, 120000);
+        const std::vector<int> codes = window.waitForEnd();
         worker.closeThreadHandle();
         ASSERT_FALSE(codes.empty());
         ASSERT_EQ(codes.back(), kInstallComplete);
@@ -204,7 +202,7 @@ class ClientRoundTrip : public testing::Test {
             installed("ZembricoUpdate.exe").wstring().c_str(), line.data(), nullptr, nullptr, FALSE,
             0, nullptr, fs::path(params_.installFolder).wstring().c_str(), &startup, &client_));
         HWND window = nullptr;
-        EXPECT_TRUE(WaitFor(
+        EXPECT_TRUE(WaitUntil(
             [&] { return (window = FindProcessWindow(kFranceWindowClass, client_.dwProcessId)); }));
         return window ? ChildTexts(window) : std::vector<std::string>{};
     }
@@ -222,7 +220,7 @@ class ClientRoundTrip : public testing::Test {
     // Everything the installation made is gone (the temporary copy finishes after the
     // uninstaller has ended), and the user's settings are still there.
     void expectRemoved(const std::vector<fs::path>& shortcuts, const fs::path& group) {
-        EXPECT_TRUE(WaitFor([&] {
+        EXPECT_TRUE(WaitUntil([&] {
             return !KeyExists(key()) && !fs::exists(params_.installFolder);
         })) << "key or install folder still there";
         for (const fs::path& shortcut : shortcuts) EXPECT_FALSE(fs::exists(shortcut)) << shortcut;
@@ -231,7 +229,7 @@ class ClientRoundTrip : public testing::Test {
         EXPECT_TRUE(fs::exists(fs::path(params_.installFolder).parent_path()));
         EXPECT_EQ(ReadFile(settingsFolder_ / "user.ini"), "[PipeOption]\r\nLocale=4\r\n\r\n");
         const fs::path log = fs::temp_directory_path() / "ZembricoUninstall.log";
-        EXPECT_TRUE(WaitFor([&] {
+        EXPECT_TRUE(WaitUntil([&] {
             return ReadFile(log).find("Removed registry key: HKEY_LOCAL_MACHINE\\" + key()) !=
                    std::string::npos;
         })) << log;
@@ -332,10 +330,12 @@ TEST_F(ClientRoundTrip, FileThatCannotBeRemovedKeepsKeyAndUninstaller) {
     UniqueFile lock(CreateFileW(held.wstring().c_str(), GENERIC_READ, /*dwShareMode=*/0, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
+    const std::set<fs::path> copiesBefore = TemporaryCopies();
     // Yes, then OK to the notice that names the log.
     const Finished incomplete = RunAnswering(uninstallCommand(), {kYes, kYes});
     EXPECT_EQ(incomplete.exitCode, static_cast<DWORD>(kUninstallIncomplete));
-    Sleep(2000);  // no temporary copy may be at work either
+    // A temporary copy is made before the uninstaller ends, and stays until Windows restarts.
+    EXPECT_EQ(TemporaryCopies(), copiesBefore) << "a temporary copy went on with the removal";
     EXPECT_TRUE(KeyExists(key()));
     for (const char* file : {"readme.txt", "ZembricoUninstall.exe", "payload.lst"})
         EXPECT_TRUE(fs::exists(installed(file))) << file;
