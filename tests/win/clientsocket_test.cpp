@@ -59,7 +59,7 @@ TEST_F(ClientSocketTest, SendsEveryByteInOrder) {
     const std::string request =
         "POST / HTTP/1.1\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
     socket.send(request.data(), request.size());
-    const auto requests = collector.waitForRequests(1, 20000);
+    const auto requests = collector.waitForRequests(1);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_TRUE(requests[0] == request);
 }
@@ -87,7 +87,6 @@ TEST_F(ClientSocketTest, SendOnAResetConnectionFails) {
     socket.create();
     socket.connect("127.0.0.1", collector.port());
     ASSERT_TRUE(collector.waitForConnections(1));
-    Sleep(100);
     const std::string data(1000, 'x');
     try {
         for (int i = 0; i < 100; ++i) socket.send(data.data(), data.size());

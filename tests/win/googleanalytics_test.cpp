@@ -106,7 +106,7 @@ TEST_F(GoogleAnalyticsTest, PostsFromTwoThreadsNeverInterleave) {
     });
     for (int i = 0; i < 50; ++i) analytics.screenView("InstallationWindow/TOS");
     worker.join();
-    const auto requests = collector.waitForRequests(200, 20000);
+    const auto requests = collector.waitForRequests(200);
     ASSERT_EQ(requests.size(), 200u);
     for (const std::string& request : requests) {
         const std::string body = LoopbackCollector::Body(request);

@@ -3,6 +3,14 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "win/installtestkit.h"
+
+namespace {
+
+constexpr std::chrono::milliseconds kWouldHang{kWouldHangMs};
+
+}  // namespace
+
 LoopbackCollector::LoopbackCollector(bool resetAfterAccept) : resetAfterAccept_(resetAfterAccept) {
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -32,18 +40,18 @@ void LoopbackCollector::run() {
     for (;;) {
         SOCKET peer = accept(listener_, nullptr, nullptr);
         if (peer == INVALID_SOCKET) return;
-        {
-            std::lock_guard lock(lock_);
-            ++connections_;
-        }
-        changed_.notify_all();
         if (resetAfterAccept_) {
             const linger abort{1, 0};
             setsockopt(peer, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort),
                        sizeof abort);
             closesocket(peer);
-            continue;
         }
+        {
+            std::lock_guard lock(lock_);
+            ++connections_;
+        }
+        changed_.notify_all();
+        if (resetAfterAccept_) continue;
         // One client at a time: the program keeps one connection per analytics object.
         std::string pending;
         char buffer[4096];
@@ -74,17 +82,15 @@ void LoopbackCollector::takeRequests(std::string& pending) {
     }
 }
 
-std::vector<std::string> LoopbackCollector::waitForRequests(size_t count, int timeoutMs) {
+std::vector<std::string> LoopbackCollector::waitForRequests(size_t count) {
     std::unique_lock lock(lock_);
-    changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                      [&] { return requests_.size() >= count; });
+    changed_.wait_for(lock, kWouldHang, [&] { return requests_.size() >= count; });
     return requests_;
 }
 
-bool LoopbackCollector::waitForConnections(int count, int timeoutMs) {
+bool LoopbackCollector::waitForConnections(int count) {
     std::unique_lock lock(lock_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return connections_ >= count; });
+    return changed_.wait_for(lock, kWouldHang, [&] { return connections_ >= count; });
 }
 
 std::string LoopbackCollector::Body(const std::string& request) {

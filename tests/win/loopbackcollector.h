@@ -22,10 +22,10 @@ class LoopbackCollector {
     // "127.0.0.1:<port>", the form of the collection host setting.
     std::string host() const;
 
-    // Waits up to `timeoutMs` until `count` requests have arrived; returns what has arrived.
-    std::vector<std::string> waitForRequests(size_t count, int timeoutMs = 5000);
-    // Waits until `count` connections have been accepted.
-    bool waitForConnections(int count, int timeoutMs = 5000);
+    // Waits until `count` requests have arrived (or would hang); returns what has arrived.
+    std::vector<std::string> waitForRequests(size_t count);
+    // Waits until `count` connections have been accepted (and, with `resetAfterAccept`, reset).
+    bool waitForConnections(int count);
 
     // The body of a whole request (after the empty line).
     static std::string Body(const std::string& request);

@@ -13,23 +13,25 @@ namespace {
 
 // The window's quit handshake at every file of the payload: the worker is paused at the start
 // of file k, held there, then told to stop or to go on.
-class CancelAtEveryFileTest : public FaultInstallTest {
+class CancelAtEveryFileTest : public WholeInstallTest {
   protected:
-    // Pauses the installation at file `k`, checks what stands while it is held, then writes
-    // `answer` into the control word; returns every code the run posted.
+    // Pauses the installation at file `k`, checks what stands once the worker has found itself
+    // paused twice, then writes `answer` into the control word; returns every code the run
+    // posted.
     std::vector<int> InstallAnsweringAt(size_t k, std::int32_t answer) {
         auto worker = MakeWorker();
-        UniqueHandle paused(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        UniqueHandle held(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         worker->fileStartedObserver = [&](std::uint32_t index) {
-            if (index != k) return;
-            worker->controlState = kWorkerPause;
-            SetEvent(paused.get());
+            if (index == k) worker->controlState = kWorkerPause;
+        };
+        worker->pausedObserver = [&](std::uint32_t looks) {
+            if (looks == 2) SetEvent(held.get());
         };
         EXPECT_TRUE(worker->start(params_, window_.handle(), kWmInstallProgress));
-        EXPECT_EQ(WaitForSingleObject(paused.get(), 60000), WAIT_OBJECT_0);
-        // Long enough for the worker to look at the word twice.
-        Sleep(250);
+        EXPECT_EQ(WaitForSingleObject(held.get(), kWouldHangMs), WAIT_OBJECT_0);
         EXPECT_TRUE(worker->isRunning());
+        EXPECT_FALSE(worker->start(params_, window_.handle(), kWmInstallProgress))
+            << "a second installation starts while one is held";
         std::vector<int> codes = window_.pending();
         EXPECT_EQ(codes, Progress(k - 1)) << "the paused file's progress is posted after the pause";
         ExpectFilesUpTo(k - 1, Next::kEmpty);
@@ -37,6 +39,7 @@ class CancelAtEveryFileTest : public FaultInstallTest {
         const std::vector<int> rest = window_.waitForEnd();
         codes.insert(codes.end(), rest.begin(), rest.end());
         worker->closeThreadHandle();
+        EXPECT_FALSE(worker->isRunning());
         return codes;
     }
 };

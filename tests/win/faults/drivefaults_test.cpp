@@ -14,7 +14,7 @@ namespace {
 
 // Installations onto drives that tests/win/faults/drives.sh maps to small, full and read-only
 // file systems; without the script (it needs to mount them) these tests are skipped.
-class DriveFaultTest : public FaultInstallTest {
+class DriveFaultTest : public WholeInstallTest {
   protected:
     // The install folder on the drive named by `variable`; empty when the drive is not mapped.
     std::string FolderOn(const char* variable, const std::string& below) {

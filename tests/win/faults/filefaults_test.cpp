@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using FileFaultTest = FaultInstallTest;
+using FileFaultTest = WholeInstallTest;
 
 // The -5 text of a failed file operation, as the window shows it after its own first line.
 std::string SystemText(const std::string& text, DWORD code) {
@@ -98,8 +98,7 @@ TEST(FaultChild, DISABLED_HoldFileOpen) {
                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
     SignalParent();
-    // Held until the parent ends this process.
-    Sleep(60000);
+    HoldUntilParentEnds();
 }
 
 }  // namespace

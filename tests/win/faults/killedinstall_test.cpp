@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using KilledInstallTest = FaultInstallTest;
+using KilledInstallTest = WholeInstallTest;
 
 int CountEntries(const fs::path& folder, const std::string& extension) {
     if (!fs::is_directory(folder)) return 0;
@@ -80,7 +80,7 @@ TEST(FaultChild, DISABLED_InstallHeldAtFile) {
     InitializeSockets();
     ASSERT_EQ(LoadEnglishMessages(), "");
     const fs::path root = Environment("ZB_FAULT_ROOT");
-    const InstallParameters params = FaultParameters(root, Environment("ZB_FAULT_NAME"));
+    const InstallParameters params = WholeInstallParameters(root, Environment("ZB_FAULT_NAME"));
     const std::string payload = ReadFile(root / "payload.bin");
     const std::uint32_t holdAt = std::stoul(Environment("ZB_FAULT_HOLD_AT"));
     InstallerWorkerThread worker(kNoCollector, [&] {
@@ -92,8 +92,7 @@ TEST(FaultChild, DISABLED_InstallHeldAtFile) {
         SignalParent();
     };
     ASSERT_TRUE(worker.start(params, nullptr, 0));
-    // The parent kills this process; without a parent it gives up after a minute.
-    for (int i = 0; i < 600 && worker.isRunning(); ++i) Sleep(100);
+    HoldUntilParentEnds();
 }
 
 }  // namespace

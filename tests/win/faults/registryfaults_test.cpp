@@ -6,15 +6,15 @@
 #include "installer/core/installcodes.h"
 #include "installer/core/registrationplan.h"
 #include "plib/win/unique.h"
-#include "win/faults/faultinstall.h"
+#include "win/wholeinstalltest.h"
 
 namespace {
 
-class RegistryFaultTest : public FaultInstallTest {
+class RegistryFaultTest : public WholeInstallTest {
   protected:
     void TearDown() override {
         if (!volatileKey_.empty()) RegDeleteTreeA(HKEY_LOCAL_MACHINE, volatileKey_.c_str());
-        FaultInstallTest::TearDown();
+        WholeInstallTest::TearDown();
     }
 
     // Everything but the registration is done; nothing after it is.
