@@ -231,9 +231,10 @@ TEST_F(InstallerWorkerTest, TInfoUnscramblesToTrackingTextWithTimeAndZone) {
     EXPECT_LE(its, after);
     TIME_ZONE_INFORMATION info;
     const bool daylight = GetTimeZoneInformation(&info) == TIME_ZONE_ID_DAYLIGHT;
-    EXPECT_EQ(
-        text.substr(zone + 1),
-        "IZ=" + std::to_string(-60 * (info.Bias + (daylight ? info.DaylightBias : 0))) + "\n");
+    const long east = -60L * (info.Bias + (daylight ? info.DaylightBias : 0));
+    // In UTC a zone left out would pass too; the test command sets one.
+    ASSERT_NE(east, 0) << "runs in UTC: set TZ to a zone away from it";
+    EXPECT_EQ(text.substr(zone + 1), "IZ=" + std::to_string(east) + "\n");
 
     // Installing again without tracking data removes it.
     params_.trackingText.clear();
