@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,6 +13,8 @@
 
 #include "installer/MyCWnd/mymsgbox.h"
 #include "installer/ZembricoInstall/eastasiansupport.h"
+#include "installer/ZembricoInstall/systemprobes.h"
+#include "installer/ZembricoInstall/webview2check.h"
 #include "installer/core/i18nlinereader.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/languagelist.h"
@@ -50,31 +51,30 @@ const std::vector<std::uint8_t>& TestPayload() {
     return payload;
 }
 
-// Answers the next box of window class `boxClass` by posting WM_COMMAND `button` to it; the text
-// of its static children is kept for the test.
+// Answers the next box of window class `boxClass` by posting WM_COMMAND `button` to it, once the
+// box is shown with its control `lastControl` (the one made last); the text of the box and its
+// children is kept for the test. A box is modal: once the call that showed it has returned, the
+// box has been answered or never came.
 class BoxAnswer {
   public:
-    BoxAnswer(const wchar_t* boxClass, int button) {
-        thread_ = std::thread([this, boxClass, button] {
-            for (int i = 0; i < 300 && !done_; ++i) {
-                if (const HWND box = FindWindowW(boxClass, nullptr)) {
-                    // The box is found as soon as it exists; its controls come just after.
-                    Sleep(300);
-                    CollectText(box, reinterpret_cast<LPARAM>(this));
-                    EnumChildWindows(box, &BoxAnswer::CollectText, reinterpret_cast<LPARAM>(this));
-                    PostMessageW(box, WM_COMMAND, button, 0);
-                    answered_ = true;
-                    return;
-                }
-                Sleep(50);
-            }
+    BoxAnswer(const wchar_t* boxClass, int button, int lastControl) {
+        thread_ = std::thread([this, boxClass, button, lastControl] {
+            HWND box = nullptr;
+            WaitUntil([&] {
+                box = FindWindowW(boxClass, nullptr);
+                return done_ || (box && IsWindowVisible(box) && GetDlgItem(box, lastControl));
+            });
+            if (done_ || !box) return;
+            CollectText(box, reinterpret_cast<LPARAM>(this));
+            EnumChildWindows(box, &BoxAnswer::CollectText, reinterpret_cast<LPARAM>(this));
+            PostMessageW(box, WM_COMMAND, button, 0);
+            answered_ = true;
         });
     }
-    ~BoxAnswer() {
-        done_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
+    ~BoxAnswer() { answered(); }
+    // Whether a box came and was answered; call it after the call that would show the box.
     bool answered() {
+        done_ = true;
         if (thread_.joinable()) thread_.join();
         return answered_;
     }
@@ -93,17 +93,19 @@ class BoxAnswer {
     std::wstring text_;
 };
 
-// Dispatches messages for `ms` milliseconds; the value of a quit message when one arrives.
-std::optional<int> Pump(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+// The program's own box, answered with `button` once its close button is there.
+BoxAnswer ProgramBoxAnswer(int button) {
+    return BoxAnswer(L"MyMsgBox", button, MyMsgBox::kClose);
+}
+
+// Dispatches the messages this thread has been sent or posted until none is left; the value of
+// a quit message when one comes. A box shown meanwhile runs its own loop within a dispatch.
+std::optional<int> DispatchPending() {
     MSG message;
-    while (std::chrono::steady_clock::now() < end) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
     }
     return std::nullopt;
 }
@@ -128,7 +130,7 @@ class WizardWindow : public ::testing::Test {
         window_.reset();
         SetCurrentLanguage(kLanguageEnglish);
         // The destroyed window's quit message must not end the next test's loops.
-        Pump(50);
+        DispatchPending();
     }
 
     void make(const char* options = kOptions) {
@@ -222,13 +224,13 @@ TEST_F(WizardWindow, ProgressCodesFillTheBarAndStoppedChangesNothing) {
     make();
     auto& bar = control<MyCProgressBar>(kIdProgressBar);
     post(50);
-    Pump(100);
+    EXPECT_EQ(DispatchPending(), std::nullopt);
     EXPECT_EQ(bar.percent(), 50);
     post(150);
-    Pump(100);
+    EXPECT_EQ(DispatchPending(), std::nullopt);
     EXPECT_EQ(bar.percent(), 100);
     post(kInstallStopped);
-    Pump(100);
+    EXPECT_EQ(DispatchPending(), std::nullopt);
     EXPECT_EQ(bar.percent(), 100);
     EXPECT_FALSE(window_->completed());
     EXPECT_TRUE(visible(kIdPrimary));
@@ -239,12 +241,14 @@ TEST_F(WizardWindow, CompletionShowsTheFinishedScreenAndClosingEndsWithMinusOne)
     // The final page writes its log lines into the install folder.
     const std::filesystem::path folder = "C:\\Program Files (x86)\\WizTest";
     std::filesystem::create_directories(folder);
-    {
-        BoxAnswer webView2Box(L"MyMsgBox", MyMsgBox::kClose);
-        post(kInstallComplete);
-        Pump(2000);
-        // On 64-bit Windows without the runtime the download offer comes up and is closed.
-        (void)webView2Box;
+    // On 64-bit Windows without the runtime the download offer comes up and is closed.
+    const bool offer = IsWindows64() && !WebView2RuntimePresent();
+    BoxAnswer webView2Box = ProgramBoxAnswer(MyMsgBox::kClose);
+    post(kInstallComplete);
+    EXPECT_EQ(DispatchPending(), std::nullopt);
+    ASSERT_EQ(webView2Box.answered(), offer);
+    if (offer) {
+        EXPECT_NE(webView2Box.text().find(L"Download and Install WebView2"), std::wstring::npos);
     }
     EXPECT_TRUE(window_->completed());
     EXPECT_EQ(text(kIdPrimary), L"Launch WizTest Poker");
@@ -253,30 +257,35 @@ TEST_F(WizardWindow, CompletionShowsTheFinishedScreenAndClosingEndsWithMinusOne)
     EXPECT_FALSE(visible(kIdProgressBar));
     EXPECT_FALSE(visible(kIdStandard));
     // No question on the finished screen.
+    BoxAnswer question = ProgramBoxAnswer(MyMsgBox::kFirst);
     PostMessageW(window_->hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(Pump(2000), kExitUserQuit);
+    EXPECT_EQ(DispatchPending(), kExitUserQuit);
+    EXPECT_FALSE(question.answered());
     std::filesystem::remove_all(folder);
 }
 
 TEST_F(WizardWindow, QuitOnTheOptionsScreenAsksAndContinueKeepsTheWizard) {
     make();
     {
-        BoxAnswer answer(L"MyMsgBox", MyMsgBox::kSecond);
+        BoxAnswer answer = ProgramBoxAnswer(MyMsgBox::kSecond);
         PostMessageW(window_->hwnd(), WM_CLOSE, 0, 0);
-        EXPECT_EQ(Pump(1500), std::nullopt);
+        EXPECT_EQ(DispatchPending(), std::nullopt);
         EXPECT_TRUE(answer.answered());
         EXPECT_NE(answer.text().find(L"Continue installation"), std::wstring::npos);
     }
-    BoxAnswer quit(L"MyMsgBox", MyMsgBox::kFirst);
+    EXPECT_TRUE(IsWindow(window_->hwnd())) << "Continue ended the wizard";
+    BoxAnswer quit = ProgramBoxAnswer(MyMsgBox::kFirst);
     command(kIdClose);
-    EXPECT_EQ(Pump(1500), kExitUserQuit);
+    EXPECT_TRUE(quit.answered());
+    EXPECT_EQ(DispatchPending(), kExitUserQuit);
 }
 
 TEST_F(WizardWindow, FailureWithTextShowsTheSystemBoxWithTheDetail) {
     make();
-    BoxAnswer answer(L"#32770", IDOK);
+    // The system's box is made whole before it is shown.
+    BoxAnswer answer(L"#32770", IDOK, IDOK);
     post(kInstallFailedWithText, reinterpret_cast<LPARAM>(new PString("the disk is full")));
-    Pump(1500);
+    EXPECT_EQ(DispatchPending(), std::nullopt);
     ASSERT_TRUE(answer.answered());
     EXPECT_NE(answer.text().find(L"the disk is full"), std::wstring::npos);
     // The worker is not running: back on the options screen.
@@ -452,7 +461,7 @@ TEST_F(WizardWindow, JapaneseNeedsConfirmationWhereWindowsLacksCodePage50220) {
         if (SendMessageW(list, CB_GETITEMDATA, i, 0) == japanese) entry = i;
     ASSERT_GE(entry, 0);
     control<MyCComboBox>(kIdLanguageList).select(entry);
-    BoxAnswer cancel(L"MyMsgBox", MyMsgBox::kSecond);
+    BoxAnswer cancel = ProgramBoxAnswer(MyMsgBox::kSecond);
     SendMessageW(window_->hwnd(), WM_COMMAND, MAKEWPARAM(kIdLanguageList, CBN_SELENDOK),
                  reinterpret_cast<LPARAM>(list));
     if (EastAsianLanguageSupport()) {
