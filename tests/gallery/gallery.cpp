@@ -31,7 +31,7 @@ namespace {
 constexpr UINT kRunBox = WM_APP + 1;
 constexpr UINT_PTR kReadyTimer = 1;
 constexpr UINT_PTR kDoneTimer = 2;
-constexpr int kReadyDelayMs = 1500;
+constexpr int kLookMs = 50;
 constexpr int kGiveUpTicks = 600;  // of 100 ms
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -90,6 +90,8 @@ class Gallery : public MyCTopWindow {
     template <typename Control>
     void applyColumn(Control& control, const StateColumn& column);
     int runBox();
+    // The form is on screen whole: the window, or the box with the last of its controls.
+    HWND shownForm() const;
 
     MyCBitmaps bitmaps_;
     std::wstring form_, ready_, done_;
@@ -307,6 +309,12 @@ int Gallery::runBox() {
     return MyMsgBox::Run(request, 360, 280);
 }
 
+HWND Gallery::shownForm() const {
+    if (form_ == L"controls") return ::IsWindowVisible(hwnd()) ? hwnd() : nullptr;
+    const HWND box = ::FindWindowW(L"MyMsgBox", nullptr);
+    return box && ::IsWindowVisible(box) && ::GetDlgItem(box, MyMsgBox::kClose) ? box : nullptr;
+}
+
 LRESULT Gallery::preHandler(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case kRunBox:
@@ -314,13 +322,15 @@ LRESULT Gallery::preHandler(UINT message, WPARAM wParam, LPARAM) {
             return 1;
         case WM_TIMER:
             if (wParam == kReadyTimer) {
+                const HWND shown = shownForm();
+                if (!shown) return 1;
                 ::KillTimer(hwnd(), kReadyTimer);
                 // Focus only sticks once the window is on screen and active.
-                if (focusTarget_ && !::FindWindowW(L"MyMsgBox", nullptr)) {
+                if (focusTarget_ && shown == hwnd()) {
                     ::SetForegroundWindow(hwnd());
                     ::SetFocus(focusTarget_);
-                    ::UpdateWindow(hwnd());
                 }
+                ::UpdateWindow(shown);
                 const HANDLE file = ::CreateFileW(ready_.c_str(), GENERIC_WRITE, 0, nullptr,
                                                   CREATE_ALWAYS, 0, nullptr);
                 if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
@@ -332,7 +342,7 @@ LRESULT Gallery::preHandler(UINT message, WPARAM wParam, LPARAM) {
             return 1;
         case WM_SHOWWINDOW:
             if (wParam) {
-                ::SetTimer(hwnd(), kReadyTimer, kReadyDelayMs, nullptr);
+                ::SetTimer(hwnd(), kReadyTimer, kLookMs, nullptr);
                 ::SetTimer(hwnd(), kDoneTimer, 100, nullptr);
                 if (form_ != L"controls") ::PostMessageW(hwnd(), kRunBox, 0, 0);
             }
