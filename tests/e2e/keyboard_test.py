@@ -12,7 +12,6 @@ reports beside the window's own state. Needs what e2e_test.py needs, and xdotool
 import pathlib
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 import e2e_test as e2e  # noqa: E402
@@ -32,16 +31,17 @@ UNAVAILABLE, FOCUSED, CHECKED, INVISIBLE = 0x1, 0x4, 0x10, 0x8000
 KEY_WAIT = 10
 
 
-def x_window(title, seconds=20):
+def x_window(title):
     """The X window of a visible Wine window with exactly this title."""
-    end = time.time() + seconds
-    while time.time() < end:
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
-                                "^%s$" % title], capture_output=True, text=True).stdout.split()
-        if found:
-            return found[-1]
-        time.sleep(0.2)
-    raise e2e.CaseFailed("no X window titled %r" % title)
+    found = []
+
+    def look():
+        found[:] = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+                                  capture_output=True, text=True).stdout.split()
+        return found
+    if not e2e.wait_until(look):
+        raise e2e.CaseFailed("no X window titled %r" % title)
+    return found[-1]
 
 
 def keys(title, *names):
@@ -210,7 +210,7 @@ def case_keyboard_quit(h):
     keys(title, "Tab")
     readers(h, "box", focus=7)
     keys(title, "Return")
-    h.drive("sleep", 300, "nobox", "window", 5)
+    h.drive("boxgone", KEY_WAIT, "window", 5)
     keys(WIZARD_TITLE, "Escape")
     h.drive("box", 20)
     keys(title, "Return")

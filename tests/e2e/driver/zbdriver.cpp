@@ -37,17 +37,24 @@
 //   moveto X Y           move the wizard's top-left corner there, as a drag leaves it
 //   box T                wait for one of the program's message boxes; print "box: TITLE"
 //   nobox                fail when one of the program's message boxes is open
-//   answer first|second|close  press a button of the open program message box, or close it
+//   boxgone T            wait until none of the program's message boxes is open and the window
+//                        that owned it has handled the answer
+//   answer first|second|close  press a button of the open program message box, or close it;
+//                        wait until it is gone and its owner has handled the answer
 //   sysbox T             wait for a system message box; print "sysbox: TITLE | TEXT"
 //   sysok                press OK in the open system message box
 //   anybox T             wait for a message box of either kind; print "box: ..." or "sysbox: ..."
 //   dismiss              press the first button (OK) of whichever message box is open
-//   folderbox T          wait for the folder browser; print "folderbox: TITLE, OK enabled N"
-//   folderok             press OK in the folder browser (fails when it is disabled)
+//   folderbox T          wait for the folder browser and its selection; print "folderbox: TITLE,
+//                        OK enabled N"
+//   folderok             press OK in the folder browser (fails when it stays disabled)
 //   foldercancel         press Cancel in the folder browser
 //   lines CLASS T        wait for a visible top-level window of that class, of any program (a
 //                        launched client); print "line: TEXT" for each of its child windows
 //   closeclass CLASS T   post the close message to the windows of that class; wait until none
+//                        is left and their programs have ended
+//   codepage N           print "codepage N: 1" when the system converts Japanese text to that
+//                        code page, else "codepage N: 0"
 //   mutex NAME           create and hold the named mutex until "release" or the driver ends
 //   release              close the mutexes held
 //   env NAME VALUE       set an environment variable of the programs started later (an empty
@@ -55,8 +62,8 @@
 //   regset PATH NAME VALUE   write a string value below HKEY_LOCAL_MACHINE (the program's view)
 //   regdelete PATH       delete a key of HKEY_LOCAL_MACHINE with everything below it
 //   regquery PATH        print "reg NAME: VALUE" for each string value of the key
-//   sleep MS             pause
-//   shot NAME            print "shot NAME" and wait for a line on the standard input (the
+//   shot NAME            let the wizard, when there is one, paint and handle what it was sent;
+//                        print "shot NAME" and wait for a line on the standard input (the
 //                        harness takes the screenshot meanwhile)
 //   focus ID T           wait until the control with that id (a link inside the licence box
 //                        too) has the keyboard focus of the wizard's thread
@@ -73,6 +80,9 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 #include <windows.h>
+
+// After windows.h, whose types it uses.
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -127,6 +137,9 @@ void Say(const std::string& line) {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
 }
+
+// How long the driver waits for a program that is merely busy before it gives up on it.
+constexpr UINT kWouldHangMs = 120000;
 
 // Polls `ready` every 50 ms until it holds or `seconds` have passed.
 bool WaitFor(double seconds, const std::function<bool()>& ready) {
@@ -185,6 +198,21 @@ HWND WaitForWindowOfClass(const wchar_t* className, double seconds, const char* 
     if (!WaitFor(seconds, [&] { return (found = ProgramWindowOfClass(className)) != nullptr; }))
         throw Failure{std::string("no ") + what + " appeared"};
     return found;
+}
+
+// Returns once the thread of `window` has handled what it was sent before and is back in a
+// message loop, or at once when there is no such window.
+void Settle(HWND window) {
+    DWORD_PTR ignored = 0;
+    if (window) SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kWouldHangMs, &ignored);
+}
+
+// Posts `message` to `box` to answer or close it, waits until it is gone, then until the window
+// that owned it has handled the answer (it may end the program or show the next box).
+void CloseBox(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND owner = GetWindow(box, GW_OWNER);
+    PostMessageW(box, message, wParam, lParam);
+    if (WaitFor(10, [&] { return !IsWindow(box); })) Settle(owner);
 }
 
 // The system dialogs of the program: a message box has a static text, the folder browser a
@@ -468,23 +496,29 @@ class Steps {
             Say("box: " + ToUtf8(WindowText(box)));
         } else if (name == "nobox") {
             if (ProgramWindowOfClass(kProgramBoxClass)) throw Failure{"a message box is open"};
+        } else if (name == "boxgone") {
+            HWND owner = nullptr;
+            if (!WaitFor(Seconds(take()), [&] {
+                    const HWND box = ProgramWindowOfClass(kProgramBoxClass);
+                    if (box) owner = GetWindow(box, GW_OWNER);
+                    return box == nullptr;
+                }))
+                throw Failure{"a message box is still open"};
+            Settle(owner ? owner : Wizard());
         } else if (name == "answer") {
             const std::string which = take();
             // A box that was just found may still be settling (resized to its message).
             const HWND box = WaitForWindowOfClass(kProgramBoxClass, 5, "message box to answer");
             if (which == "close")
-                PostMessageW(box, WM_CLOSE, 0, 0);
+                CloseBox(box, WM_CLOSE, 0, 0);
             else
-                PostMessageW(box, WM_COMMAND,
-                             which == "second" ? kProgramBoxSecond : kProgramBoxFirst, 0);
-            WaitFor(10, [&] { return !IsWindow(box); });
+                CloseBox(box, WM_COMMAND, which == "second" ? kProgramBoxSecond : kProgramBoxFirst,
+                         0);
         } else if (name == "sysbox") {
             const HWND box = WaitForSystemDialog(false, Seconds(take()));
             Say("sysbox: " + ToUtf8(WindowText(box)) + " | " + ToUtf8(SystemBoxText(box)));
         } else if (name == "sysok") {
-            const HWND box = WaitForSystemDialog(false, 1);
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-            WaitFor(10, [&] { return !IsWindow(box); });
+            CloseBox(WaitForSystemDialog(false, 1), WM_COMMAND, IDOK, 0);
         } else if (name == "anybox") {
             HWND box = nullptr;
             bool system = false;
@@ -501,22 +535,29 @@ class Steps {
             const bool system = box == nullptr;
             if (system) box = SystemDialog(false);
             if (!box) throw Failure{"no message box to dismiss"};
-            PostMessageW(box, WM_COMMAND, system ? IDOK : kProgramBoxFirst, 0);
-            WaitFor(10, [&] { return !IsWindow(box); });
+            CloseBox(box, WM_COMMAND, system ? IDOK : kProgramBoxFirst, 0);
         } else if (name == "folderbox") {
-            const HWND box = WaitForSystemDialog(true, Seconds(take()));
-            // The dialog settles its selection (and its OK button) after it is shown.
-            Sleep(500);
+            const double seconds = Seconds(take());
+            const HWND box = WaitForSystemDialog(true, seconds);
+            // The dialog fills its tree and selects the wizard's folder after it is shown.
+            const HWND tree = FindWindowExW(box, nullptr, L"SysTreeView32", nullptr);
+            if (!WaitFor(seconds, [&] {
+                    return tree && SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0;
+                }))
+                throw Failure{"the folder browser selects nothing"};
+            Settle(box);
             Say("folderbox: " + ToUtf8(WindowText(box)) + ", OK enabled " +
                 std::to_string(IsWindowEnabled(GetDlgItem(box, IDOK)) ? 1 : 0) + ", OK \"" +
                 ToUtf8(WindowText(GetDlgItem(box, IDOK))) + "\"");
         } else if (name == "folderok" || name == "foldercancel") {
             const HWND box = WaitForSystemDialog(true, 1);
             const int button = name == "folderok" ? IDOK : IDCANCEL;
-            if (!IsWindowEnabled(GetDlgItem(box, button))) throw Failure{"the button is disabled"};
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-            WaitFor(10, [&] { return !IsWindow(box); });
+            // The shell may enable OK only once the selection has reached the folder.
+            if (!WaitFor(kWouldHangMs / 1000.0,
+                         [&] { return IsWindowEnabled(GetDlgItem(box, button)) != 0; }))
+                throw Failure{"the button is disabled"};
+            CloseBox(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
         } else if (name == "lines") {
             const std::wstring className = FromUtf8(take());
             HWND window = nullptr;
@@ -530,12 +571,35 @@ class Steps {
                 Say("line: " + ToUtf8(WindowText(child)));
         } else if (name == "closeclass") {
             const std::wstring className = FromUtf8(take());
-            if (!WaitFor(Seconds(take()), [&] {
+            const double seconds = Seconds(take());
+            std::vector<DWORD> programs;
+            if (!WaitFor(seconds, [&] {
                     const HWND window = FindWindowW(className.c_str(), nullptr);
-                    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
-                    return window == nullptr;
+                    if (!window) return true;
+                    DWORD program = 0;
+                    GetWindowThreadProcessId(window, &program);
+                    if (std::find(programs.begin(), programs.end(), program) == programs.end())
+                        programs.push_back(program);
+                    PostMessageW(window, WM_CLOSE, 0, 0);
+                    return false;
                 }))
                 throw Failure{"a " + ToUtf8(className) + " window is still there"};
+            // What the program holds (a mutex that says it runs) goes only when it ends.
+            for (const DWORD program : programs) {
+                const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, program);
+                if (!process) continue;
+                const DWORD waited =
+                    WaitForSingleObject(process, static_cast<DWORD>(seconds * 1000));
+                CloseHandle(process);
+                if (waited != WAIT_OBJECT_0)
+                    throw Failure{"the program of a " + ToUtf8(className) + " window still runs"};
+            }
+        } else if (name == "codepage") {
+            const int page = Number(take());
+            const wchar_t japanese[] = {0x65E5, 0x672C, 0x8A9E};
+            const bool converts = WideCharToMultiByte(static_cast<UINT>(page), 0, japanese, 3,
+                                                      nullptr, 0, nullptr, nullptr) != 0;
+            Say("codepage " + std::to_string(page) + ": " + (converts ? "1" : "0"));
         } else if (name == "mutex") {
             const HANDLE mutex = CreateMutexW(nullptr, TRUE, FromUtf8(take()).c_str());
             if (!mutex) throw Failure{"cannot create the mutex"};
@@ -572,9 +636,12 @@ class Steps {
             if (deleted == ERROR_SUCCESS) RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str());
         } else if (name == "regquery") {
             queryKey(FromUtf8(take()));
-        } else if (name == "sleep") {
-            Sleep(static_cast<DWORD>(Number(take())));
         } else if (name == "shot") {
+            for (const HWND window : {Wizard(), ProgramWindowOfClass(kProgramBoxClass)}) {
+                if (!window) continue;
+                RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+                Settle(window);
+            }
             Say("shot " + take());
             char line[16];
             if (!std::fgets(line, sizeof line, stdin)) throw Failure{"no answer to shot"};
