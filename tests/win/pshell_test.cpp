@@ -155,8 +155,9 @@ class ErrorBoxCloser {
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
         if (process == GetCurrentProcessId() && IsWindowVisible(window)) {
-            PostMessageW(window, WM_COMMAND, IDOK, 0);
+            // Counted first: the call that showed the box may return as soon as it is closed.
             ++reinterpret_cast<ErrorBoxCloser*>(self)->closed_;
+            PostMessageW(window, WM_COMMAND, IDOK, 0);
         }
         return TRUE;
     }
@@ -172,6 +173,7 @@ TEST_F(PShellTest, ExecuteOfAMissingFileGivesTheSystemError) {
         const ErrorBoxCloser closer;
         EXPECT_EQ(PShellOpen(mixed(file(L"absent.zbdoc")), &PMixedEncoding()), ERROR_FILE_NOT_FOUND)
             << form;
+        EXPECT_GE(closer.closed(), 1) << "the shell showed no error box, form " << form;
     }
 }
 
