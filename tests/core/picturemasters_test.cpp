@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "installer/core/littleendian.h"
 #include "installer/core/lzmapacker.h"
 #include "plib/perror.h"
@@ -59,4 +62,16 @@ TEST(PictureMasters, DamagedPacksAreRefused) {
     EXPECT_THROW(PictureMasters{packed}, PParserError);
     const std::uint8_t huge[] = {0xFF, 0xFF, 0xFF, 0xFF, 0x5D, 0, 0, 0x10, 0};
     EXPECT_THROW(PictureMasters{huge}, PParserError);
+}
+
+TEST(PictureMasters, TheBuildsMastersHoldEveryBitmapAtTwiceItsSize) {
+    std::ifstream file(ZB_PICTURES_DIR "/bitmaps200.bin", std::ios::binary);
+    ASSERT_TRUE(file) << "no bitmaps200.bin in " ZB_PICTURES_DIR;
+    const std::vector<std::uint8_t> packed((std::istreambuf_iterator<char>(file)), {});
+    const PictureMasters masters(packed);
+    EXPECT_GE(masters.size(), 40u);
+    const JpegImage* skin = masters.find(221);  // the browse button, 41 x 46 at 100 %
+    ASSERT_NE(skin, nullptr);
+    EXPECT_EQ(skin->width, 82);
+    EXPECT_EQ(skin->height, 92);
 }
