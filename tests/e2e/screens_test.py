@@ -20,6 +20,7 @@ import shutil
 import subprocess
 import sys
 import time
+import xml.etree.ElementTree
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 import e2e_test as e2e  # noqa: E402
@@ -341,11 +342,27 @@ def check_quit_box_at(h, area, wizard, percent, name):
     h.drive("answer", "second", "nobox")
 
 
+def check_manifest(h, program):
+    """The program declares itself per-monitor DPI aware, with the older key for the Windows
+    that know only that one, and still asks for administrator rights."""
+    line = h.drive("manifest", e2e.windows_path(program), quiet=True)[-1]
+    check(line.startswith("manifest: "), "no manifest: " + line)
+    root = xml.etree.ElementTree.fromstring(line[len("manifest: "):].strip())
+    settings = {element.tag.split("}")[1]: element.text for element in root.iter()
+                if element.tag.split("}")[-1] in ("dpiAware", "dpiAwareness")}
+    check(settings == {"dpiAware": "true/pm", "dpiAwareness": "PerMonitorV2,PerMonitor"},
+          "the manifest's DPI settings are %s" % settings)
+    levels = [element.get("level") for element in root.iter()
+              if element.tag.endswith("requestedExecutionLevel")]
+    check(levels == ["requireAdministrator"], "execution level %s" % levels)
+
+
 def case_scales(h):
     """At every DPI step and on each screen with a taskbar, the wizard, its primary
     button and its quit question are drawn at the factor chosen from the DPI and the work area
     and lie inside the work area; screenshots of the options, custom and licence-ticked views
     and of the question are kept. A DPI change while the window is open lays it out again."""
+    check_manifest(h, h.bin / "ZembricoE2E.exe")
     prefix = private_prefix(h)
     table = None
     for dpi in DPI_STEPS:

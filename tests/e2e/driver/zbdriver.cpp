@@ -36,6 +36,8 @@
 //                        or of a wizard control
 //   layout               print "layout ID: X Y WIDTH HEIGHT" for each control of the wizard's
 //                        layout table that has an id (window pixels at 100 %)
+//   manifest PATH        print "manifest: TEXT", the program's manifest (RT_MANIFEST 1) with its
+//                        line breaks taken out
 //   dpichanged DPI       send the wizard what the system sends when it moves to a monitor of
 //                        that DPI, with its present rectangle as the suggested one
 //   workarea             print "workarea: LEFT TOP RIGHT BOTTOM" of the wizard's monitor
@@ -242,6 +244,20 @@ void Click(int id) {
     if (attached) AttachThreadInput(self, target, FALSE);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+}
+
+std::string ManifestText(const std::wstring& program) {
+    const HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) throw Failure{"cannot read " + ToUtf8(program)};
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    std::string text = bytes ? std::string(bytes, SizeofResource(module, found)) : std::string();
+    FreeLibrary(module);
+    if (text.empty()) throw Failure{"no manifest in " + ToUtf8(program)};
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
 }
 
 // WM_DPICHANGED carries a pointer to the suggested rectangle, which the system does not copy
@@ -490,6 +506,8 @@ class Steps {
                         std::to_string(row.height));
         } else if (name == "dpichanged") {
             SendDpiChanged(RequireWizard(), Number(take()));
+        } else if (name == "manifest") {
+            Say("manifest: " + ManifestText(FromUtf8(take())));
         } else if (name == "workarea") {
             MONITORINFO info{};
             info.cbSize = sizeof info;
