@@ -417,7 +417,8 @@ def case_click_install_at_144(h):
         x, y, width, height = table[e2e.LICENCE]
         # The box's square: as high as the row, at its left.
         click_at(table_centre(wizard, (x, y, height, height), percent))
-        h.drive("enabled", PRIMARY_ID, 1, "shot", "click-144-licence")
+        h.drive("checked", e2e.LICENCE, 1, 30, "enabled", PRIMARY_ID, 1, "shot",
+                "click-144-licence")
         click_at(table_centre(wizard, table[PRIMARY_ID], percent))
         # The finished screen, under the WebView2 offer of a prefix without the runtime.
         h.drive("text", PRIMARY_ID, e2e.LAUNCH_TEXT, e2e.INSTALL_TIMEOUT, "visible", e2e.PROGRESS,

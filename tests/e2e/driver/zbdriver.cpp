@@ -28,6 +28,7 @@
 //                        notifications of a choice made in the open list
 //   visible ID 0|1 T     wait until the control's visibility is as given
 //   enabled ID 0|1       the control's enabled state is as given now
+//   checked ID 0|1 T     wait until the check box's state (BM_GETCHECK) is as given
 //   text ID TEXT T       wait until the control's text is TEXT
 //   textnot ID TEXT T    wait until the control's text differs from TEXT
 //   print ID             print "text ID: ..." with the control's text
@@ -467,6 +468,17 @@ class Steps {
             if (!WaitFor(Seconds(take()),
                          [&] { return (IsWindowVisible(Control(id)) != 0) == wanted; }))
                 throw Failure{"control " + std::to_string(id) + " visibility is not " +
+                              std::to_string(wanted)};
+        } else if (name == "checked") {
+            const int id = Number(take());
+            const bool wanted = Number(take()) != 0;
+            if (!WaitFor(Seconds(take()), [&] {
+                    DWORD_PTR state = 0;
+                    SendMessageTimeoutW(Control(id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                                        &state);
+                    return (state == BST_CHECKED) == wanted;
+                }))
+                throw Failure{"control " + std::to_string(id) + " checked state is not " +
                               std::to_string(wanted)};
         } else if (name == "enabled") {
             const int id = Number(take());
