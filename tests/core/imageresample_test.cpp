@@ -49,6 +49,12 @@ TEST(ImageResample, EachNewPixelIsTheMeanOfTheAreaItCovers) {
     JpegImage column{1, 3, {10, 0, 0, 0, 20, 0, 0, 0, 30, 0, 0, 0}};
     EXPECT_EQ(ResampleArea(column, 1, 3).pixels, column.pixels);
     EXPECT_EQ(Blue(ResampleArea(column, 1, 2), 0, 0), 13);  // (2 * 10 + 1 * 20) / 3, rounded
+    // Enlarging (a picture without master): each old pixel covers whole new ones or shares one.
+    const JpegImage doubled = ResampleArea(column, 1, 6);
+    EXPECT_EQ(Blue(doubled, 0, 1), 10);
+    EXPECT_EQ(Blue(doubled, 0, 2), 20);
+    EXPECT_EQ(Blue(doubled, 0, 5), 30);
+    EXPECT_EQ(Blue(ResampleArea(column, 1, 4), 0, 1), 17);  // (1 * 10 + 2 * 20) / 3, rounded
 }
 
 TEST(ImageResample, AnEmptySizeIsRefused) {
