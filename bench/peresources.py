@@ -4,7 +4,8 @@ import struct
 RT_CURSOR, RT_BITMAP, RT_ICON, RT_GROUP_CURSOR, RT_GROUP_ICON = 1, 2, 3, 12, 14
 PICTURE_TYPES = {RT_CURSOR, RT_BITMAP, RT_ICON, RT_GROUP_CURSOR, RT_GROUP_ICON}
 PAYLOAD_ID = 130
-BACKGROUND_IDS = {107, 108}
+# The backgrounds, and the masters at 200 % of the backgrounds and bitmaps.
+BACKGROUND_IDS = {107, 108, 117, 118, 119}
 
 
 def _sections(image):

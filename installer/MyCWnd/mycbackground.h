@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "installer/core/jpegimage.h"
 #include "plib/win/unique.h"
 
 // The bytes of resource `type`/`id` of `module`; empty when there is no such resource. The
@@ -16,3 +17,10 @@ std::span<const std::uint8_t> MyResourceBytes(HMODULE module, int id, const wcha
 // size. Throws PInternalError with the decoder's texts ("JPEG: empty file", "JPEG: " + the
 // decoder's message) and PSystemError when the section cannot be made.
 UniqueBitmap MyDecodeJpegSection(std::span<const std::uint8_t> jpeg);
+
+// `picture` as a 32-bit bottom-up section of `width` x `height`, resampled with the area filter
+// when that is not its own size. Throws PSystemError when the section cannot be made.
+UniqueBitmap MyPictureSection(const JpegImage& picture, int width, int height);
+
+// The pixels of `bitmap` as a 32-bit bottom-up picture; empty when they cannot be read.
+JpegImage MyBitmapPixels(HBITMAP bitmap);

@@ -2,6 +2,7 @@
 
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycfocus.h"
+#include "installer/MyCWnd/mycscale.h"
 #include "plib/perror.h"
 
 namespace {
@@ -25,21 +26,25 @@ HWND MyCreateChild(const wchar_t* className, const wchar_t* text, DWORD style, H
 
 void MyCButton::create(HWND parent, int id, const RECT& rect, const PString& text,
                        const MyCButtonLook& look) {
+    text_ = text;
+    attach(MyCreateChild(L"BUTTON", MyWide(text).c_str(), kMyButtonStyle, parent, id, rect,
+                         "MyCButton::create"));
+    setLook(look);
+    trackHover_ = true;
+}
+
+void MyCButton::setLook(const MyCButtonLook& look) {
     look_ = look;
     background_.reset(::CreateSolidBrush(look.background));
-    text_ = text;
-    const HWND window = MyCreateChild(L"BUTTON", MyWide(text).c_str(), kMyButtonStyle, parent, id,
-                                      rect, "MyCButton::create");
-    if (look.font) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
-    attach(window);
-    trackHover_ = true;
+    if (look.font) ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void MyCButton::fillBackground(HDC dc) const {
     RECT fill;
     ::GetClientRect(hwnd(), &fill);
-    fill.right += 2;
-    fill.bottom += 2;
+    fill.right += MyScaled(hwnd(), 2);
+    fill.bottom += MyScaled(hwnd(), 2);
     ::FillRect(dc, &fill, background_.get());
 }
 
@@ -50,9 +55,9 @@ void MyCButton::draw(HDC dc, MyCDrawState state) {
     const bool enabled = ::IsWindowEnabled(hwnd());
     const HBITMAP bitmap = MyChooseBitmap(look_.skin, state, enabled, ::GetFocus() == hwnd());
     const bool pressed = state == MyCDrawState::kPressed;
+    const int pressOffset = pressed ? MyScaled(hwnd(), 2) : 0;
     if (look_.imageOnly) {
-        const int offset = pressed ? 2 : 0;
-        MyDrawTransparent(dc, bitmap, offset, offset, look_.keyColour);
+        MyDrawTransparent(dc, bitmap, pressOffset, pressOffset, look_.keyColour);
     } else {
         MyDrawThreeSlices(dc, bitmap, client);
     }
@@ -60,10 +65,10 @@ void MyCButton::draw(HDC dc, MyCDrawState state) {
     if (look_.imageOnly)
         drawFocusCue(dc, 0, kImageFocusCue);
     else
-        drawFocusCue(dc, kFocusCueInset, look_.textColour);
+        drawFocusCue(dc, MyScaled(hwnd(), kFocusCueInset), look_.textColour);
     if (text_.empty()) return;
     RECT textRect = client;
-    if (pressed) ::OffsetRect(&textRect, 2, 2);
+    ::OffsetRect(&textRect, pressOffset, pressOffset);
     const COLORREF colour =
         look_.skin.disabled && !enabled ? look_.disabledTextColour : look_.textColour;
     MyDrawText(dc, MyWide(text_), textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
@@ -95,7 +100,7 @@ void MyCCloseButton::draw(HDC dc, MyCDrawState) {
     fillBackground(dc);
     RECT client;
     ::GetClientRect(hwnd(), &client);
-    UniquePen pen(::CreatePen(PS_SOLID, 2, RGB(0, 0, 0)));
+    UniquePen pen(::CreatePen(PS_SOLID, MyScaled(hwnd(), 2), RGB(0, 0, 0)));
     const HGDIOBJ old = ::SelectObject(dc, pen.get());
     ::MoveToEx(dc, client.left, client.top, nullptr);
     ::LineTo(dc, client.right, client.bottom);

@@ -30,6 +30,8 @@ class MyCButton : public MyCPressable {
     MyAccessInfo accessInfo() const override;
 
     const MyCButtonLook& look() const noexcept { return look_; }
+    // Takes another look (its window's factor changed) and redraws.
+    void setLook(const MyCButtonLook& look);
 
   protected:
     void releasedInside() override;

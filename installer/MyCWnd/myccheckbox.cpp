@@ -3,6 +3,7 @@
 #include "installer/MyCWnd/mycbutton.h"
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycfocus.h"
+#include "installer/MyCWnd/mycscale.h"
 
 namespace {
 
@@ -14,14 +15,18 @@ constexpr UINT kLineFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
 
 void MyCCheckBox::create(HWND parent, int id, const RECT& rect, const PString& text,
                          const MyCCheckLook& look, DWORD type) {
+    text_ = text;
+    attach(MyCreateChild(L"BUTTON", MyWide(text).c_str(), WS_CHILD | WS_TABSTOP | type, parent, id,
+                         rect, "MyCCheckBox::create"));
+    MyCCheckBox::setLook(look);
+    trackHover_ = true;
+}
+
+void MyCCheckBox::setLook(const MyCCheckLook& look) {
     look_ = look;
     background_.reset(::CreateSolidBrush(look.background));
-    text_ = text;
-    const HWND window = MyCreateChild(L"BUTTON", MyWide(text).c_str(), WS_CHILD | WS_TABSTOP | type,
-                                      parent, id, rect, "MyCCheckBox::create");
-    if (look.font) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
-    attach(window);
-    trackHover_ = true;
+    if (look.font) ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 int MyCCheckBox::buttonType() const noexcept {
@@ -81,12 +86,14 @@ void MyCCheckBox::draw(HDC dc, MyCDrawState state) {
     const MyCSkin& skin = checked_ ? look_.checked : look_.unchecked;
     const int side = client.bottom;
     MyDrawStretched(dc, MyChooseBitmap(skin, state, enabled, focused), {0, 0, side, side});
-    const RECT textRect{side + kTextGap, 0, client.right, client.bottom};
+    const RECT textRect{side + MyScaled(hwnd(), kTextGap), 0, client.right, client.bottom};
     drawText(dc, textRect, enabled);
     if (focused && (look_.focusMark || MyFocusCuesShown(hwnd()))) {
         const SIZE size = MyMeasureText(dc, MyWide(text_), look_.font);
         const int top = (client.bottom - size.cy) / 2;
-        RECT mark{textRect.left - 2, top - 1, textRect.left + size.cx + 2, top + size.cy + 1};
+        const int x = MyScaled(hwnd(), 2);
+        const int y = MyScaled(hwnd(), 1);
+        RECT mark{textRect.left - x, top - y, textRect.left + size.cx + x, top + size.cy + y};
         MyDrawFocusCue(dc, mark, look_.textColour);
     }
 }

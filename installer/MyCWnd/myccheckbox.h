@@ -18,10 +18,10 @@ struct MyCCheckLook : MyCTextLook {
 };
 
 // A check box drawn from two skins: the square, as high as the control, at its left, and the
-// text 8 pixels right of it. A release inside acts only while the box has the keyboard focus
-// and is enabled: an automatic box (BS_AUTOCHECKBOX) toggles, and WM_COMMAND (id, 0) is sent
-// (not posted) to the parent. Space on the focused box does what a click does. The system's
-// check state (BM_GETCHECK, BM_SETCHECK) is the box's own flag.
+// text 8 pixels (at the window's factor) right of it. A release inside acts only while the box has
+// the keyboard focus and is enabled: an automatic box (BS_AUTOCHECKBOX) toggles, and WM_COMMAND
+// (id, 0) is sent (not posted) to the parent. Space on the focused box does what a click does. The
+// system's check state (BM_GETCHECK, BM_SETCHECK) is the box's own flag.
 class MyCCheckBox : public MyCPressable {
   public:
     // Creates the (hidden) child `id` of `parent` at `rect` with the button `type`
@@ -36,6 +36,8 @@ class MyCCheckBox : public MyCPressable {
     MyAccessInfo accessInfo() const override;
 
     const MyCCheckLook& look() const noexcept { return look_; }
+    // Takes another look (its window's factor changed) and redraws.
+    void setLook(const MyCCheckLook& look);
 
   protected:
     void releasedInside() override;

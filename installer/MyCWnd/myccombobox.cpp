@@ -3,6 +3,8 @@
 #include "installer/MyCWnd/mycbutton.h"
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycfocus.h"
+#include "installer/MyCWnd/mycscale.h"
+#include "installer/core/wizardscale.h"
 #include "plib/perror.h"
 
 namespace {
@@ -40,14 +42,29 @@ void MyCComboBox::create(HWND parent, int id, const RECT& rect, int listHeight,
         WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
         parent, id, full, "MyCComboBox::create");
     if (look.font) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
-    // The selection field's height sets the face's: the box as created, borders included.
-    ::SendMessageW(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), rect.bottom - rect.top - 6);
-    ::SendMessageW(window, CB_SETITEMHEIGHT, 0, look.itemHeight);
-    RECT created;
-    ::GetWindowRect(window, &created);
-    height_ = created.bottom - created.top;
+    fitFace(window, rect.bottom - rect.top);
     attach(window);
     trackHover_ = true;
+}
+
+void MyCComboBox::setLook(const RECT& rect, int listHeight, const MyCComboLook& look) {
+    look_ = look;
+    if (look.font) ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
+    height_ = 0;  // free to take the new height
+    ::SetWindowPos(hwnd(), nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top + listHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    fitFace(hwnd(), rect.bottom - rect.top);
+    redrawFace();
+}
+
+void MyCComboBox::fitFace(HWND window, int faceHeight) {
+    // The selection field's height sets the face's: the box as placed, borders included.
+    ::SendMessageW(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), faceHeight - 6);
+    itemHeight_ = MyScaled(window, look_.itemHeight);
+    ::SendMessageW(window, CB_SETITEMHEIGHT, 0, itemHeight_);
+    RECT placed;
+    ::GetWindowRect(window, &placed);
+    height_ = placed.bottom - placed.top;
 }
 
 int MyCComboBox::addItem(const PString& text, LPARAM data) {
@@ -124,7 +141,7 @@ LRESULT MyCComboBox::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         case kMyReflectBase + WM_MEASUREITEM:
             reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight =
-                static_cast<UINT>(look_.itemHeight);
+                static_cast<UINT>(itemHeight_);
             return TRUE;
         case kMyReflectBase + WM_DRAWITEM:
             drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -154,14 +171,17 @@ void MyCComboBox::drawFace(HDC dc) {
     UniqueBrush brush(::CreateSolidBrush(dropped_ ? kOpenBrush : kClosedBrush));
     const HGDIOBJ oldPen = ::SelectObject(dc, pen.get());
     const HGDIOBJ oldBrush = ::SelectObject(dc, brush.get());
-    ::RoundRect(dc, client.left, client.top, client.right, client.bottom, 5, 5);
+    const int corner = MyScaled(hwnd(), 5);
+    ::RoundRect(dc, client.left, client.top, client.right, client.bottom, corner, corner);
     ::SelectObject(dc, oldBrush);
     ::SelectObject(dc, oldPen);
 
+    const int percent = MyScaleOf(hwnd());
     const SIZE arrowSize = MyBitmapSize(arrow);
-    const int arrowLeft = client.right - kTextIndent - arrowSize.cx;
+    const int indent = Scaled(kTextIndent, percent);
+    const int arrowLeft = client.right - indent - arrowSize.cx;
     if (selection_ >= 0) {
-        const RECT text{kTextIndent, 0, arrowLeft - 4, client.bottom};
+        const RECT text{indent, 0, arrowLeft - Scaled(4, percent), client.bottom};
         MyDrawText(dc, ItemText(hwnd(), selection_), text,
                    DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS, look_.font,
                    dropped_ ? RGB(0, 0, 0) : kIdleText);
@@ -169,7 +189,8 @@ void MyCComboBox::drawFace(HDC dc) {
     MyDrawTransparent(dc, arrow, arrowLeft, (client.bottom - arrowSize.cy) / 2, kWhite);
     if (!dropped_ && MyShowsFocusCue(hwnd())) {
         RECT cue = client;
-        ::InflateRect(&cue, -kFocusCueInset, -kFocusCueInset);
+        const int inset = Scaled(kFocusCueInset, percent);
+        ::InflateRect(&cue, -inset, -inset);
         MyDrawFocusCue(dc, cue, RGB(0, 0, 0));
     }
 }
@@ -197,7 +218,7 @@ void MyCComboBox::drawItem(const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     MyFillRect(item.hDC, item.rcItem, selected ? kSelectedItem : kWhite);
     RECT text = item.rcItem;
-    text.left += kTextIndent;
+    text.left += MyScaled(hwnd(), kTextIndent);
     MyDrawText(item.hDC, ItemText(hwnd(), static_cast<int>(item.itemID)), text,
                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, look_.itemFont,
                selected ? RGB(0, 0, 0) : kIdleText);

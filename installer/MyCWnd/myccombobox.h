@@ -24,6 +24,9 @@ class MyCComboBox : public MyCWnd {
     // Creates the (hidden) child `id` of `parent`: the face at `rect`, the list `listHeight`
     // high below it. Throws PSystemError.
     void create(HWND parent, int id, const RECT& rect, int listHeight, const MyCComboLook& look);
+    // Moves the face to `rect` with the list `listHeight` high and takes another look (its
+    // window's factor changed); the face keeps its new height.
+    void setLook(const RECT& rect, int listHeight, const MyCComboLook& look);
     LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void paint() override;
     void hoverEntered() override;
@@ -45,10 +48,13 @@ class MyCComboBox : public MyCWnd {
   private:
     void drawItem(const DRAWITEMSTRUCT& item);
     void keepListBelow();
+    // Sets the face to `faceHeight` and the items to theirs, and keeps the face's height.
+    void fitFace(HWND window, int faceHeight);
     void redrawFace();
 
     MyCComboLook look_;
     int height_ = 0;
+    int itemHeight_ = 0;  // of the list's items, at the window's factor
     int selection_ = -1;
     bool dropped_ = false;
 };

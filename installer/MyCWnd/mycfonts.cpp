@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "installer/core/wizardscale.h"
+
 namespace {
 
 struct Preferred {
@@ -76,13 +78,14 @@ UniqueFont MyCreateFont(const std::wstring& face, int height, int weight, BYTE q
     return UniqueFont(::CreateFontIndirectW(&font));
 }
 
-MyCFonts::MyCFonts(const MyFontChoice& c)
+MyCFonts::MyCFonts(const MyFontChoice& c, int p)
     : choice(c),
-      normal(MyCreateFont(c.face, MyScaledHeight(c.scale, 21), /*weight=*/500)),
-      bold(MyCreateFont(c.face, MyScaledHeight(c.scale, 21), /*weight=*/600)),
-      plain(MyCreateFont(c.face, /*height=*/21, /*weight=*/500)),
-      small(MyCreateFont(c.face, /*height=*/14, /*weight=*/100)) {}
+      percent(p),
+      normal(MyCreateFont(c.face, Scaled(MyScaledHeight(c.scale, 21), p), /*weight=*/500)),
+      bold(MyCreateFont(c.face, Scaled(MyScaledHeight(c.scale, 21), p), /*weight=*/600)),
+      plain(MyCreateFont(c.face, Scaled(/*height=*/21, p), /*weight=*/500)),
+      small(MyCreateFont(c.face, Scaled(/*height=*/14, p), /*weight=*/100)) {}
 
 UniqueFont MyCFonts::heading(int height) const {
-    return MyCreateFont(choice.face, height, /*weight=*/900);
+    return MyCreateFont(choice.face, Scaled(height, percent), /*weight=*/900);
 }

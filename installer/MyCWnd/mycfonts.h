@@ -40,15 +40,17 @@ constexpr int MyScaledHeight(int scale, int nominal) {
 UniqueFont MyCreateFont(const std::wstring& face, int height, int weight,
                         BYTE quality = DEFAULT_QUALITY);
 
-// The toolkit's own fonts, made from a face choice.
+// The toolkit's own fonts, made from a face choice, for a window drawn at `percent` (every
+// height below is then taken at that factor too).
 struct MyCFonts {
-    explicit MyCFonts(const MyFontChoice& choice);
-    // A heading font of `height` (unscaled) at weight 900.
+    explicit MyCFonts(const MyFontChoice& choice, int percent = 100);
+    // A heading font of `height` (not scaled by the face) at weight 900.
     UniqueFont heading(int height) const;
 
     MyFontChoice choice;
-    UniqueFont normal;  // 21 scaled, weight 500
-    UniqueFont bold;    // 21 scaled, weight 600
-    UniqueFont plain;   // 21 unscaled, weight 500
-    UniqueFont small;   // 14 unscaled, weight 100
+    int percent;
+    UniqueFont normal;  // 21 scaled by the face, weight 500
+    UniqueFont bold;    // 21 scaled by the face, weight 600
+    UniqueFont plain;   // 21 not scaled by the face, weight 500
+    UniqueFont small;   // 14 not scaled by the face, weight 100
 };

@@ -1,6 +1,7 @@
 #include "installer/MyCWnd/myclinkcheckbox.h"
 
 #include "installer/MyCWnd/mycdraw.h"
+#include "installer/MyCWnd/mycscale.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -49,6 +50,15 @@ void MyCLinkCheckBox::create(HWND parent, int id, const RECT& rect, const PStrin
     setText(label);
 }
 
+void MyCLinkCheckBox::setLook(const MyCCheckLook& look, HFONT linkFont, HCURSOR linkCursor) {
+    MyCCheckBox::setLook(look);
+    linkFont_ = linkFont;
+    linkCursor_ = linkCursor;
+    for (MyCLinkText& link : links_)
+        ::SendMessageW(link.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont), FALSE);
+    layout();
+}
+
 void MyCLinkCheckBox::setText(const PString& label) {
     setText(MyWide(label).c_str());
 }
@@ -63,7 +73,8 @@ int MyCLinkCheckBox::idealWidth() {
     UniqueWindowDc dc(hwnd());
     RECT client;
     ::GetClientRect(hwnd(), &client);
-    return client.bottom + kTextGap + MyMeasureText(dc.get(), label_.before, look().font).cx +
+    return client.bottom + MyScaled(hwnd(), kTextGap) +
+           MyMeasureText(dc.get(), label_.before, look().font).cx +
            MyMeasureText(dc.get(), label_.link, linkFont_).cx +
            MyMeasureText(dc.get(), label_.after, look().font).cx;
 }
@@ -73,7 +84,7 @@ void MyCLinkCheckBox::layout() {
     UniqueWindowDc dc(hwnd());
     RECT client;
     ::GetClientRect(hwnd(), &client);
-    const int left = client.bottom + kTextGap;
+    const int left = client.bottom + MyScaled(hwnd(), kTextGap);
     const int beforeWidth = MyMeasureText(dc.get(), label_.before, look().font).cx;
     const std::size_t fits =
         FittingPrefix(dc.get(), label_.link, linkFont_, client.right - left - beforeWidth);
@@ -83,8 +94,8 @@ void MyCLinkCheckBox::layout() {
     int x[2] = {left + beforeWidth, left};
     for (int i = 0; i < 2; ++i) {
         const int width = MyMeasureText(dc.get(), pieces[i], linkFont_).cx;
-        ::SetWindowPos(links_[i].hwnd(), nullptr, x[i], i * lineHeight, width + 2, lineHeight,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(links_[i].hwnd(), nullptr, x[i], i * lineHeight, width + MyScaled(hwnd(), 2),
+                       lineHeight, SWP_NOZORDER | SWP_NOACTIVATE);
         links_[i].setText(pieces[i].c_str());
         links_[i].showInvalidatingSelf(!pieces[i].empty());
         x[i] += width;

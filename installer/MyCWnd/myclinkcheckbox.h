@@ -31,6 +31,8 @@ class MyCLinkCheckBox : public MyCCheckBox {
     // As MyCCheckBox::create, with the link's font, colour and cursor (borrowed).
     void create(HWND parent, int id, const RECT& rect, const PString& label,
                 const MyCCheckLook& look, HFONT linkFont, COLORREF linkColour, HCURSOR linkCursor);
+    // Takes other fonts and cursor (its window's factor changed) and lays the label out again.
+    void setLook(const MyCCheckLook& look, HFONT linkFont, HCURSOR linkCursor);
     LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void setText(const PString& label) override;
     void setText(const wchar_t* label) override;

@@ -1,8 +1,11 @@
 #include "installer/MyCWnd/mycstatictext.h"
 
+#include <algorithm>
+
 #include "installer/MyCWnd/mycbutton.h"
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycfocus.h"
+#include "installer/MyCWnd/mycscale.h"
 #include "plib/win/unique.h"
 
 void MyCStaticText::create(HWND parent, int id, const RECT& rect, const PString& text, DWORD style,
@@ -117,7 +120,9 @@ void MyCLinkText::paint() {
     if (underlined()) {
         RECT client;
         ::GetClientRect(hwnd(), &client);
-        const RECT line{client.left, client.bottom - 3, client.right - 2, client.bottom - 2};
+        const int top = client.bottom - MyScaled(hwnd(), 3);
+        const RECT line{client.left, top, client.right - MyScaled(hwnd(), 2),
+                        top + std::max(1, MyScaled(hwnd(), 1))};
         MyFillRect(dc, line, kMyLinkColour);
     }
     if (focusCueShown()) {

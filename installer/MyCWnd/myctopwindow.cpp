@@ -4,8 +4,10 @@
 
 #include "installer/MyCWnd/mycbackground.h"
 #include "installer/MyCWnd/mycfocus.h"
+#include "installer/MyCWnd/mycscale.h"
 #include "installer/MyCWnd/mycwnd.h"
 #include "installer/MyCWnd/mycworkarea.h"
+#include "installer/core/wizardscale.h"
 #include "plib/perror.h"
 
 MyCTopWindow::MyCTopWindow() : brush_(::CreateSolidBrush(backgroundColour)) {}
@@ -20,7 +22,12 @@ MyCTopWindow::~MyCTopWindow() {
 
 void MyCTopWindow::create(const wchar_t* className, const PString& title, HINSTANCE instance,
                           HICON icon) {
-    fonts_ = std::make_unique<MyCFonts>(MySystemFontChoice());
+    const HMONITOR monitor = MyMonitorUnderMouse();
+    const ScreenRect area = MyWorkAreaOf(monitor);
+    const SIZE base = defaultSize();
+    scale_ = MyScaleFor(MyMonitorDpi(monitor), area, base.cx, base.cy);
+    fonts_ = std::make_unique<MyCFonts>(MySystemFontChoice(), scale_);
+    makeBackground();
     WNDCLASSW wc{};
     wc.lpfnWndProc = &MyCTopWindow::TopProc;
     wc.hInstance = instance;
@@ -30,19 +37,40 @@ void MyCTopWindow::create(const wchar_t* className, const PString& title, HINSTA
     if (!::RegisterClassW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw PSystemError("MyCTopWindow::create, RegisterClass",
                            static_cast<std::int32_t>(::GetLastError()));
-    const SIZE size = defaultSize();
-    const ScreenPoint at = CentreInside(MyWorkAreaUnderMouse(), size.cx, size.cy);
+    const SIZE size{scaled(base.cx), scaled(base.cy)};
+    const ScreenPoint at = CentreInside(area, size.cx, size.cy);
     const HWND window = ::CreateWindowExW(0, className, MyWide(title).c_str(), WS_POPUP, at.x, at.y,
                                           size.cx, size.cy, nullptr, nullptr, instance, this);
     if (!window)
         throw PSystemError("MyCTopWindow::create, CreateWindowEx",
                            static_cast<std::int32_t>(::GetLastError()));
+    MySetScale(window, scale_);
     MyHideFocusCues(window);
     ::SetWindowLongPtrW(window, GWL_STYLE, 0);
     ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     resize(size.cx, size.cy);
     created();
+}
+
+int MyCTopWindow::scaled(int value) const noexcept {
+    return Scaled(value, scale_);
+}
+
+void MyCTopWindow::dpiChanged(int dpi, const RECT& suggested) {
+    const ScreenRect area = MyWorkAreaOf(suggested);
+    const SIZE base = defaultSize();
+    const int percent = MyScaleFor(dpi, area, base.cx, base.cy);
+    if (percent == scale_) return;
+    scale_ = percent;
+    MySetScale(hwnd_, scale_);
+    fonts_ = std::make_unique<MyCFonts>(fonts_->choice, scale_);
+    makeBackground();
+    const SIZE size{scaled(base.cx), scaled(base.cy)};
+    const ScreenPoint at = KeepInside(area, suggested.left, suggested.top, size.cx, size.cy);
+    ::SetWindowPos(hwnd_, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    rescaled();
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void MyCTopWindow::resize(int clientWidth, int clientHeight) {
@@ -70,13 +98,30 @@ void MyCTopWindow::setBackgroundColour(COLORREF colour) {
     if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-bool MyCTopWindow::loadBackground(HMODULE module, int id) {
+bool MyCTopWindow::loadBackground(HMODULE module, int id, int masterId) {
+    picture_ = {};
+    pictureModule_ = module;
+    masterId_ = masterId;
     background_.reset();
     if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
     const auto bytes = MyResourceBytes(module, id, L"ZB");
     if (bytes.empty()) return false;
-    background_ = MyDecodeJpegSection(bytes);
+    picture_ = DecodeJpeg(bytes.data(), bytes.size());
+    makeBackground();
     return true;
+}
+
+void MyCTopWindow::makeBackground() {
+    background_.reset();
+    if (picture_.pixels.empty()) return;
+    const int width = std::max(1, scaled(picture_.width));
+    const int height = std::max(1, scaled(picture_.height));
+    const auto master = scale_ != 100 && masterId_
+                            ? MyResourceBytes(pictureModule_, masterId_, L"ZB")
+                            : std::span<const std::uint8_t>();
+    background_ = master.empty()
+                      ? MyPictureSection(picture_, width, height)
+                      : MyPictureSection(DecodeJpeg(master.data(), master.size()), width, height);
 }
 
 BOOL MyCTopWindow::eraseBackground(HDC dc) {
@@ -131,6 +176,9 @@ LRESULT MyCTopWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_COMMAND:
             if (command(wParam, lParam)) return 1;
             break;
+        case WM_DPICHANGED:
+            dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         default:
             break;
     }

@@ -1,8 +1,12 @@
 #include "installer/MyCWnd/mycworkarea.h"
 
-namespace {
+HMONITOR MyMonitorUnderMouse() {
+    POINT mouse{};  // unknown: (0, 0) lies on the primary monitor
+    ::GetCursorPos(&mouse);
+    return ::MonitorFromPoint(mouse, MONITOR_DEFAULTTOPRIMARY);
+}
 
-ScreenRect WorkAreaOf(HMONITOR monitor) {
+ScreenRect MyWorkAreaOf(HMONITOR monitor) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (monitor && ::GetMonitorInfoW(monitor, &info)) return MyScreenRect(info.rcWork);
@@ -11,14 +15,10 @@ ScreenRect WorkAreaOf(HMONITOR monitor) {
     return MyScreenRect(primary);
 }
 
-}  // namespace
-
 ScreenRect MyWorkAreaUnderMouse() {
-    POINT mouse{};  // unknown: (0, 0) lies on the primary monitor
-    ::GetCursorPos(&mouse);
-    return WorkAreaOf(::MonitorFromPoint(mouse, MONITOR_DEFAULTTOPRIMARY));
+    return MyWorkAreaOf(MyMonitorUnderMouse());
 }
 
 ScreenRect MyWorkAreaOf(const RECT& rect) {
-    return WorkAreaOf(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST));
+    return MyWorkAreaOf(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST));
 }

@@ -4,6 +4,12 @@
 
 #include "installer/core/screenplacement.h"
 
+// The monitor under the mouse, or the primary monitor when the mouse position is unknown.
+HMONITOR MyMonitorUnderMouse();
+
+// The work area of `monitor`; the primary monitor's when it is null or unknown.
+ScreenRect MyWorkAreaOf(HMONITOR monitor);
+
 // The work area (the monitor less its taskbars and docked bars) of the monitor under the
 // mouse, or of the primary monitor when the mouse position is unknown: where a window without
 // owner opens.

@@ -2,8 +2,10 @@
 
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycfocus.h"
+#include "installer/MyCWnd/mycscale.h"
 #include "installer/MyCWnd/mycwnd.h"
 #include "installer/MyCWnd/mycworkarea.h"
+#include "installer/core/wizardscale.h"
 #include "plib/perror.h"
 
 namespace {
@@ -36,6 +38,7 @@ class MyMsgBox::Box {
     void create(int width, int height);
     void paint();
     void finish(int result);
+    int scaled(int value) const noexcept { return Scaled(value, percent_); }
 
     const MyMsgBoxRequest& request_;
     HWND window_ = nullptr;
@@ -44,14 +47,24 @@ class MyMsgBox::Box {
     std::unique_ptr<MyCButton> close_;
     int result_ = 0;
     int buttonArea_ = 0;
+    int percent_ = 100;
 };
+
+int MyMsgBox::Scale(HWND owner, int width, int height) {
+    if (owner) return MyScaleOf(owner);
+    const HMONITOR monitor = MyMonitorUnderMouse();
+    return MyScaleFor(MyMonitorDpi(monitor), MyWorkAreaOf(monitor), width, height);
+}
 
 int MyMsgBox::Run(const MyMsgBoxRequest& request, int width, int height) {
     Box box(request);
     return box.run(width, height);
 }
 
-void MyMsgBox::Box::create(int width, int height) {
+void MyMsgBox::Box::create(int logicalWidth, int logicalHeight) {
+    percent_ = Scale(request_.owner, logicalWidth, logicalHeight);
+    const int width = scaled(logicalWidth);
+    const int height = scaled(logicalHeight);
     RECT over;
     const bool owned = request_.owner && ::GetWindowRect(request_.owner, &over);
     const ScreenPoint at =
@@ -74,6 +87,7 @@ void MyMsgBox::Box::create(int width, int height) {
         throw PSystemError("MyMsgBox::run, CreateWindowEx",
                            static_cast<std::int32_t>(::GetLastError()));
     ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    MySetScale(window_, percent_);
     // A question asked after keyboard use keeps showing where the focus is.
     if (!request_.owner || !MyFocusCuesShown(request_.owner)) MyHideFocusCues(window_);
     if (request_.bodyFont)
@@ -86,19 +100,24 @@ void MyMsgBox::Box::create(int width, int height) {
     const auto place = [&](MyCButton& button, int id, int top, const PString& text,
                            const MyCButtonLook& look) {
         const int buttonHeight = MyBitmapSize(look.skin.normal).cy;
-        button.create(window_, id,
-                      {kButtonLeft, top, kButtonLeft + kButtonWidth, top + buttonHeight}, text,
-                      look);
+        const int left = scaled(kButtonLeft);
+        button.create(window_, id, {left, top, left + scaled(kButtonWidth), top + buttonHeight},
+                      text, look);
         button.show(true);
     };
-    const int firstTop = FirstButtonTop(client.bottom, two);
+    // The offsets from the bottom are lengths: scaled as such, so the buttons keep their
+    // distance to the bottom edge whatever the box's height.
+    const int firstTop = client.bottom + scaled(FirstButtonTop(0, two));
     place(first_, kFirst, firstTop, request_.firstButton, request_.firstLook);
     if (two)
-        place(second_, kSecond, SecondButtonTop(client.bottom), request_.secondButton,
+        place(second_, kSecond, client.bottom + scaled(SecondButtonTop(0)), request_.secondButton,
               request_.secondLook);
-    buttonArea_ = request_.buttonAreaHeight ? request_.buttonAreaHeight : client.bottom - firstTop;
+    buttonArea_ =
+        request_.buttonAreaHeight ? scaled(request_.buttonAreaHeight) : client.bottom - firstTop;
 
-    const RECT closeRect{client.right - 25, 21, client.right - 25 + kCloseSize, 21 + kCloseSize};
+    const int closeLeft = client.right - scaled(25);
+    const RECT closeRect{closeLeft, scaled(21), closeLeft + scaled(kCloseSize),
+                         scaled(21 + kCloseSize)};
     MyCButtonLook closeLook;
     closeLook.background = kHeaderColour;
     if (request_.imageCloseButton) {
@@ -208,17 +227,21 @@ void MyMsgBox::Box::paint() {
     const HDC dc = ::BeginPaint(window_, &ps);
     RECT client;
     ::GetClientRect(window_, &client);
-    const RECT header{0, 0, client.right, kHeaderHeight};
+    const int headerHeight = scaled(kHeaderHeight);
+    const RECT header{0, 0, client.right, headerHeight};
     MyFillRect(dc, header, kHeaderColour);
     MyDrawText(dc, MyWide(request_.title), header,
                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, request_.titleFont,
                RGB(0, 0, 0));
-    MyFillRect(dc, {0, kHeaderHeight, client.right, client.bottom}, kWhite);
+    MyFillRect(dc, {0, headerHeight, client.right, client.bottom}, kWhite);
     if (request_.icon) {
-        if (const HICON icon = ::LoadIconW(nullptr, request_.icon)) ::DrawIcon(dc, 10, 10, icon);
+        if (const HICON icon = ::LoadIconW(nullptr, request_.icon))
+            ::DrawIconEx(dc, scaled(10), scaled(10), icon, scaled(::GetSystemMetrics(SM_CXICON)),
+                         scaled(::GetSystemMetrics(SM_CYICON)), 0, nullptr, DI_NORMAL);
     }
     // The message ends 20 pixels above the button area, so that the buttons never cover it.
-    const RECT text{15, 76, client.right - 15, client.bottom - buttonArea_ - 20};
+    const RECT text{scaled(15), scaled(76), client.right - scaled(15),
+                    client.bottom - buttonArea_ - scaled(20)};
     MyDrawText(dc, MyWide(request_.message), text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX,
                request_.bodyFont, RGB(0, 0, 0));
     ::EndPaint(window_, &ps);

@@ -42,13 +42,18 @@ class MyMsgBox {
     static constexpr int kSecond = IDNO;    // 7
     static constexpr int kClose = IDCLOSE;  // 8
 
-    // Shows `request` in a box of `width` x `height` pixels and returns kFirst, kSecond or
-    // kClose for the button or close action that ended it, or 0 when a quit message ended it
-    // (the quit message is posted again, so the caller's loop ends too). Throws PSystemError
+    // The factor a box of `width` x `height` pixels at 100 % is drawn at: its owner's, or
+    // without owner, that of the monitor under the mouse (see MyScaleFor). The request's fonts
+    // are made at this factor.
+    static int Scale(HWND owner, int width, int height);
+    // Shows `request` in a box of `width` x `height` pixels at 100 %, drawn at Scale(), and
+    // returns kFirst, kSecond or kClose for the button or close action that ended it, or 0
+    // when a quit message ended it (the quit message is posted again, so the caller's loop
+    // ends too). Throws PSystemError
     // when the window cannot be made.
     static int Run(const MyMsgBoxRequest& request, int width, int height);
 
-    // Button layout in client coordinates, for a client area `clientHeight` high.
+    // Button layout in client coordinates at 100 %, for a client area `clientHeight` high.
     static constexpr int kButtonLeft = 20;
     static constexpr int kButtonWidth = 320;
     static constexpr int FirstButtonTop(int clientHeight, bool twoButtons) {

@@ -132,8 +132,9 @@ HINSTANCE ProgramInstance() noexcept {
 }
 
 void ShowStartupError(HINSTANCE instance, const PString& caption, const PString& text) {
-    MyCFonts fonts(MySystemFontChoice());
-    MyCBitmaps bitmaps(instance);
+    const int percent = MyMsgBox::Scale(nullptr, kStartupBoxWidth, kStartupBoxHeight);
+    MyCFonts fonts(MySystemFontChoice(), percent);
+    MyCBitmaps bitmaps(instance, percent);
     MyMsgBoxRequest request;
     request.title = caption;
     request.message = text;

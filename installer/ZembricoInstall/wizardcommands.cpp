@@ -12,6 +12,7 @@
 #include "installer/core/languagelist.h"
 #include "installer/core/languagetable.h"
 #include "installer/core/trackingtext.h"
+#include "installer/core/wizardscale.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pshell.h"
 
@@ -22,24 +23,28 @@ constexpr WORD kSelectionConfirmed = CBN_SELENDOK;  // 9
 constexpr WORD kClicked = STN_CLICKED;
 constexpr int kQuitPollMs = 100;
 
-// The box's height, grown when its message would not fit above the buttons in the body font
-// (a wide fallback face makes the usual sizes too small for the longer texts).
-int FittingHeight(const PString& message, HFONT font, int width, int height, bool twoButtons) {
+// The box's height at 100 %, grown when its message would not fit above the buttons in the body
+// font, which is made at `percent` (a wide fallback face makes the usual sizes too small for the
+// longer texts).
+int FittingHeight(const PString& message, HFONT font, int width, int height, bool twoButtons,
+                  int percent) {
     constexpr int kMessageTop = 76;
     constexpr int kMessageMargins = 30;
     constexpr int kBelowMessage = 20;
     constexpr int kFrame = 8;
     UniqueWindowDc dc(nullptr);
     const HGDIOBJ old = ::SelectObject(dc.get(), font);
-    RECT rect{0, 0, width - kMessageMargins - kFrame, 0};
+    // The frame is the system's, the same at every factor.
+    RECT rect{0, 0, Scaled(width - kMessageMargins, percent) - kFrame, 0};
     const std::wstring text = MyWide(message);
     ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect,
                 DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     ::SelectObject(dc.get(), old);
     // The buttons take the client area's bottom from MyMsgBox::FirstButtonTop down.
     const int buttonArea = -MyMsgBox::FirstButtonTop(0, twoButtons);
-    const int needed = kMessageTop + static_cast<int>(rect.bottom - rect.top) + kBelowMessage +
-                       buttonArea + kFrame;
+    const int measured = static_cast<int>(rect.bottom - rect.top) + kFrame;
+    const int needed =
+        kMessageTop + (measured * 100 + percent - 1) / percent + kBelowMessage + buttonArea;
     return std::max(height, needed);
 }
 
@@ -206,7 +211,8 @@ int ZembricoInstallWindow::messageBox(const PString& title, const PString& text,
     request.titleFont = headingFont_.get();
     request.bodyFont = font(WizardFont::kF4);
     return MyMsgBox::Run(request, width,
-                         FittingHeight(text, request.bodyFont, width, height, !second.empty()));
+                         FittingHeight(text, request.bodyFont, width, height, !second.empty(),
+                                       MyMsgBox::Scale(hwnd(), width, height)));
 }
 
 void ZembricoInstallWindow::installErrorBox(MessageKey key) {

@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "installer/MyCWnd/mycdraw.h"
+#include "installer/MyCWnd/mycscale.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
 #include "installer/core/languagelist.h"
 #include "installer/core/languagetable.h"
+#include "installer/core/wizardscale.h"
 
 namespace {
 
@@ -15,7 +17,10 @@ constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF kGrey = RGB(0x66, 0x66, 0x66);
 constexpr COLORREF kDisabledGrey = RGB(0xC0, 0xC0, 0xC0);
 constexpr int kHandCursor = 220;
+constexpr int kCursorSize = 32;
 constexpr int kLicenceHeight = 24;
+// Controls whose height is measured from their text are created this high, then laid out.
+constexpr int kCreatedHeight = 24;
 constexpr int kSmallLabelGap = 6;
 constexpr int kButtonTextMargin = 40;
 
@@ -75,12 +80,18 @@ void ZembricoInstallWindow::makeFonts() {
     const MyFontChoice& choice = fonts().choice;
     for (int i = 0; i < 7; ++i) {
         const FontRecipe& recipe = kFontRecipes[i];
-        fonts_[i + 1] =
-            MyCreateFont(choice.face, MyScaledHeight(choice.scale, recipe.nominal), recipe.weight,
-                         recipe.smooth ? CLEARTYPE_NATURAL_QUALITY : DEFAULT_QUALITY);
+        fonts_[i + 1] = MyCreateFont(
+            choice.face, scaled(MyScaledHeight(choice.scale, recipe.nominal)), recipe.weight,
+            recipe.smooth ? CLEARTYPE_NATURAL_QUALITY : DEFAULT_QUALITY);
     }
     headingFont_ = fonts().heading(creation_.headingFontHeight);
-    handCursor_ = ::LoadCursorW(creation_.instance, MAKEINTRESOURCEW(kHandCursor));
+    handCursor_.reset(static_cast<HCURSOR>(
+        ::LoadImageW(creation_.instance, MAKEINTRESOURCEW(kHandCursor), IMAGE_CURSOR,
+                     scaled(kCursorSize), scaled(kCursorSize), 0)));
+}
+
+RECT ZembricoInstallWindow::rowRect(int x, int y, int width, int height) const {
+    return MyScaledRect(At(x, y, width, height), scale());
 }
 
 HFONT ZembricoInstallWindow::font(WizardFont which) const {
@@ -140,8 +151,25 @@ void ZembricoInstallWindow::createControls() {
     fillLanguageList();
 }
 
+MyCCheckLook ZembricoInstallWindow::licenceLook() const {
+    MyCCheckLook look = checkLook_;
+    look.font = font(WizardRow(WizardSlot::kLicence).font);
+    look.textColour = kGrey;
+    return look;
+}
+
+const MyCButtonLook& ZembricoInstallWindow::buttonLook(WizardKind kind) const {
+    return kind == WizardKind::kButton          ? browseLook_
+           : kind == WizardKind::kPrimaryButton ? primaryLook_
+                                                : closeLook_;
+}
+
+RECT ZembricoInstallWindow::createdRect(const WizardControl& row) const {
+    return rowRect(row.x, row.y, row.width, row.height ? row.height : kCreatedHeight);
+}
+
 void ZembricoInstallWindow::createControl(const WizardControl& row) {
-    const RECT rect = At(row.x, row.y, row.width, row.height ? row.height : 24);
+    const RECT rect = createdRect(row);
     const PString text = controlText(row);
     std::unique_ptr<MyCWnd> made;
     switch (row.kind) {
@@ -154,7 +182,7 @@ void ZembricoInstallWindow::createControl(const WizardControl& row) {
         }
         case WizardKind::kLanguageList: {
             auto list = std::make_unique<MyCComboBox>();
-            list->create(hwnd(), row.id, rect, kLanguageListHeight, listLook_);
+            list->create(hwnd(), row.id, rect, scaled(kLanguageListHeight), listLook_);
             made = std::move(list);
             break;
         }
@@ -183,20 +211,14 @@ void ZembricoInstallWindow::createControl(const WizardControl& row) {
         case WizardKind::kPrimaryButton:
         case WizardKind::kCloseButton: {
             auto button = std::make_unique<MyCButton>();
-            const MyCButtonLook& look = row.kind == WizardKind::kButton          ? browseLook_
-                                        : row.kind == WizardKind::kPrimaryButton ? primaryLook_
-                                                                                 : closeLook_;
-            button->create(hwnd(), row.id, rect, text, look);
+            button->create(hwnd(), row.id, rect, text, buttonLook(row.kind));
             made = std::move(button);
             break;
         }
         case WizardKind::kLinkCheckBox: {
             auto licence = std::make_unique<MyCLinkCheckBox>();
-            MyCCheckLook look = checkLook_;
-            look.font = font(row.font);
-            look.textColour = kGrey;
-            licence->create(hwnd(), row.id, rect, text, look, font(WizardFont::kF6), kMyLinkColour,
-                            handCursor_);
+            licence->create(hwnd(), row.id, rect, text, licenceLook(), font(WizardFont::kF6),
+                            kMyLinkColour, handCursor_.get());
             made = std::move(licence);
             break;
         }
@@ -208,6 +230,49 @@ void ZembricoInstallWindow::createControl(const WizardControl& row) {
         }
     }
     controls_[static_cast<std::size_t>(row.slot)] = std::move(made);
+}
+
+void ZembricoInstallWindow::rescaled() {
+    bitmaps_.setScale(scale());
+    makeFonts();
+    makeLooks();
+    for (const WizardControl& row : WizardLayout())
+        if (find(row.slot)) restyleControl(row);
+    applyLanguage();
+}
+
+void ZembricoInstallWindow::restyleControl(const WizardControl& row) {
+    MyCWnd& made = *find(row.slot);
+    const RECT rect = createdRect(row);
+    switch (row.kind) {
+        case WizardKind::kLanguageList:
+            static_cast<MyCComboBox&>(made).setLook(rect, scaled(kLanguageListHeight), listLook_);
+            return;
+        case WizardKind::kRadio:
+            static_cast<MyCRadioButton&>(made).setLook(radioLook_);
+            break;
+        case WizardKind::kCheckBox:
+            static_cast<MyCCheckBox&>(made).setLook(checkLook_);
+            break;
+        case WizardKind::kButton:
+        case WizardKind::kPrimaryButton:
+        case WizardKind::kCloseButton:
+            static_cast<MyCButton&>(made).setLook(buttonLook(row.kind));
+            break;
+        case WizardKind::kLinkCheckBox:
+            static_cast<MyCLinkCheckBox&>(made).setLook(licenceLook(), font(WizardFont::kF6),
+                                                        handCursor_.get());
+            break;
+        case WizardKind::kLabel:
+        case WizardKind::kEdit:
+            ::SendMessageW(made.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font(row.font)),
+                           FALSE);
+            break;
+        case WizardKind::kProgressBar:
+            break;
+    }
+    ::SetWindowPos(made.hwnd(), nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 PString ZembricoInstallWindow::controlText(const WizardControl& row) const {
@@ -275,36 +340,43 @@ void ZembricoInstallWindow::nameControlsForReaders() {
 
 void ZembricoInstallWindow::layoutControl(const WizardControl& row) {
     MyCWnd& made = *find(row.slot);
-    int width = row.width ? row.width : kWizardWidth - row.x;
-    int height = row.height;
-    int x = row.x;
+    // Edges at the factor first, then the lengths between them.
+    const RECT edges =
+        rowRect(row.x, row.y, row.width ? row.width : kWizardWidth - row.x, row.height);
+    const int tableWidth = edges.right - edges.left;
+    int width = tableWidth;
+    int height = edges.bottom - edges.top;
+    int x = edges.left;
     if (row.kind == WizardKind::kLinkCheckBox) {
-        width = std::min(static_cast<MyCLinkCheckBox&>(made).idealWidth(), kWizardWidth - row.x);
-        height = kLicenceHeight;
+        width = std::min(static_cast<MyCLinkCheckBox&>(made).idealWidth(), tableWidth);
+        height = scaled(row.y + kLicenceHeight) - edges.top;
     } else if (row.kind == WizardKind::kPrimaryButton) {
         // A longer text ("Launch ...") widens the button about its centre rather than being cut.
         const SIZE text =
             MyMeasureText(UniqueWindowDc(hwnd()).get(), MyWide(made.getText()), font(row.font));
-        width = std::max(row.width, static_cast<int>(text.cx) + kButtonTextMargin);
-        x = row.x + row.width / 2 - width / 2;
+        width = std::max(tableWidth, static_cast<int>(text.cx) + scaled(kButtonTextMargin));
+        x = edges.left + tableWidth / 2 - width / 2;
     } else if (height == 0) {
         height = TextHeight(hwnd(), made.getText(), font(row.font), width);
     }
-    ::SetWindowPos(made.hwnd(), nullptr, x, row.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(made.hwnd(), nullptr, x, edges.top, width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ZembricoInstallWindow::stackSmallLabels() {
     const WizardSlot labels[] = {WizardSlot::kTrusted, WizardSlot::kSafe, WizardSlot::kExclusive,
                                  WizardSlot::kPrizes};
     const WizardControl& last = WizardRow(WizardSlot::kPrizes);
-    int bottom = last.y + last.height;
+    int bottom = scaled(last.y + last.height);
     for (auto slot = std::rbegin(labels); slot != std::rend(labels); ++slot) {
         const WizardControl& row = WizardRow(*slot);
+        const RECT edges = rowRect(row.x, row.y, row.width, row.height);
+        const int width = edges.right - edges.left;
         MyCWnd& label = *find(*slot);
-        const int height =
-            std::max(row.height, TextHeight(hwnd(), label.getText(), font(row.font), row.width));
-        ::SetWindowPos(label.hwnd(), nullptr, row.x, bottom - height, row.width, height,
+        const int height = std::max(static_cast<int>(edges.bottom - edges.top),
+                                    TextHeight(hwnd(), label.getText(), font(row.font), width));
+        ::SetWindowPos(label.hwnd(), nullptr, edges.left, bottom - height, width, height,
                        SWP_NOZORDER | SWP_NOACTIVATE);
-        bottom -= height + kSmallLabelGap;
+        bottom -= height + scaled(kSmallLabelGap);
     }
 }

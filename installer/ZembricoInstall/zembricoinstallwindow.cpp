@@ -19,6 +19,8 @@ ZembricoInstallWindow* theWindow = nullptr;
 
 // Background pictures are "ZB"/107 plus the build's background index.
 constexpr int kFirstBackground = 107;
+// The same pictures at twice the size, for larger factors.
+constexpr int kFirstBackgroundMaster = 117;
 constexpr int kBuildOptionsResource = 131;
 
 std::optional<std::string> OwnTrackingData() {
@@ -50,7 +52,8 @@ ZembricoInstallWindow::ZembricoInstallWindow(WizardCreation creation)
                                      settings_.licenseGaAccount);
     TheBuildOptions().select(params_.name);
     try {
-        loadBackground(creation_.instance, kFirstBackground + params_.backgroundIndex);
+        loadBackground(creation_.instance, kFirstBackground + params_.backgroundIndex,
+                       kFirstBackgroundMaster + params_.backgroundIndex);
     } catch (const PError& e) {
         EarlyLog("PError caught in ZembricoInstallWindow::ZembricoInstallWindow(): %s", e.why());
     }
@@ -81,6 +84,7 @@ void ZembricoInstallWindow::create() {
 }
 
 void ZembricoInstallWindow::created() {
+    bitmaps_.setScale(scale());
     makeFonts();
     makeLooks();
 }

@@ -82,6 +82,8 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     void paint() override {}
     BOOL command(WPARAM wParam, LPARAM lParam) override;
     void created() override;
+    // Fonts, skins and every control again at the new factor.
+    void rescaled() override;
 
   private:
     // Creation (wizardcontrols.cpp).
@@ -89,6 +91,14 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     void makeLooks();
     void createControls();
     void createControl(const WizardControl& row);
+    // The control of `row` in the fonts and skins made last, at its table place.
+    void restyleControl(const WizardControl& row);
+    // A rectangle of the table (100 %) in window pixels: both edges at the factor.
+    RECT rowRect(int x, int y, int width, int height) const;
+    // Where the control of `row` is created and, before its texts are measured, placed.
+    RECT createdRect(const WizardControl& row) const;
+    MyCCheckLook licenceLook() const;
+    const MyCButtonLook& buttonLook(WizardKind kind) const;
     void applyLanguage();
     // Names for readers of the controls that show no text of their own.
     void nameControlsForReaders();
@@ -184,7 +194,7 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     MyCBitmaps bitmaps_;
     std::array<UniqueFont, 8> fonts_;  // by WizardFont; [0] unused
     UniqueFont headingFont_;
-    HCURSOR handCursor_ = nullptr;
+    UniqueCursor handCursor_;
     MyCButtonLook browseLook_, primaryLook_, closeLook_;
     MyCCheckLook checkLook_, radioLook_;
     MyCComboLook listLook_;

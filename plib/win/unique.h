@@ -70,6 +70,13 @@ struct GdiObjectTraits {
     static void close(Handle h) noexcept { ::DeleteObject(h); }
 };
 
+// Cursors loaded at a size of their own (LoadImage without LR_SHARED).
+struct CursorTraits {
+    using Handle = HCURSOR;
+    static Handle empty() noexcept { return nullptr; }
+    static void close(Handle h) noexcept { ::DestroyCursor(h); }
+};
+
 // Memory device contexts (CreateCompatibleDC); a window's own DC is released, see UniqueWindowDc.
 struct HdcTraits {
     using Handle = HDC;
@@ -94,6 +101,7 @@ using UniqueBrush = UniqueAny<GdiObjectTraits<HBRUSH>>;
 using UniquePen = UniqueAny<GdiObjectTraits<HPEN>>;
 using UniqueRegion = UniqueAny<GdiObjectTraits<HRGN>>;
 using UniqueHdc = UniqueAny<HdcTraits>;
+using UniqueCursor = UniqueAny<CursorTraits>;
 using UniqueModule = UniqueAny<ModuleTraits>;
 
 // A window's device context from GetDC, released to its window (ReleaseDC needs both).

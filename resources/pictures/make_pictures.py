@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Generates every picture the setup program loads into one folder.
 
-    make_pictures.py OUTDIR                  writes the pictures
+    make_pictures.py OUTDIR                  writes the pictures, and the masters at 200 %
     make_pictures.py --list                  prints their file names (no imaging library needed)
     make_pictures.py OUTDIR --sheet FILE     also writes a contact sheet and an options-screen
                                              mock-up (FILE and FILE with "-mockup" before .png)
@@ -9,16 +9,24 @@
 Output is byte-for-byte the same on every run: no time stamps, no randomness. Shapes are drawn
 at SS times the final size and box-filtered down, so edges are anti-aliased and flat areas keep
 their exact colours (the toolkit draws some bitmaps with white as a transparent key colour).
+
+The same drawings at twice the size are the masters the program scales down to the monitor's
+factor: the backgrounds as JPEG files, the bitmaps packed into one LZMA block.
 """
 
 import argparse
 import io
+import lzma
 import math
 import struct
 import sys
 from pathlib import Path
 
 SS = 4  # supersampling factor
+# Final pixels per drawing unit: 1 for the pictures, MASTER_PERCENT / 100 while the masters
+# are drawn. Drawings address final-size units; Canvas.result() gives them at this factor.
+OUT = 1
+MASTER_PERCENT = 200
 
 WHITE = (255, 255, 255)
 INK = (0x1F, 0x26, 0x24)            # graphite: glyphs, arrows
@@ -112,7 +120,7 @@ class Canvas:
 
     def result(self, mode="RGB"):
         Image, _, _ = _pil()
-        small = self.image.resize((self.width, self.height), Image.Resampling.BOX)
+        small = self.image.resize((self.width * OUT, self.height * OUT), Image.Resampling.BOX)
         return small if mode == "RGBA" else small.convert(mode)
 
 
@@ -344,10 +352,10 @@ def background(variant):
     right where the options, the buttons (which fill their corners white) and the close
     button stand, and a thin warm line between them."""
     Image, ImageDraw, _ = _pil()
-    page = Image.new("RGB", (PAGE_WIDTH, PAGE_HEIGHT), WHITE)
-    page.paste(brand_panel(variant == 108), (0, 0))
-    ImageDraw.Draw(page).rectangle([PANEL_WIDTH - 2, 0, PANEL_WIDTH - 1, PAGE_HEIGHT - 1],
-                                   fill=GOLD)
+    page = Image.new("RGB", (PAGE_WIDTH * OUT, PAGE_HEIGHT * OUT), WHITE)
+    page.paste(brand_panel(variant in (108, 118)), (0, 0))
+    ImageDraw.Draw(page).rectangle([(PANEL_WIDTH - 2) * OUT, 0, PANEL_WIDTH * OUT - 1,
+                                    PAGE_HEIGHT * OUT - 1], fill=GOLD)
     return page
 
 
@@ -365,10 +373,11 @@ def icon_image(size):
     return c.result("RGBA")
 
 
-def hand_cursor():
-    """32 x 32 pointing hand, white with a black outline; the hot spot is the fingertip."""
+def hand_cursor(size=32):
+    """`size` x `size` pointing hand (drawn on a grid of 32), white with a black outline; the
+    hot spot is the fingertip."""
     Image, ImageDraw, ImageFilter = _pil()
-    s = 8
+    s = 8 * size // 32
     mask = Image.new("L", (32 * s, 32 * s), 0)
     d = ImageDraw.Draw(mask)
 
@@ -389,7 +398,7 @@ def hand_cursor():
     seams = ImageDraw.Draw(body)
     for x in (13.5, 17.5, 21.5):
         seams.line([(x * s, 13 * s), (x * s, 18 * s)], fill=(0, 0, 0, 255), width=s)
-    return body.resize((32, 32), Image.Resampling.BOX), (11, 0)
+    return body.resize((size, size), Image.Resampling.BOX), (11 * size // 32, 0)
 
 
 def dib_entry(image):
@@ -412,13 +421,14 @@ def dib_entry(image):
     return header + b"".join(rows) + bytes(mask)
 
 
-def icon_file(entries, kind, hotspot=(0, 0)):
-    """ICO (kind 1) or CUR (kind 2) container of (size, payload) entries."""
+def icon_file(entries, kind, hotspots=None):
+    """ICO (kind 1) or CUR (kind 2, with a hot spot per entry) container of (size, payload)
+    entries."""
     out = struct.pack("<HHH", 0, kind, len(entries))
     offset = 6 + 16 * len(entries)
-    for size, data in entries:
+    for i, (size, data) in enumerate(entries):
         dim = 0 if size >= 256 else size
-        a, b = (1, 32) if kind == 1 else hotspot
+        a, b = (1, 32) if kind == 1 else hotspots[i]
         out += struct.pack("<BBBBHHII", dim, dim, 0, 0, a, b, len(data), offset)
         offset += len(data)
     return out + b"".join(data for _, data in entries)
@@ -471,11 +481,59 @@ def _bitmaps():
 def catalogue():
     """(file name, resource, writer or None, use) for every output; writer(path) makes it."""
     items = [(f"background{v}.jpg", f"ZB/{v}", v, "wizard background"
-              + (" (Belgian variant)" if v == 108 else "")) for v in (107, 108)]
+              + (" (Belgian variant)" if v in (108, 118) else "")
+              + (f" at {MASTER_PERCENT} %" if v in MASTER_BACKGROUNDS else ""))
+             for v in (107, 108) + MASTER_BACKGROUNDS]
     items += [(f"bitmap{i}.bmp", f"bitmap {i}", make, use) for i, make, use in _bitmaps()]
     items.append(("icon101.ico", "icon 101", "icon", "program and window icon"))
     items.append(("cursor220.cur", "cursor 220", "cursor", "hand cursor over links"))
+    items.append((f"bitmaps{MASTER_PERCENT}.bin", f"ZB/{MASTER_BITMAPS}", "masters",
+                  f"every bitmap at {MASTER_PERCENT} %, LZMA-packed"))
     return items
+
+
+# The masters' resources: the backgrounds 107 and 108 at MASTER_PERCENT are 117 and 118.
+MASTER_BACKGROUNDS = (117, 118)
+MASTER_BITMAPS = 119
+
+
+class drawn_at:
+    """Within it, drawings come out at `percent` of their size."""
+
+    def __init__(self, percent):
+        self.factor = percent // 100
+
+    def __enter__(self):
+        global OUT
+        self.saved, OUT = OUT, self.factor
+
+    def __exit__(self, *failure):
+        global OUT
+        OUT = self.saved
+
+
+def packed_masters():
+    """Every bitmap at MASTER_PERCENT, in the form the program unpacks: the unpacked size
+    (u32), then one raw LZMA1 block (the properties byte 0x5D, the dictionary size (u32), the
+    stream) of records: id (u32), width and height (u16 each), then the pixels as the program
+    keeps pictures (rows bottom-up, each pixel blue, green, red, 0)."""
+    records = bytearray()
+    with drawn_at(MASTER_PERCENT):
+        for ident, make, _ in _bitmaps():
+            image = make().convert("RGB")
+            width, height = image.size
+            records += struct.pack("<IHH", ident, width, height)
+            raw = image.tobytes("raw", "BGRX")
+            stride = width * 4
+            for y in reversed(range(height)):
+                row = bytearray(raw[y * stride:(y + 1) * stride])
+                row[3::4] = bytes(width)
+                records += row
+    dictionary = 1 << 20
+    stream = lzma.compress(bytes(records), format=lzma.FORMAT_RAW,
+                           filters=[{"id": lzma.FILTER_LZMA1, "dict_size": dictionary,
+                                     "lc": 3, "lp": 0, "pb": 2, "preset": 9}])
+    return struct.pack("<IBI", len(records), 0x5D, dictionary) + stream
 
 
 def write_all(outdir):
@@ -483,10 +541,14 @@ def write_all(outdir):
     images = {}
     for name, _, maker, _ in catalogue():
         path = outdir / name
-        if maker in (107, 108):
-            image = background(maker)
+        if maker in (107, 108) + MASTER_BACKGROUNDS:
+            with drawn_at(MASTER_PERCENT if maker in MASTER_BACKGROUNDS else 100):
+                image = background(maker)
             image.save(path, "JPEG", quality=92, subsampling=0, optimize=False,
                        progressive=False)
+        elif maker == "masters":
+            path.write_bytes(packed_masters())
+            continue
         elif maker == "icon":
             sizes = [16, 32, 48, 256]
             icons = {s: icon_image(s) for s in sizes}
@@ -496,7 +558,9 @@ def write_all(outdir):
             image = icons[48]
         elif maker == "cursor":
             image, hotspot = hand_cursor()
-            path.write_bytes(icon_file([(32, dib_entry(image))], 2, hotspot))
+            large, large_hotspot = hand_cursor(32 * MASTER_PERCENT // 100)
+            path.write_bytes(icon_file([(32, dib_entry(image)), (large.size[0], dib_entry(large))],
+                                       2, [hotspot, large_hotspot]))
         else:
             image = maker()
             image.save(path, "BMP")

@@ -6,7 +6,7 @@
 set(ZB_E2E_COLLECTOR_PORT 18765 CACHE STRING
     "Loopback port of the end-to-end tests' analytics collector")
 
-zb_program(zbdriver tests/e2e/driver CONSOLE)
+zb_program(zbdriver tests/e2e/driver CONSOLE zbcore)
 target_link_libraries(zbdriver PRIVATE user32 shell32 oleacc ole32 oleaut32 uuid)
 # The launcher of the test payload: records its start beside itself.
 zb_program(zbfakelauncher tests/e2e/fakelauncher GUI)
@@ -67,7 +67,7 @@ set(zb_e2e_cases standard finished_close options_quit progress_continue running_
 set(zb_keyboard_cases keyboard_standard keyboard_custom keyboard_quit readers_progress)
 # Screens of other sizes with a taskbar, each a display and a wineserver of its own; and the
 # pixels at 96 DPI against reference pictures.
-set(zb_screens_cases work_area same_at_96)
+set(zb_screens_cases work_area same_at_96 scales click_install_at_144)
 foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases)
   set(zb_e2e_script e2e_test.py)
   if(case IN_LIST zb_keyboard_cases)
@@ -86,6 +86,8 @@ foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases)
 endforeach()
 # Four Wine sessions of their own start there, which takes minutes where Wine runs emulated.
 set_tests_properties(e2e_work_area PROPERTIES TIMEOUT 900)
+# Twenty Wine sessions: five DPI steps on four screens.
+set_tests_properties(e2e_scales PROPERTIES TIMEOUT 2400)
 
 # The options screen in other languages, standard and custom view, in
 # ${CMAKE_BINARY_DIR}/screenshots/languages: to check by eye that each text fits its control.

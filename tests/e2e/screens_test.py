@@ -20,6 +20,7 @@ import shutil
 import subprocess
 import sys
 import time
+import xml.etree.ElementTree
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 import e2e_test as e2e  # noqa: E402
@@ -164,9 +165,8 @@ SCREENS = [((1280, 720), (0, 0, 1280, 680)),
 
 
 def case_work_area(h):
-    """The wizard opens centred in the work area (its top-left corner inside it when it is
-    larger), and the quit question inside the work area, also over a wizard dragged partly off
-    it."""
+    """The wizard opens centred in the work area, made smaller where it would not fit, and the
+    quit question inside the work area, also over a wizard dragged partly off it."""
     prefix = private_prefix(h)
     for size, area in SCREENS:
         name = "work-area-%dx%d" % size
@@ -177,17 +177,16 @@ def case_work_area(h):
             check(reported == "workarea: %d %d %d %d" % area,
                   "Wine did not take the work area: " + reported)
             wizard = rect(h, "wizard")
-            check(wizard[2] - wizard[0] == WIZARD_WIDTH and wizard[3] - wizard[1] == WIZARD_HEIGHT,
-                  "the wizard is %s" % (wizard,))
-            fits = area[3] - area[1] >= WIZARD_HEIGHT
-            expected_left = area[0] + (area[2] - area[0] - WIZARD_WIDTH) // 2
-            expected_top = (area[1] + (area[3] - area[1] - WIZARD_HEIGHT) // 2 if fits
-                            else area[1])
+            # At 96 DPI: 100 %, or smaller where 960 x 720 does not fit.
+            percent = expected_scale(96, area)
+            width, height = scaled(WIZARD_WIDTH, percent), scaled(WIZARD_HEIGHT, percent)
+            check((wizard[2] - wizard[0], wizard[3] - wizard[1]) == (width, height),
+                  "the wizard is %s at %d %%" % (wizard, percent))
+            expected_left = area[0] + (area[2] - area[0] - width) // 2
+            expected_top = area[1] + (area[3] - area[1] - height) // 2
             check(wizard[:2] == (expected_left, expected_top),
                   "the wizard %s is not centred in the work area %s" % (wizard, area))
-            if fits:
-                check(inside(rect(h, e2e.PRIMARY), area), "the Install button is not in the "
-                      "work area")
+            check(inside(rect(h, e2e.PRIMARY), area), "the Install button is not in the work area")
             check_quit_box(h, area, wizard, name + "-quit")
             # Dragged so that most of it lies off the work area, bottom right.
             h.drive("moveto", area[2] - 300, area[3] - 200)
@@ -240,6 +239,198 @@ def case_same_at_96(h):
     check_same_pixels(h, "same-96-quit", wizard)
     h.drive("answer", "first")
     check(h.exit_code() == e2e.EXIT_QUIT, "quitting did not end with -1")
+
+
+# ---- scales ----
+
+# The monitor's DPI (the prefix's LogPixels) and the factor each one asks for.
+DPI_STEPS = {96: 100, 120: 125, 144: 150, 168: 175, 192: 200}
+# The laptop screens with a taskbar at the bottom, and a large one where every step fits.
+SCALE_SCREENS = [((1280, 720), (0, 0, 1280, 680)),
+                 ((1366, 768), (0, 0, 1366, 728)),
+                 ((1920, 1080), (0, 0, 1920, 1040)),
+                 ((3840, 2160), (0, 0, 3840, 2120))]
+QUIT_BOX_SIZE = (360, 280)
+BOX_BUTTON_LEFT, BOX_BUTTON_WIDTH = 20, 320
+
+
+def scaled(value, percent):
+    """A length at 100 % at `percent`, rounded to the nearest pixel, halves away from zero."""
+    product = abs(value) * percent
+    return (product + 50) // 100 * (1 if value >= 0 else -1)
+
+
+def expected_scale(dpi, area):
+    """The factor the wizard must choose: the monitor's step, lowered to the largest step at
+    which 960 x 720 fits the work area; below 100 % only when even that does not fit."""
+    width, height = area[2] - area[0], area[3] - area[1]
+    fitting = [percent for step_dpi, percent in DPI_STEPS.items()
+               if step_dpi <= dpi and scaled(WIZARD_WIDTH, percent) <= width
+               and scaled(WIZARD_HEIGHT, percent) <= height]
+    if fitting:
+        return max(fitting)
+    return max(50, min(width * 100 // WIZARD_WIDTH, height * 100 // WIZARD_HEIGHT))
+
+
+def set_log_pixels(prefix, dpi):
+    """Sets the prefix's DPI (HKCU\\Control Panel\\Desktop, LogPixels) in its registry file; no
+    wineserver may be serving the prefix meanwhile."""
+    path = pathlib.Path(prefix) / "user.reg"
+    lines = path.read_text(encoding="utf-8", errors="surrogateescape").split("\n")
+    start = next(i for i, line in enumerate(lines)
+                 if line.startswith("[Control Panel\\\\Desktop]"))
+    end = next(i for i in range(start + 1, len(lines)) if not lines[i].strip())
+    section = [l for l in lines[start + 1:end] if not l.startswith('"LogPixels"=')]
+    section.append('"LogPixels"=dword:%08x' % dpi)
+    lines[start + 1:end] = section
+    path.write_text("\n".join(lines), encoding="utf-8", errors="surrogateescape")
+
+
+def layout_table(h):
+    """The wizard's layout table as the program holds it: {id: (x, y, width, height)}."""
+    table = {}
+    for line in h.drive("layout", quiet=True):
+        if line.startswith("layout "):
+            ident, _, numbers = line[7:].partition(": ")
+            table[int(ident)] = tuple(map(int, numbers.split()))
+    check(PRIMARY_ID in table and e2e.LICENCE in table, "no layout table: %s" % table)
+    return table
+
+
+PRIMARY_ID = e2e.PRIMARY
+
+
+def table_rect(wizard, row, percent):
+    """A control's rectangle of the layout table on the screen, for the wizard at `wizard` drawn
+    at `percent`: both edges at the factor."""
+    x, y, width, height = row
+    return (wizard[0] + scaled(x, percent), wizard[1] + scaled(y, percent),
+            wizard[0] + scaled(x + width, percent), wizard[1] + scaled(y + height, percent))
+
+
+def check_wizard_at(h, area, percent, table):
+    """The wizard is drawn at `percent`: its size, its place in the work area and its primary
+    button where the layout table puts it. Returns the wizard's rectangle."""
+    wizard = rect(h, "wizard")
+    size = (scaled(WIZARD_WIDTH, percent), scaled(WIZARD_HEIGHT, percent))
+    check((wizard[2] - wizard[0], wizard[3] - wizard[1]) == size,
+          "the wizard is %s, not %s at %d %%" % (wizard, size, percent))
+    check(inside(wizard, area), "the wizard %s leaves the work area %s" % (wizard, area))
+    primary = rect(h, PRIMARY_ID)
+    check(inside(primary, area), "the primary button %s is not in the work area" % (primary,))
+    wanted = table_rect(wizard, table[PRIMARY_ID], percent)
+    # Its width follows its text about the table's centre.
+    check(primary[1] == wanted[1] and primary[3] == wanted[3]
+          and abs((primary[0] + primary[2]) - (wanted[0] + wanted[2])) <= 1,
+          "the primary button is at %s, the table at %d %% puts it at %s"
+          % (primary, percent, wanted))
+    return wizard
+
+
+def check_quit_box_at(h, area, wizard, percent, name):
+    """The quit question at `percent`: its width and its first button's, inside the work area;
+    then it is answered "continue"."""
+    h.drive("close", "box", 30, "shot", name)
+    box = rect(h, "box")
+    check(box[2] - box[0] == scaled(QUIT_BOX_SIZE[0], percent)
+          and box[3] - box[1] >= scaled(QUIT_BOX_SIZE[1], percent),
+          "the quit box %s is not %s at %d %%" % (box, QUIT_BOX_SIZE, percent))
+    check(inside(box, area), "the box %s leaves the work area %s" % (box, area))
+    button = rect(h, "boxfirst")
+    check(button[2] - button[0] == scaled(BOX_BUTTON_WIDTH, percent) and inside(button, box),
+          "the box's first button is %s in the box %s" % (button, box))
+    h.drive("answer", "second", "nobox")
+
+
+def check_manifest(h, program):
+    """The program declares itself per-monitor DPI aware, with the older key for the Windows
+    that know only that one, and still asks for administrator rights."""
+    line = h.drive("manifest", e2e.windows_path(program), quiet=True)[-1]
+    check(line.startswith("manifest: "), "no manifest: " + line)
+    root = xml.etree.ElementTree.fromstring(line[len("manifest: "):].strip())
+    settings = {element.tag.split("}")[1]: element.text for element in root.iter()
+                if element.tag.split("}")[-1] in ("dpiAware", "dpiAwareness")}
+    check(settings == {"dpiAware": "true/pm", "dpiAwareness": "PerMonitorV2,PerMonitor"},
+          "the manifest's DPI settings are %s" % settings)
+    levels = [element.get("level") for element in root.iter()
+              if element.tag.endswith("requestedExecutionLevel")]
+    check(levels == ["requireAdministrator"], "execution level %s" % levels)
+
+
+def case_scales(h):
+    """At every DPI step and on each screen with a taskbar, the wizard, its primary
+    button and its quit question are drawn at the factor chosen from the DPI and the work area
+    and lie inside the work area; screenshots of the options, custom and licence-ticked views
+    and of the question are kept. A DPI change while the window is open lays it out again."""
+    check_manifest(h, h.bin / "ZembricoE2E.exe")
+    prefix = private_prefix(h)
+    table = None
+    for dpi in DPI_STEPS:
+        set_log_pixels(prefix, dpi)
+        for size, area in SCALE_SCREENS:
+            percent = expected_scale(dpi, area)
+            name = "scale-%d-%dx%d" % (dpi, size[0], size[1])
+            print("  %d DPI, screen %dx%d, work area %s: %d %%" % (dpi, size[0], size[1], area,
+                                                                     percent), flush=True)
+            with Screen(h, prefix, size, area):
+                table = table or layout_table(h)
+                h.open_wizard(h.bin / "ZembricoE2E.exe", "shot", name + "-options")
+                wizard = check_wizard_at(h, area, percent, table)
+                h.drive("command", e2e.CUSTOM, "visible", e2e.DESKTOP, 1, 5, "shot",
+                        name + "-custom", "command", e2e.STANDARD, "visible", e2e.DESKTOP, 0, 5,
+                        "click", e2e.LICENCE, "enabled", PRIMARY_ID, 1, "shot", name + "-licence")
+                check_quit_box_at(h, area, wizard, percent, name + "-quit")
+                if dpi == 96 and size == (1920, 1080):
+                    # Moved to a monitor of 144 DPI: 150 % does not fit above the taskbar.
+                    h.drive("dpichanged", 144, "shot", name + "-moved-to-144")
+                    wizard = check_wizard_at(h, area, expected_scale(144, area), table)
+                    h.drive("dpichanged", 96)
+                    check_wizard_at(h, area, 100, table)
+                h.drive("close", "box", 30, "answer", "first")
+                check(h.exit_code() == e2e.EXIT_QUIT, "quitting did not end with -1")
+    shutil.rmtree(prefix, ignore_errors=True)
+
+
+def click_at(point):
+    """A real click of the left mouse button at a screen point of the present display."""
+    subprocess.run(["xdotool", "mousemove", "--sync", str(point[0]), str(point[1]), "click", "1"],
+                   check=True)
+
+
+def table_centre(wizard, row, percent):
+    left, top, right, bottom = table_rect(wizard, row, percent)
+    return ((left + right) // 2, (top + bottom) // 2)
+
+
+def case_click_install_at_144(h):
+    """At 144 DPI on a 1280 x 720 screen with a taskbar the wizard is drawn at 94 %; an
+    installation made with the mouse alone, clicking where the layout table at that factor puts
+    the licence box and the primary button, completes and launches the client."""
+    prefix = private_prefix(h)
+    set_log_pixels(prefix, 144)
+    size, area = SCALE_SCREENS[0]
+    percent = expected_scale(144, area)
+    with Screen(h, prefix, size, area):
+        table = layout_table(h)
+        h.open_wizard(h.bin / "ZembricoE2E.exe")
+        wizard = check_wizard_at(h, area, percent, table)
+        x, y, width, height = table[e2e.LICENCE]
+        # The box's square: as high as the row, at its left.
+        click_at(table_centre(wizard, (x, y, height, height), percent))
+        h.drive("checked", e2e.LICENCE, 1, 30, "enabled", PRIMARY_ID, 1, "shot",
+                "click-144-licence")
+        click_at(table_centre(wizard, table[PRIMARY_ID], percent))
+        # The finished screen, under the WebView2 offer of a prefix without the runtime.
+        h.drive("text", PRIMARY_ID, e2e.LAUNCH_TEXT, e2e.INSTALL_TIMEOUT, "visible", e2e.PROGRESS,
+                0, 5, "box", 30, "shot", "click-144-webview2", "answer", "close", "nobox",
+                "shot", "click-144-finished")
+        entry = h.uninstall_entry()
+        folder = h.unix_path(entry.get("InstallLocation", "C:\\none"))
+        check((folder / "ZembricoUpdate.exe").is_file(), "nothing was installed in %s" % folder)
+        click_at(table_centre(wizard, table[PRIMARY_ID], percent))
+        check(h.exit_code() == e2e.EXIT_LAUNCHED, "Launch did not end the installer with 0")
+        check(e2e.wait_for_file(folder / "launched.txt"), "the launcher was not started")
+    shutil.rmtree(prefix, ignore_errors=True)
 
 
 CASES = {name[5:]: function for name, function in globals().items() if name.startswith("case_")}

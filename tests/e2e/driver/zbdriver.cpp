@@ -28,11 +28,19 @@
 //                        notifications of a choice made in the open list
 //   visible ID 0|1 T     wait until the control's visibility is as given
 //   enabled ID 0|1       the control's enabled state is as given now
+//   checked ID 0|1 T     wait until the check box's state (BM_GETCHECK) is as given
 //   text ID TEXT T       wait until the control's text is TEXT
 //   textnot ID TEXT T    wait until the control's text differs from TEXT
 //   print ID             print "text ID: ..." with the control's text
-//   rect wizard|box|ID   print "rect NAME: LEFT TOP RIGHT BOTTOM", the screen rectangle of the
-//                        wizard, of the open program message box or of a wizard control
+//   rect wizard|box|boxfirst|ID  print "rect NAME: LEFT TOP RIGHT BOTTOM", the screen rectangle
+//                        of the wizard, of the open program message box, of its first button
+//                        or of a wizard control
+//   layout               print "layout ID: X Y WIDTH HEIGHT" for each control of the wizard's
+//                        layout table that has an id (window pixels at 100 %)
+//   manifest PATH        print "manifest: TEXT", the program's manifest (RT_MANIFEST 1) with its
+//                        line breaks taken out
+//   dpichanged DPI       send the wizard what the system sends when it moves to a monitor of
+//                        that DPI, with its present rectangle as the suggested one
 //   workarea             print "workarea: LEFT TOP RIGHT BOTTOM" of the wizard's monitor
 //   moveto X Y           move the wizard's top-left corner there, as a drag leaves it
 //   box T                wait for one of the program's message boxes; print "box: TITLE"
@@ -91,6 +99,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "installer/core/wizardlayout.h"
 
 namespace {
 
@@ -263,6 +273,41 @@ void Click(int id) {
     if (attached) AttachThreadInput(self, target, FALSE);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+}
+
+std::string ManifestText(const std::wstring& program) {
+    const HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) throw Failure{"cannot read " + ToUtf8(program)};
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    std::string text = bytes ? std::string(bytes, SizeofResource(module, found)) : std::string();
+    FreeLibrary(module);
+    if (text.empty()) throw Failure{"no manifest in " + ToUtf8(program)};
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
+// WM_DPICHANGED carries a pointer to the suggested rectangle, which the system does not copy
+// into another process: it is written into the wizard's own memory.
+void SendDpiChanged(HWND wizard, int dpi) {
+    RECT suggested{};
+    GetWindowRect(wizard, &suggested);
+    DWORD process = 0;
+    GetWindowThreadProcessId(wizard, &process);
+    const HANDLE target = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process);
+    if (!target) throw Failure{"cannot open the wizard's process"};
+    void* remote = VirtualAllocEx(target, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+    const bool written =
+        remote && WriteProcessMemory(target, remote, &suggested, sizeof suggested, nullptr);
+    DWORD_PTR ignored = 0;
+    const bool sent = written && SendMessageTimeoutW(wizard, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                                     reinterpret_cast<LPARAM>(remote),
+                                                     SMTO_ABORTIFHUNG, 10000, &ignored);
+    if (remote) VirtualFreeEx(target, remote, 0, MEM_RELEASE);
+    CloseHandle(target);
+    if (!sent) throw Failure{"WM_DPICHANGED was not delivered"};
 }
 
 // The entries of the language list carry their language index as item data. A choice in the
@@ -452,6 +497,17 @@ class Steps {
                          [&] { return (IsWindowVisible(Control(id)) != 0) == wanted; }))
                 throw Failure{"control " + std::to_string(id) + " visibility is not " +
                               std::to_string(wanted)};
+        } else if (name == "checked") {
+            const int id = Number(take());
+            const bool wanted = Number(take()) != 0;
+            if (!WaitFor(Seconds(take()), [&] {
+                    DWORD_PTR state = 0;
+                    SendMessageTimeoutW(Control(id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                                        &state);
+                    return (state == BST_CHECKED) == wanted;
+                }))
+                throw Failure{"control " + std::to_string(id) + " checked state is not " +
+                              std::to_string(wanted)};
         } else if (name == "enabled") {
             const int id = Number(take());
             const bool wanted = Number(take()) != 0;
@@ -472,13 +528,26 @@ class Steps {
             Say("text " + std::to_string(id) + ": " + ToUtf8(WindowText(Control(id))));
         } else if (name == "rect") {
             const std::string which = take();
-            const HWND window = which == "wizard" ? RequireWizard()
-                                : which == "box"
-                                    ? WaitForWindowOfClass(kProgramBoxClass, 5, "message box")
-                                    : Control(Number(which));
+            const HWND window =
+                which == "wizard" ? RequireWizard()
+                : which == "box"  ? WaitForWindowOfClass(kProgramBoxClass, 5, "message box")
+                : which == "boxfirst"
+                    ? GetDlgItem(WaitForWindowOfClass(kProgramBoxClass, 5, "message box"),
+                                 kProgramBoxFirst)
+                    : Control(Number(which));
             RECT rect{};
             GetWindowRect(window, &rect);
             Say("rect " + which + ": " + RectText(rect));
+        } else if (name == "layout") {
+            for (const WizardControl& row : WizardLayout())
+                if (row.id != kIdNone)
+                    Say("layout " + std::to_string(row.id) + ": " + std::to_string(row.x) + " " +
+                        std::to_string(row.y) + " " + std::to_string(row.width) + " " +
+                        std::to_string(row.height));
+        } else if (name == "dpichanged") {
+            SendDpiChanged(RequireWizard(), Number(take()));
+        } else if (name == "manifest") {
+            Say("manifest: " + ManifestText(FromUtf8(take())));
         } else if (name == "workarea") {
             MONITORINFO info{};
             info.cbSize = sizeof info;

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Checks the generated pictures against what the toolkit's drawing rules need."""
 
+import lzma
 import struct
 import subprocess
 import sys
@@ -58,7 +59,7 @@ class PicturesTest(unittest.TestCase):
                                 capture_output=True, text=True).stdout.split()
         self.assertEqual(sorted(listed), sorted(p.name for p in self.out.iterdir()))
         self.assertEqual(sorted(f"bitmap{i}.bmp" for i in ALL_BITMAPS),
-                         sorted(n for n in listed if n.startswith("bitmap")))
+                         sorted(n for n in listed if n.startswith("bitmap") and n.endswith(".bmp")))
 
     def test_second_run_writes_the_same_bytes(self):
         again = Path(self.temp.name) / "b"
@@ -108,21 +109,59 @@ class PicturesTest(unittest.TestCase):
             self.assertGreaterEqual(contrast(centre, (255, 255, 255)), 4.5, ident)
 
     def test_backgrounds_are_baseline_jpegs_with_dark_panel_and_white_options_area(self):
-        for variant in (107, 108):
+        # The masters (117, 118) are the same pictures at twice the size.
+        for variant, factor in ((107, 1), (108, 1), (117, 2), (118, 2)):
             with Image.open(self.out / f"background{variant}.jpg") as jpeg:
                 image = jpeg.copy()
                 image.info["progressive"] = jpeg.info.get("progressive")
                 image.format = jpeg.format
-            self.assertEqual((image.format, image.size, image.mode), ("JPEG", (960, 720), "RGB"))
+            self.assertEqual((image.format, image.size, image.mode),
+                             ("JPEG", (960 * factor, 720 * factor), "RGB"))
             self.assertFalse(image.info.get("progressive"), variant)
             # white operator line and small labels stand on the panel
             for x, y in ((160, 150), (100, 600), (150, 700), (300, 300)):
-                self.assertGreaterEqual(contrast(image.getpixel((x, y)), (255, 255, 255)), 7,
-                                        (variant, x, y))
+                self.assertGreaterEqual(
+                    contrast(image.getpixel((x * factor, y * factor)), (255, 255, 255)), 7,
+                    (variant, x, y))
             # buttons and the close button fill their corners white: the page must be white there
             for x, y in ((923, 27), (540, 654), (729, 699), (780, 435), (939, 480), (340, 600),
                          (959, 0), (959, 719), (330, 360)):
-                self.assertTrue(all(v >= 252 for v in image.getpixel((x, y))), (variant, x, y))
+                pixel = image.getpixel((x * factor + factor - 1, y * factor + factor - 1))
+                self.assertTrue(all(v >= 252 for v in pixel), (variant, x, y))
+
+    def masters(self):
+        """{id: RGB image} of the packed bitmap masters, unpacked as the program does."""
+        data = (self.out / "bitmaps200.bin").read_bytes()
+        size, properties, dictionary = struct.unpack_from("<IBI", data)
+        self.assertEqual(properties, 0x5D)
+        records = lzma.decompress(data[9:], format=lzma.FORMAT_RAW, filters=[
+            {"id": lzma.FILTER_LZMA1, "dict_size": dictionary, "lc": 3, "lp": 0, "pb": 2}])
+        self.assertEqual(len(records), size)
+        found, at = {}, 0
+        while at < len(records):
+            ident, width, height = struct.unpack_from("<IHH", records, at)
+            at += 8
+            pixels = records[at:at + width * height * 4]
+            at += width * height * 4
+            found[ident] = Image.frombytes("RGB", (width, height), pixels, "raw", "BGRX", 0, -1)
+        return found
+
+    def test_every_bitmap_has_a_master_of_the_same_drawing_at_twice_its_size(self):
+        masters = self.masters()
+        self.assertEqual(sorted(masters), ALL_BITMAPS)
+        for ident in ALL_BITMAPS:
+            small = self.bitmap(ident).convert("RGB")
+            master = masters[ident]
+            self.assertEqual(master.size, (small.width * 2, small.height * 2), ident)
+            # Halved again it is the picture of 100 %, give or take the edges' shading.
+            halved = master.resize(small.size, Image.Resampling.BOX)
+            differences = [abs(a - b) for p, q in zip(halved.getdata(), small.getdata())
+                           for a, b in zip(p, q)]
+            self.assertLess(sum(differences) / len(differences), 6, ident)
+        for ident in WHITE_KEYED:
+            master = masters[ident]
+            for corner in ((0, 0), (master.width - 1, 0), (0, master.height - 1)):
+                self.assertEqual(master.getpixel(corner), (255, 255, 255), (ident, corner))
 
     def test_icon_holds_the_four_sizes(self):
         data = (self.out / "icon101.ico").read_bytes()
@@ -139,14 +178,18 @@ class PicturesTest(unittest.TestCase):
     def test_cursor_hot_spot_lies_on_the_fingertip(self):
         data = (self.out / "cursor220.cur").read_bytes()
         kind, count = struct.unpack_from("<HH", data, 2)
-        width, height, _, _, hot_x, hot_y, size, offset = struct.unpack_from("<BBBBHHII", data, 6)
-        self.assertEqual((kind, count, width, height), (2, 1, 32, 32))
+        self.assertEqual((kind, count), (2, 2))
+        for i, side in enumerate((32, 64)):
+            width, height, _, _, hot_x, hot_y, size, offset = struct.unpack_from(
+                "<BBBBHHII", data, 6 + 16 * i)
+            self.assertEqual((width, height), (side, side))
+            cursor, hot_spot = make_pictures.hand_cursor(side)
+            self.assertEqual((hot_x, hot_y), hot_spot)
+            self.assertEqual(data[offset:offset + size], make_pictures.dib_entry(cursor))
+            self.assertGreater(cursor.getpixel((hot_x, hot_y))[3], 0, side)
+            above = [cursor.getpixel((x, y))[3] for x in range(side) for y in range(hot_y)]
+            self.assertEqual(max(above, default=0), 0, "nothing of the hand above the hot spot")
         self.assertEqual(offset + size, len(data))
-        with Image.open(self.out / "cursor220.cur") as image:
-            cursor = image.convert("RGBA")
-        self.assertGreater(cursor.getpixel((hot_x, hot_y))[3], 0)
-        above = [cursor.getpixel((x, y))[3] for x in range(32) for y in range(hot_y)]
-        self.assertEqual(max(above, default=0), 0, "nothing of the hand above the hot spot")
 
     def test_three_slice_drawing_keeps_the_corners(self):
         skin = self.bitmap(225).convert("RGB")

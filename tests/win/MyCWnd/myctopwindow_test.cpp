@@ -5,6 +5,7 @@
 #include <string>
 
 #include "installer/MyCWnd/mycbackground.h"
+#include "installer/MyCWnd/mycscale.h"
 #include "plib/perror.h"
 #include "testwindow.h"
 
@@ -25,10 +26,12 @@ class RecordingWindow : public MyCTopWindow {
         return LOWORD(wParam) == 5;
     }
     void created() override { createdSeen = hwnd() != nullptr; }
+    void rescaled() override { rescaledAt = scale(); }
 
     std::vector<int> commands;
     WPARAM lastPreHandled = 0;
     bool createdSeen = false;
+    int rescaledAt = 0;
 };
 
 class TopWindowTest : public ::testing::Test {
@@ -70,6 +73,56 @@ TEST_F(TopWindowTest, PreHandlerAndCommandRouting) {
     EXPECT_EQ(window_.commands, (std::vector<int>{5, 6}));
 }
 
+// What the system sends when the window moves to a monitor of `dpi`.
+void SendDpiChanged(HWND window, int dpi, RECT suggested) {
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+}
+
+TEST_F(TopWindowTest, DpiChangeRedrawsTheWindowAtTheNewFactor) {
+    const HWND window = window_.hwnd();
+    RECT area{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    ASSERT_GE(area.right - area.left, 960) << "the test display is too small";
+    ASSERT_GE(area.bottom - area.top, 720) << "the test display is too small";
+    SendDpiChanged(window, 144, {area.left + 10, area.top + 5, area.left + 20, area.top + 15});
+    EXPECT_EQ(window_.scale(), 150);
+    EXPECT_EQ(window_.rescaledAt, 150) << "the page lays itself out after the change";
+    EXPECT_EQ(window_.fonts().percent, 150);
+    EXPECT_EQ(MyScaleOf(window), 150);
+    RECT rect, client;
+    ::GetWindowRect(window, &rect);
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 960);
+    EXPECT_EQ(client.bottom, 720);
+    EXPECT_EQ(rect.left, area.left + 10) << "at the suggested place";
+    EXPECT_EQ(rect.top, area.top + 5);
+
+    // The same factor again changes nothing; back at 96 DPI the window has its own size.
+    window_.rescaledAt = 0;
+    SendDpiChanged(window, 144, rect);
+    EXPECT_EQ(window_.rescaledAt, 0);
+    SendDpiChanged(window, 96, rect);
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(window_.scale(), 100);
+    EXPECT_EQ(window_.fonts().percent, 100);
+}
+
+TEST_F(TopWindowTest, DpiChangeKeepsTheWindowInsideTheWorkArea) {
+    RECT area{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    // Suggested so that the larger window would hang over the bottom right corner.
+    SendDpiChanged(window_.hwnd(), 120,
+                   {area.right - 100, area.bottom - 100, area.right, area.bottom});
+    RECT rect;
+    ::GetWindowRect(window_.hwnd(), &rect);
+    EXPECT_EQ(window_.scale(), 125);
+    EXPECT_EQ(rect.right, area.right);
+    EXPECT_EQ(rect.bottom, area.bottom);
+    EXPECT_EQ(rect.right - rect.left, 800);
+}
+
 TEST_F(TopWindowTest, ObjectDestroysItsWindow) {
     HWND window = nullptr;
     {
@@ -107,6 +160,20 @@ TEST(JpegSectionTest, BackgroundBecomesABottomUp32BitSection) {
     EXPECT_EQ(info.dsBm.bmHeight, 720);
     EXPECT_EQ(info.dsBm.bmBitsPixel, 32);
     EXPECT_GT(info.dsBmih.biHeight, 0) << "bottom-up";
+}
+
+TEST(JpegSectionTest, PictureIsResampledToTheAskedSize) {
+    JpegImage picture{7, 3, {}};
+    for (int i = 0; i < 7 * 3; ++i) picture.pixels.insert(picture.pixels.end(), {10, 20, 30, 0});
+    const UniqueBitmap section = MyPictureSection(picture, 11, 5);
+    DIBSECTION info{};
+    ASSERT_EQ(::GetObjectW(section.get(), sizeof info, &info), static_cast<int>(sizeof info));
+    EXPECT_EQ(info.dsBm.bmWidth, 11);  // 10.5
+    EXPECT_EQ(info.dsBm.bmHeight, 5);  // 4.5
+    const auto* pixels = static_cast<const std::uint8_t*>(info.dsBm.bmBits);
+    EXPECT_EQ(std::vector<std::uint8_t>(pixels, pixels + 4),
+              (std::vector<std::uint8_t>{10, 20, 30, 0}))
+        << "a flat picture keeps its colour";
 }
 
 TEST_F(TopWindowTest, BadBackgroundLeavesTheWindowWithoutPicture) {

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "installer/MyCWnd/mycfocus.h"
+#include "installer/MyCWnd/mycscale.h"
 #include "testwindow.h"
 
 namespace {
@@ -132,6 +133,32 @@ TEST_F(MsgBoxTest, OneButtonSitsHundredPixelsAboveTheBottom) {
         ::GetClientRect(box, &client);
         EXPECT_EQ(ChildTop(box, 6), client.bottom - 100);
         EXPECT_EQ(::GetDlgItem(box, 7), nullptr);
+        ::PostMessageW(box, WM_CLOSE, 0, 0);
+    });
+}
+
+TEST_F(MsgBoxTest, BoxIsDrawnAtItsOwnersFactor) {
+    MySetScale(owner_.hwnd(), 150);
+    RunWith(request_, [](HWND box) {
+        RECT window, client, first;
+        ::GetWindowRect(box, &window);
+        ::GetClientRect(box, &client);
+        EXPECT_EQ(window.right - window.left, 540);
+        EXPECT_EQ(window.bottom - window.top, 480);
+        EXPECT_EQ(MyScaleOf(box), 150);
+        EXPECT_EQ(ChildTop(box, 6), client.bottom - 189);
+        EXPECT_EQ(ChildTop(box, 7), client.bottom - 99);
+        ::GetWindowRect(::GetDlgItem(box, 6), &first);
+        ::MapWindowPoints(HWND_DESKTOP, box, reinterpret_cast<POINT*>(&first), 2);
+        EXPECT_EQ(first.left, 30);
+        EXPECT_EQ(first.right - first.left, 480);
+        EXPECT_EQ(first.bottom - first.top, 46) << "the skin's height: skins come at the factor";
+        RECT close;
+        ::GetWindowRect(::GetDlgItem(box, 8), &close);
+        ::MapWindowPoints(HWND_DESKTOP, box, reinterpret_cast<POINT*>(&close), 2);
+        EXPECT_EQ(close.left, client.right - 38);  // 37.5
+        EXPECT_EQ(close.top, 32);                  // 31.5
+        EXPECT_EQ(close.bottom, 53);               // (21 + 14) * 1.5 = 52.5
         ::PostMessageW(box, WM_CLOSE, 0, 0);
     });
 }
