@@ -6,12 +6,12 @@
 #include "client/ZembricoUninstall/uninstallprompts.h"
 #include "client/common/clientbuild.h"
 #include "client/common/clientsystem.h"
-#include "installer/ZembricoInstall/runningclient.h"
-#include "installer/core/uninstallcodes.h"
+#include "client/core/uninstallcodes.h"
 #include "plib/perror.h"
 #include "plib/plog.h"
 #include "plib/pstringencoding.h"
 #include "plib/psystem.h"
+#include "plib/win/prunningclient.h"
 #include "plib/win/unique.h"
 
 namespace {
