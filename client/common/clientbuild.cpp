@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include "client/common/clientsystem.h"
+#include "installer/core/resourceids.h"
 #include "plib/encinifile.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/putf16.h"
 #include "plib/win/pmodule.h"
+#include "plib/win/presource.h"
 
 namespace {
 
@@ -19,11 +21,9 @@ std::string Narrow(const wchar_t* wide) {
 }
 
 std::string BuildOptionsText() {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(131), L"ZB");
-    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    if (!bytes) throw PInternalError("The program has no build options");
-    return std::string(bytes, SizeofResource(nullptr, found));
+    const auto bytes = PResourceBytes(nullptr, kBuildOptionsResource, kResourceType);
+    if (bytes.empty()) throw PInternalError("The program has no build options");
+    return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include "installer/MyCWnd/mycfocus.h"
 #include "installer/MyCWnd/mycwnd.h"
 #include "installer/MyCWnd/mycworkarea.h"
+#include "installer/core/resourceids.h"
 #include "plib/perror.h"
+#include "plib/win/presource.h"
 
 MyCTopWindow::MyCTopWindow() : brush_(::CreateSolidBrush(backgroundColour)) {}
 
@@ -73,7 +75,7 @@ void MyCTopWindow::setBackgroundColour(COLORREF colour) {
 bool MyCTopWindow::loadBackground(HMODULE module, int id) {
     background_.reset();
     if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
-    const auto bytes = MyResourceBytes(module, id, L"ZB");
+    const auto bytes = PResourceBytes(module, id, kResourceType);
     if (bytes.empty()) return false;
     background_ = MyDecodeJpegSection(bytes);
     return true;

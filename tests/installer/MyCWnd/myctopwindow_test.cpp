@@ -5,13 +5,14 @@
 #include <string>
 
 #include "installer/MyCWnd/mycbackground.h"
+#include "installer/core/resourceids.h"
 #include "plib/perror.h"
+#include "plib/win/presource.h"
 #include "testwindow.h"
 
 namespace {
 
 constexpr int kNotAJpegResource = 150;
-constexpr int kBackgroundResource = 107;
 
 class RecordingWindow : public MyCTopWindow {
   public:
@@ -92,13 +93,13 @@ std::string JpegError(std::span<const std::uint8_t> bytes) {
 
 TEST(JpegSectionTest, BadPicturesGiveTheDecoderTexts) {
     EXPECT_EQ(JpegError({}), "JPEG: empty file");
-    const auto notJpeg = MyResourceBytes(::GetModuleHandleW(nullptr), kNotAJpegResource, L"ZB");
+    const auto notJpeg = PResourceBytes(nullptr, kNotAJpegResource, kResourceType);
     ASSERT_FALSE(notJpeg.empty());
     EXPECT_EQ(JpegError(notJpeg), "JPEG: Not a JPEG file: starts with 0x54 0x68");
 }
 
 TEST(JpegSectionTest, BackgroundBecomesABottomUp32BitSection) {
-    const auto jpeg = MyResourceBytes(::GetModuleHandleW(nullptr), kBackgroundResource, L"ZB");
+    const auto jpeg = PResourceBytes(nullptr, kFirstBackgroundResource, kResourceType);
     ASSERT_FALSE(jpeg.empty());
     const UniqueBitmap section = MyDecodeJpegSection(jpeg);
     DIBSECTION info{};
@@ -111,7 +112,7 @@ TEST(JpegSectionTest, BackgroundBecomesABottomUp32BitSection) {
 
 TEST_F(TopWindowTest, BadBackgroundLeavesTheWindowWithoutPicture) {
     const HMODULE module = ::GetModuleHandleW(nullptr);
-    ASSERT_TRUE(window_.loadBackground(module, kBackgroundResource));
+    ASSERT_TRUE(window_.loadBackground(module, kFirstBackgroundResource));
     EXPECT_TRUE(window_.hasBackground());
     try {
         window_.loadBackground(module, kNotAJpegResource);
@@ -134,7 +135,7 @@ TEST_F(TopWindowTest, MissingBackgroundIsNoError) {
 }
 
 TEST_F(TopWindowTest, BackgroundIsDrawnAtTheTopLeftOverTheFill) {
-    ASSERT_TRUE(window_.loadBackground(::GetModuleHandleW(nullptr), kBackgroundResource));
+    ASSERT_TRUE(window_.loadBackground(::GetModuleHandleW(nullptr), kFirstBackgroundResource));
     window_.setBackgroundColour(RGB(0x12, 0x34, 0x56));
     TestCanvas canvas(1000, 760);
     window_.resize(1000, 760);

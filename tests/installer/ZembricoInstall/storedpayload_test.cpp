@@ -6,15 +6,14 @@
 #include <span>
 #include <vector>
 
+#include "installer/core/resourceids.h"
+#include "plib/win/presource.h"
+
 namespace {
 
 // The test program's own "ZB" resource 150.
 std::span<const std::uint8_t> OwnResource() {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(150), L"ZB");
-    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return {};
-    return {static_cast<const std::uint8_t*>(bytes), SizeofResource(nullptr, found)};
+    return PResourceBytes(nullptr, 150, kResourceType);
 }
 
 TEST(StoredPayload, AResourceReadsFromTheExecutableFileAsItLiesInMemory) {
