@@ -8,17 +8,11 @@
 #include "plib/encinifile.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
-#include "plib/putf16.h"
 #include "plib/win/pmodule.h"
 #include "plib/win/presource.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
-
-std::string Narrow(const wchar_t* wide) {
-    PString text;
-    PUtf16ToPString(text, reinterpret_cast<const PWChar*>(wide), std::wcslen(wide));
-    return std::string(text.view());
-}
 
 std::string BuildOptionsText() {
     const auto bytes = PResourceBytes(nullptr, kBuildOptionsResource, kResourceType);
@@ -60,7 +54,7 @@ std::string UserSettingsFolder(const std::string& installFolder, const std::stri
     wchar_t local[MAX_PATH];
     if (!workFolder.empty() &&
         SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local))) {
-        const std::string candidate = PMixedJoin({Narrow(local), "\\", workFolder});
+        const std::string candidate = PMixedJoin({PFromWide(local).view(), "\\", workFolder});
         if (FileExistsAt(candidate + "\\user.ini")) return candidate;
     }
     return installFolder;

@@ -3,6 +3,7 @@
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycfocus.h"
 #include "plib/perror.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ void MyCButton::create(HWND parent, int id, const RECT& rect, const PString& tex
     look_ = look;
     background_.reset(::CreateSolidBrush(look.background));
     text_ = text;
-    const HWND window = MyCreateChild(L"BUTTON", MyWide(text).c_str(), kMyButtonStyle, parent, id,
+    const HWND window = MyCreateChild(L"BUTTON", PToWide(text).c_str(), kMyButtonStyle, parent, id,
                                       rect, "MyCButton::create");
     if (look.font) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
     attach(window);
@@ -66,7 +67,7 @@ void MyCButton::draw(HDC dc, MyCDrawState state) {
     if (pressed) ::OffsetRect(&textRect, 2, 2);
     const COLORREF colour =
         look_.skin.disabled && !enabled ? look_.disabledTextColour : look_.textColour;
-    MyDrawText(dc, MyWide(text_), textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
+    MyDrawText(dc, PToWide(text_), textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
                look_.font, colour);
 }
 
@@ -81,7 +82,7 @@ void MyCButton::drawFocusCue(HDC dc, int inset, COLORREF colour) const {
 MyAccessInfo MyCButton::accessInfo() const {
     MyAccessInfo info;
     info.role = ROLE_SYSTEM_PUSHBUTTON;
-    info.name = accessibleName(MyWide(text_));
+    info.name = accessibleName(PToWide(text_));
     info.state = MyWindowAccessState(hwnd());
     if (pressed()) info.state |= STATE_SYSTEM_PRESSED;
     return info;

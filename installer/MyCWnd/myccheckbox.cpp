@@ -3,6 +3,7 @@
 #include "installer/MyCWnd/mycbutton.h"
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycfocus.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -17,8 +18,9 @@ void MyCCheckBox::create(HWND parent, int id, const RECT& rect, const PString& t
     look_ = look;
     background_.reset(::CreateSolidBrush(look.background));
     text_ = text;
-    const HWND window = MyCreateChild(L"BUTTON", MyWide(text).c_str(), WS_CHILD | WS_TABSTOP | type,
-                                      parent, id, rect, "MyCCheckBox::create");
+    const HWND window =
+        MyCreateChild(L"BUTTON", PToWide(text).c_str(), WS_CHILD | WS_TABSTOP | type, parent, id,
+                      rect, "MyCCheckBox::create");
     if (look.font) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
     attach(window);
     trackHover_ = true;
@@ -84,7 +86,7 @@ void MyCCheckBox::draw(HDC dc, MyCDrawState state) {
     const RECT textRect{side + kTextGap, 0, client.right, client.bottom};
     drawText(dc, textRect, enabled);
     if (focused && (look_.focusMark || MyFocusCuesShown(hwnd()))) {
-        const SIZE size = MyMeasureText(dc, MyWide(text_), look_.font);
+        const SIZE size = MyMeasureText(dc, PToWide(text_), look_.font);
         const int top = (client.bottom - size.cy) / 2;
         RECT mark{textRect.left - 2, top - 1, textRect.left + size.cx + 2, top + size.cy + 1};
         MyDrawFocusCue(dc, mark, look_.textColour);
@@ -92,7 +94,7 @@ void MyCCheckBox::draw(HDC dc, MyCDrawState state) {
 }
 
 void MyCCheckBox::drawText(HDC dc, const RECT& textRect, bool enabled) {
-    MyDrawText(dc, MyWide(text_), textRect, kLineFormat, look_.font, textColour(enabled));
+    MyDrawText(dc, PToWide(text_), textRect, kLineFormat, look_.font, textColour(enabled));
 }
 
 void MyCRadioButton::Group(std::vector<MyCRadioButton*> buttons) {
@@ -120,9 +122,9 @@ MyAccessInfo MyCRadioButton::accessInfo() const {
 void MyCRadioButton::drawText(HDC dc, const RECT& textRect, bool enabled) {
     MyCCheckBox::drawText(dc, textRect, enabled);
     if (subCaption_.empty()) return;
-    const SIZE caption = MyMeasureText(dc, MyWide(text_), look().font);
+    const SIZE caption = MyMeasureText(dc, PToWide(text_), look().font);
     RECT rest = textRect;
     rest.left += caption.cx;
-    MyDrawText(dc, MyWide(subCaption_), rest, kLineFormat, look().font,
+    MyDrawText(dc, PToWide(subCaption_), rest, kLineFormat, look().font,
                enabled ? kSubCaptionColour : look().disabledTextColour);
 }

@@ -4,6 +4,7 @@
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycfocus.h"
 #include "plib/perror.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ void MyCComboBox::create(HWND parent, int id, const RECT& rect, int listHeight,
 
 int MyCComboBox::addItem(const PString& text, LPARAM data) {
     const auto index = static_cast<int>(
-        ::SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(MyWide(text).c_str())));
+        ::SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(PToWide(text).c_str())));
     if (index >= 0) ::SendMessageW(hwnd(), CB_SETITEMDATA, index, data);
     return index;
 }

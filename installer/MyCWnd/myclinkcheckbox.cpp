@@ -1,6 +1,7 @@
 #include "installer/MyCWnd/myclinkcheckbox.h"
 
 #include "installer/MyCWnd/mycdraw.h"
+#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -50,7 +51,7 @@ void MyCLinkCheckBox::create(HWND parent, int id, const RECT& rect, const PStrin
 }
 
 void MyCLinkCheckBox::setText(const PString& label) {
-    setText(MyWide(label).c_str());
+    setText(PToWide(label).c_str());
 }
 
 void MyCLinkCheckBox::setText(const wchar_t* label) {

@@ -9,6 +9,7 @@
 #include "installer/core/resourceids.h"
 #include "plib/perror.h"
 #include "plib/win/presource.h"
+#include "plib/win/pwidenarrow.h"
 
 MyCTopWindow::MyCTopWindow() : brush_(::CreateSolidBrush(backgroundColour)) {}
 
@@ -34,8 +35,8 @@ void MyCTopWindow::create(const wchar_t* className, const PString& title, HINSTA
                            static_cast<std::int32_t>(::GetLastError()));
     const SIZE size = defaultSize();
     const ScreenPoint at = CentreInside(MyWorkAreaUnderMouse(), size.cx, size.cy);
-    const HWND window = ::CreateWindowExW(0, className, MyWide(title).c_str(), WS_POPUP, at.x, at.y,
-                                          size.cx, size.cy, nullptr, nullptr, instance, this);
+    const HWND window = ::CreateWindowExW(0, className, PToWide(title).c_str(), WS_POPUP, at.x,
+                                          at.y, size.cx, size.cy, nullptr, nullptr, instance, this);
     if (!window)
         throw PSystemError("MyCTopWindow::create, CreateWindowEx",
                            static_cast<std::int32_t>(::GetLastError()));

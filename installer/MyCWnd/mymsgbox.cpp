@@ -5,6 +5,7 @@
 #include "installer/MyCWnd/mycwnd.h"
 #include "installer/MyCWnd/mycworkarea.h"
 #include "plib/perror.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ void MyMsgBox::Box::create(int width, int height) {
     if (!request_.owner || !MyFocusCuesShown(request_.owner)) MyHideFocusCues(window_);
     if (request_.bodyFont)
         ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(request_.bodyFont), FALSE);
-    ::SetWindowTextW(window_, MyWide(request_.title).c_str());
+    ::SetWindowTextW(window_, PToWide(request_.title).c_str());
 
     RECT client;
     ::GetClientRect(window_, &client);
@@ -110,7 +111,7 @@ void MyMsgBox::Box::create(int width, int height) {
         close_ = std::make_unique<MyCCloseButton>();
     }
     close_->create(window_, kClose, closeRect, "", closeLook);
-    close_->setAccessibleName(MyWide(request_.closeName));
+    close_->setAccessibleName(PToWide(request_.closeName));
     close_->show(true);
 
     ::SetFocus(first_.hwnd());
@@ -210,7 +211,7 @@ void MyMsgBox::Box::paint() {
     ::GetClientRect(window_, &client);
     const RECT header{0, 0, client.right, kHeaderHeight};
     MyFillRect(dc, header, kHeaderColour);
-    MyDrawText(dc, MyWide(request_.title), header,
+    MyDrawText(dc, PToWide(request_.title), header,
                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, request_.titleFont,
                RGB(0, 0, 0));
     MyFillRect(dc, {0, kHeaderHeight, client.right, client.bottom}, kWhite);
@@ -219,7 +220,7 @@ void MyMsgBox::Box::paint() {
     }
     // The message ends 20 pixels above the button area, so that the buttons never cover it.
     const RECT text{15, 76, client.right - 15, client.bottom - buttonArea_ - 20};
-    MyDrawText(dc, MyWide(request_.message), text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX,
+    MyDrawText(dc, PToWide(request_.message), text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX,
                request_.bodyFont, RGB(0, 0, 0));
     ::EndPaint(window_, &ps);
 }

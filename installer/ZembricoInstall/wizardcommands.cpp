@@ -14,6 +14,7 @@
 #include "installer/core/trackingtext.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pshell.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ int FittingHeight(const PString& message, HFONT font, int width, int height, boo
     UniqueWindowDc dc(nullptr);
     const HGDIOBJ old = ::SelectObject(dc.get(), font);
     RECT rect{0, 0, width - kMessageMargins - kFrame, 0};
-    const std::wstring text = MyWide(message);
+    const std::wstring text = PToWide(message);
     ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect,
                 DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     ::SelectObject(dc.get(), old);

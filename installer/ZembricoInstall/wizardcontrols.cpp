@@ -7,6 +7,7 @@
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
 #include "installer/core/languagelist.h"
 #include "installer/core/languagetable.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ int TextHeight(HWND window, const PString& text, HFONT font, int width) {
     UniqueWindowDc dc(window);
     const HGDIOBJ old = ::SelectObject(dc.get(), font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
     RECT rect = At(0, 0, width, 0);
-    const std::wstring wide = MyWide(text);
+    const std::wstring wide = PToWide(text);
     ::DrawTextW(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &rect,
                 DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     ::SelectObject(dc.get(), old);
@@ -266,7 +267,7 @@ void ZembricoInstallWindow::applyLanguage() {
 
 void ZembricoInstallWindow::nameControlsForReaders() {
     const auto name = [this](WizardSlot slot, MessageKey key) {
-        find(slot)->setAccessibleName(MyWide(WizardText(key)));
+        find(slot)->setAccessibleName(PToWide(WizardText(key)));
     };
     name(WizardSlot::kClose, completed_ ? TXTINS_Finish : TXTINS_Quit_installation);
     name(WizardSlot::kLanguageList, TXTINS_Please_select_your_languageX);
@@ -284,7 +285,7 @@ void ZembricoInstallWindow::layoutControl(const WizardControl& row) {
     } else if (row.kind == WizardKind::kPrimaryButton) {
         // A longer text ("Launch ...") widens the button about its centre rather than being cut.
         const SIZE text =
-            MyMeasureText(UniqueWindowDc(hwnd()).get(), MyWide(made.getText()), font(row.font));
+            MyMeasureText(UniqueWindowDc(hwnd()).get(), PToWide(made.getText()), font(row.font));
         width = std::max(row.width, static_cast<int>(text.cx) + kButtonTextMargin);
         x = row.x + row.width / 2 - width / 2;
     } else if (height == 0) {
