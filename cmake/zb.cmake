@@ -22,6 +22,7 @@ function(zb_sources out)
   if(seam)
     list(REMOVE_ITEM all ${seam})
   endif()
+  set_property(GLOBAL APPEND PROPERTY ZB_BUILT_SOURCES ${all})
   set(${out} ${all} PARENT_SCOPE)
 endfunction()
 
@@ -146,3 +147,15 @@ function(zb_fuzz_targets dir)
   endforeach()
 endfunction()
 set(ZB_FUZZ_RUNS 200000 CACHE STRING "Executions of each fuzz target in the test command")
+
+# Stops the configuration when a .cpp under `dir` is built by no target: a test in a folder that
+# no test binary reads would otherwise never run.
+function(zb_require_built dir)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  get_property(built GLOBAL PROPERTY ZB_BUILT_SOURCES)
+  list(REMOVE_ITEM sources ${built})
+  if(sources)
+    list(JOIN sources "\n  " sources)
+    message(FATAL_ERROR "Built by no target (a folder missing from zb_test_suite?):\n  ${sources}")
+  endif()
+endfunction()
