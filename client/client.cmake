@@ -2,20 +2,15 @@
 # They carry the setup program's build options, so that they know the build's names, and the
 # uninstaller the message table and the message-box pictures, for the setup program's look.
 
-set(zb_client_options ${ZB_BUILD_OPTIONS_FILE})
-if(NOT zb_client_options)
-  set(zb_client_options ${PROJECT_SOURCE_DIR}/resources/buildoptions.ini)
-endif()
 set(zb_client_generated ${CMAKE_BINARY_DIR}/client)
 file(GENERATE OUTPUT ${zb_client_generated}/clientresources.rc CONTENT
 "101 ICON \"${ZB_PICTURES_DIR}/icon101.ico\"
-131 ZB \"${zb_client_options}\"
+131 ZB \"${ZB_BUILD_OPTIONS_FILE}\"
 ")
 
-zb_library(zbclient client/common plib zbcore zbinstall)
-zb_program(ZembricoUpdate client/ZembricoUpdate GUI zbclient zbinstall zbcore plib)
-zb_program(ZembricoUninstall client/ZembricoUninstall GUI zbclient zbinstall mycwnd zbcore plib)
-set(zb_client_rc_inputs ${ZB_PICTURES} ${zb_client_options}
+zb_program(ZembricoUpdate DIR client/ZembricoUpdate GUI LAYERS zbclient zbcore)
+zb_program(ZembricoUninstall DIR client/ZembricoUninstall GUI LAYERS zbclient mycwnd zbcore)
+set(zb_client_rc_inputs ${ZB_PICTURES} ${ZB_BUILD_OPTIONS_FILE}
     ${zb_client_generated}/clientresources.rc)
 foreach(program IN ITEMS ZembricoUpdate ZembricoUninstall)
   set(rc ${PROJECT_SOURCE_DIR}/client/${program}/${program}.rc)
@@ -30,17 +25,6 @@ foreach(program IN ITEMS ZembricoUpdate ZembricoUninstall)
   add_dependencies(${program} pictures)
 endforeach()
 # The message table has its own target here: the payload, and so packed_resources, needs the
-# uninstaller. Without the host tools (a warning above) neither is made.
-if(TARGET packed_resources)
-  add_custom_target(client_messages DEPENDS ${ZB_MESSAGES_RESOURCE})
-  add_dependencies(ZembricoUninstall client_messages)
-endif()
-
-# The round trip (install, launch, uninstall) runs the programs as the payload carries them.
-if(TARGET windows_tests)
-  target_compile_definitions(windows_tests PRIVATE
-    ZB_DEFAULT_PAYLOAD="${ZB_PAYLOAD_RESOURCE}")
-  if(TARGET packed_resources)
-    add_dependencies(windows_tests packed_resources)
-  endif()
-endif()
+# uninstaller.
+add_custom_target(client_messages DEPENDS ${ZB_MESSAGES_RESOURCE})
+add_dependencies(ZembricoUninstall client_messages)

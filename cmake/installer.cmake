@@ -65,33 +65,9 @@ function(zb_installer name)
   target_compile_options(${name} PRIVATE ${ZB_WARNINGS})
   target_compile_definitions(${name} PRIVATE ZB_ANALYTICS_HOST="${arg_ANALYTICS_HOST}")
   target_include_directories(${name} PRIVATE ${ZB_PICTURES_DIR} ${PROJECT_SOURCE_DIR}/resources)
-  target_link_libraries(${name} PRIVATE zbinstall mycwnd zbcore plib)
+  target_link_libraries(${name} PRIVATE zbinstall)
   target_link_options(${name} PRIVATE -mwindows)
   set_source_files_properties(${out}/ZembricoInstall.rc PROPERTIES OBJECT_DEPENDS
     "${ZB_PICTURES};${PROJECT_SOURCE_DIR}/resources/pictures.rc;${arg_BUILD_OPTIONS};${payload};${messages};${ZB_RC_MANIFEST}")
-  add_dependencies(${name} pictures)
-  if(TARGET packed_resources)
-    add_dependencies(${name} packed_resources)
-  endif()
-endfunction()
-
-# Packs `dir` into the payload archive `out` with the host tool zbpack.
-function(zb_pack_payload out dir)
-  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${dir}/*)
-  get_filename_component(out_dir ${out} DIRECTORY)
-  add_custom_command(OUTPUT ${out}
-                     COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
-                     COMMAND ${zb_zbpack} ${dir} ${out}
-                     DEPENDS ${zb_zbpack} ${files}
-                     COMMENT "Packing the payload from ${dir}" VERBATIM)
-endfunction()
-
-# Compiles the message-table sources (in their order) into `out` with the host tool zbmsgc.
-function(zb_compile_messages out)
-  get_filename_component(out_dir ${out} DIRECTORY)
-  add_custom_command(OUTPUT ${out}
-                     COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
-                     COMMAND ${zb_zbmsgc} ${ARGN} ${out}
-                     DEPENDS ${zb_zbmsgc} ${ARGN}
-                     COMMENT "Compiling the message table ${out}" VERBATIM)
+  add_dependencies(${name} pictures packed_resources)
 endfunction()

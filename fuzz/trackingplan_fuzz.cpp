@@ -7,13 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "installer/core/clientarguments.h"
+#include "client/core/clientarguments.h"
 #include "installer/core/installparameters.h"
 #include "installer/core/mixedtext.h"
 #include "installer/core/registrationplan.h"
+#include "installer/core/sampleparameters.h"
 #include "installer/core/trackingtext.h"
 #include "installer/core/trackingvalues.h"
-#include "tests/core/sampleparameters.h"
 
 namespace {
 

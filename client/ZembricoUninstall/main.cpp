@@ -8,26 +8,26 @@
 #include "client/ZembricoUninstall/uninstaller.h"
 #include "client/common/clientbuild.h"
 #include "client/common/clientsystem.h"
+#include "client/core/uninstallcodes.h"
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/messagetable.h"
+#include "installer/core/resourceids.h"
 #include "installer/core/toplevelcatch.h"
-#include "installer/core/uninstallcodes.h"
 #include "plib/perror.h"
 #include "plib/plog.h"
 #include "plib/plogfile.h"
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
+#include "plib/win/presource.h"
 
 namespace {
 
 void LoadMessages() {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(205), L"ZB");
-    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    const auto bytes = PResourceBytes(nullptr, kMessageTableResource, kResourceType);
     std::string error = "no message table";
-    if (!bytes ||
-        !LoadMessageTableResource(static_cast<const std::uint8_t*>(bytes),
-                                  SizeofResource(nullptr, found), TheMessageTable(), error))
+    if (bytes.empty() ||
+        !LoadMessageTableResource(bytes.data(), static_cast<std::uint32_t>(bytes.size()),
+                                  TheMessageTable(), error))
         PLog("Language initialization failed: %s", error.c_str());
 }
 

@@ -6,12 +6,13 @@
 #include "client/ZembricoUninstall/uninstallprompts.h"
 #include "client/common/clientbuild.h"
 #include "client/common/clientsystem.h"
-#include "installer/ZembricoInstall/runningclient.h"
-#include "installer/core/uninstallcodes.h"
+#include "client/core/uninstallcodes.h"
 #include "plib/perror.h"
 #include "plib/plog.h"
 #include "plib/pstringencoding.h"
 #include "plib/psystem.h"
+#include "plib/win/prunningclient.h"
+#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -20,12 +21,12 @@ namespace {
 constexpr DWORD kOriginalExitTimeoutMs = 60000;
 
 bool SamePath(const std::string& a, const std::string& b) {
-    return CompareStringOrdinal(WideText(a).c_str(), -1, WideText(b).c_str(), -1, TRUE) ==
-           CSTR_EQUAL;
+    return CompareStringOrdinal(PToWide(a.c_str()).c_str(), -1, PToWide(b.c_str()).c_str(), -1,
+                                TRUE) == CSTR_EQUAL;
 }
 
 std::optional<std::string> ReadString(HKEY key, const char* name) {
-    const std::wstring wideName = WideText(name);
+    const std::wstring wideName = PToWide(name);
     DWORD type = 0;
     DWORD size = 0;
     if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
@@ -36,16 +37,14 @@ std::optional<std::string> ReadString(HKEY key, const char* name) {
                          reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS)
         return std::nullopt;
     value.resize(wcsnlen(value.c_str(), value.size()));
-    PString text;
-    PUtf16ToPString(text, reinterpret_cast<const PWChar*>(value.c_str()), value.size());
-    return std::string(text.view());
+    return std::string(PFromWide(value.c_str(), value.size()).view());
 }
 
 std::optional<DWORD> ReadDword(HKEY key, const char* name) {
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (RegQueryValueExW(key, WideText(name).c_str(), nullptr, &type,
+    if (RegQueryValueExW(key, PToWide(name).c_str(), nullptr, &type,
                          reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
         type != REG_DWORD)
         return std::nullopt;
@@ -70,7 +69,7 @@ Uninstaller::Uninstaller(UninstallArguments args, std::string logPath)
 
 int Uninstaller::run() {
     // A process whose current folder is the install folder keeps that folder from being removed.
-    SetCurrentDirectoryW(WideText(TempFolderPath()).c_str());
+    SetCurrentDirectoryW(PToWide(TempFolderPath().c_str()).c_str());
     PLog("Uninstall '%s'", keyPath_.c_str());
     if (args_.originalProcess) {
         // The number is a handle the original made inheritable for this process.
@@ -134,14 +133,14 @@ int Uninstaller::finishForOriginal(HANDLE original) {
     if (readRecord(record, language))
         code = remove(record, {}).failed ? kUninstallIncomplete : kUninstallRemoved;
     // A temporary file cannot delete itself either: it goes when Windows next starts.
-    MoveFileExW(WideText(ProgramPath()).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExW(PToWide(ProgramPath().c_str()).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return code;
 }
 
 bool Uninstaller::readRecord(UninstallRecord& record, int& language) const {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideText(keyPath_).c_str(), 0, KEY_READ, &opened) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, PToWide(keyPath_.c_str()).c_str(), 0, KEY_READ,
+                      &opened) != ERROR_SUCCESS)
         return false;
     UniqueRegKey key(opened);
     record.installFolder = ReadString(key.get(), "InstallLocation").value_or("");
@@ -173,7 +172,7 @@ Uninstaller::Removal Uninstaller::remove(const UninstallRecord& record,
 }
 
 bool Uninstaller::removeFile(const std::string& path) {
-    if (DeleteFileW(WideText(path).c_str())) {
+    if (DeleteFileW(PToWide(path.c_str()).c_str())) {
         PLog("Removed file: %s", path.c_str());
         return true;
     }
@@ -184,7 +183,7 @@ bool Uninstaller::removeFile(const std::string& path) {
 }
 
 void Uninstaller::removeFolder(const std::string& path) {
-    if (RemoveDirectoryW(WideText(path).c_str())) {
+    if (RemoveDirectoryW(PToWide(path.c_str()).c_str())) {
         PLog("Removed folder: %s", path.c_str());
         return;
     }
@@ -196,7 +195,7 @@ void Uninstaller::removeFolder(const std::string& path) {
 
 bool Uninstaller::removeKey() {
     // Named below the root, the key goes with its values and subkeys.
-    const LSTATUS status = RegDeleteTreeW(HKEY_LOCAL_MACHINE, WideText(keyPath_).c_str());
+    const LSTATUS status = RegDeleteTreeW(HKEY_LOCAL_MACHINE, PToWide(keyPath_.c_str()).c_str());
     if (status == ERROR_SUCCESS) {
         PLog("Removed registry key: HKEY_LOCAL_MACHINE\\%s", keyPath_.c_str());
         return true;
@@ -211,7 +210,8 @@ bool Uninstaller::startContinuation() {
     const std::string copy = TempFolderPath() + "zbuninstall-" +
                              std::to_string(GetCurrentProcessId()) + "-" +
                              std::to_string(GetTickCount()) + ".exe";
-    if (!CopyFileW(WideText(self).c_str(), WideText(copy).c_str(), /*bFailIfExists=*/FALSE)) {
+    if (!CopyFileW(PToWide(self.c_str()).c_str(), PToWide(copy.c_str()).c_str(),
+                   /*bFailIfExists=*/FALSE)) {
         PLog("Cannot copy '%s' to '%s': %s", self.c_str(), copy.c_str(),
              SystemErrorMessage(GetLastError()).c_str());
         return false;
@@ -221,16 +221,17 @@ bool Uninstaller::startContinuation() {
                          &inheritable, SYNCHRONIZE, /*bInheritHandle=*/TRUE, 0))
         return false;
     UniqueHandle original(inheritable);
-    std::wstring commandLine = WideText(ContinuationCommandLine(
-        copy, args_, static_cast<std::uint32_t>(HandleToULong(inheritable))));
+    std::wstring commandLine = PToWide(
+        ContinuationCommandLine(copy, args_, static_cast<std::uint32_t>(HandleToULong(inheritable)))
+            .c_str());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(WideText(copy).c_str(), commandLine.data(), nullptr, nullptr,
-                        /*bInheritHandles=*/TRUE, 0, nullptr, WideText(TempFolderPath()).c_str(),
-                        &startup, &process)) {
+    if (!CreateProcessW(PToWide(copy.c_str()).c_str(), commandLine.data(), nullptr, nullptr,
+                        /*bInheritHandles=*/TRUE, 0, nullptr,
+                        PToWide(TempFolderPath().c_str()).c_str(), &startup, &process)) {
         PLog("Cannot start '%s': %s", copy.c_str(), SystemErrorMessage(GetLastError()).c_str());
-        DeleteFileW(WideText(copy).c_str());
+        DeleteFileW(PToWide(copy.c_str()).c_str());
         return false;
     }
     UniqueHandle processHandle(process.hProcess);

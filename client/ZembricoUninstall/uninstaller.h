@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "installer/core/clientarguments.h"
-#include "installer/core/uninstallplan.h"
+#include "client/core/clientarguments.h"
+#include "client/core/uninstallplan.h"
 
 // Removes one installation of the client, found by the uninstaller's arguments: what the
 // uninstall key records (shortcuts, program group), the payload's files as its list names them,

@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "client/core/uninstalltexts.h"
 #include "installer/MyCWnd/mycbitmaps.h"
 #include "installer/MyCWnd/mycfonts.h"
 #include "installer/MyCWnd/mymsgbox.h"
-#include "installer/core/uninstalltexts.h"
 
 // The uninstaller's questions and notices, in the setup program's message-box look, in the
 // language the installation recorded. Captions and buttons come from the message table (which

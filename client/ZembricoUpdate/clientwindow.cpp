@@ -2,6 +2,7 @@
 
 #include "client/common/clientsystem.h"
 #include "plib/perror.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ constexpr int kMargin = 16;
 
 ClientWindow::ClientWindow(const std::string& windowClass, const std::string& title,
                            const std::vector<std::string>& lines)
-    : className_(WideText(windowClass)) {
+    : className_(PToWide(windowClass.c_str())) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW registered{};
     registered.lpfnWndProc = Procedure;
@@ -28,16 +29,16 @@ ClientWindow::ClientWindow(const std::string& windowClass, const std::string& ti
     RECT frame{0, 0, kWidth, 2 * kMargin + kLineHeight * static_cast<int>(lines.size())};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRect(&frame, style, FALSE);
-    window_ = CreateWindowExW(0, className_.c_str(), WideText(title).c_str(), style, CW_USEDEFAULT,
-                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                              nullptr, nullptr, instance, nullptr);
+    window_ = CreateWindowExW(0, className_.c_str(), PToWide(title.c_str()).c_str(), style,
+                              CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                              frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
     if (!window_) throw PSystemError("CreateWindow", static_cast<std::int32_t>(GetLastError()));
     const HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
     for (size_t i = 0; i < lines.size(); ++i) {
         const HWND line = CreateWindowExW(
-            0, L"STATIC", WideText(lines[i]).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, kMargin,
-            kMargin + kLineHeight * static_cast<int>(i), kWidth - 2 * kMargin, kLineHeight, window_,
-            nullptr, instance, nullptr);
+            0, L"STATIC", PToWide(lines[i].c_str()).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT,
+            kMargin, kMargin + kLineHeight * static_cast<int>(i), kWidth - 2 * kMargin, kLineHeight,
+            window_, nullptr, instance, nullptr);
         SendMessageW(line, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     ShowWindow(window_, SW_SHOWNORMAL);

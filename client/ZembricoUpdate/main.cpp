@@ -7,13 +7,14 @@
 #include "client/ZembricoUpdate/clientwindow.h"
 #include "client/common/clientbuild.h"
 #include "client/common/clientsystem.h"
-#include "installer/core/clientarguments.h"
-#include "installer/core/clientsettings.h"
-#include "installer/core/launchercodes.h"
+#include "client/core/clientarguments.h"
+#include "client/core/clientsettings.h"
+#include "client/core/launchercodes.h"
 #include "installer/core/toplevelcatch.h"
 #include "plib/encinifile.h"
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
+#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -31,14 +32,14 @@ int Run() {
     const ClientBuild build = ReadClientBuild(settings.site);
     const std::string& windowClass = build.settings.mainWindowClass;
 
-    if (const HWND running = FindWindowW(WideText(windowClass).c_str(), nullptr)) {
+    if (const HWND running = FindWindowW(PToWide(windowClass.c_str()).c_str(), nullptr)) {
         SetForegroundWindow(running);
         return kLauncherAlreadyRunning;
     }
     // Held for the whole run: the setup program and the uninstaller see the client through it
     // even before its window exists.
     UniqueHandle instance(
-        CreateMutexW(nullptr, /*bInitialOwner=*/TRUE, WideText(windowClass).c_str()));
+        CreateMutexW(nullptr, /*bInitialOwner=*/TRUE, PToWide(windowClass.c_str()).c_str()));
     if (!instance || GetLastError() == ERROR_ALREADY_EXISTS) return kLauncherAlreadyRunning;
 
     const std::string workFolder =

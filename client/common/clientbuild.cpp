@@ -4,26 +4,20 @@
 #include <windows.h>
 
 #include "client/common/clientsystem.h"
+#include "installer/core/resourceids.h"
 #include "plib/encinifile.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
-#include "plib/putf16.h"
 #include "plib/win/pmodule.h"
+#include "plib/win/presource.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
-std::string Narrow(const wchar_t* wide) {
-    PString text;
-    PUtf16ToPString(text, reinterpret_cast<const PWChar*>(wide), std::wcslen(wide));
-    return std::string(text.view());
-}
-
 std::string BuildOptionsText() {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(131), L"ZB");
-    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    if (!bytes) throw PInternalError("The program has no build options");
-    return std::string(bytes, SizeofResource(nullptr, found));
+    const auto bytes = PResourceBytes(nullptr, kBuildOptionsResource, kResourceType);
+    if (bytes.empty()) throw PInternalError("The program has no build options");
+    return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace
@@ -60,7 +54,7 @@ std::string UserSettingsFolder(const std::string& installFolder, const std::stri
     wchar_t local[MAX_PATH];
     if (!workFolder.empty() &&
         SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local))) {
-        const std::string candidate = PMixedJoin({Narrow(local), "\\", workFolder});
+        const std::string candidate = PMixedJoin({PFromWide(local).view(), "\\", workFolder});
         if (FileExistsAt(candidate + "\\user.ini")) return candidate;
     }
     return installFolder;

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "client/core/clientsettings.h"
 #include "installer/core/buildsettings.h"
-#include "installer/core/clientsettings.h"
 #include "installer/core/installparameters.h"
 
 class EncIniFile;

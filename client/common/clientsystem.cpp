@@ -6,11 +6,6 @@
 #include "plib/win/pfile.h"
 #include "plib/win/pwidenarrow.h"
 
-std::wstring WideText(const std::string& text) {
-    PSysText wide(PString(text.c_str()), &PMixedEncoding(), /*wide=*/true);
-    return std::wstring(wide.w(), wide.units());
-}
-
 std::string SystemErrorMessage(DWORD code) {
     PString text;
     PSystemErrorText(text, static_cast<std::int32_t>(code));
@@ -22,23 +17,17 @@ bool FileExistsAt(const std::string& path) {
 }
 
 std::string CommandLineText() {
-    PString text;
-    PUtf16ToPString(text, reinterpret_cast<const PWChar*>(GetCommandLineW()));
-    return std::string(text.view());
+    return std::string(PFromWide(GetCommandLineW()).view());
 }
 
 std::string TempFolderPath() {
-    wchar_t path[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+    const PString folder = PTemporaryFolder(&PMixedEncoding());
     // Without one, the root of the system drive stands in.
-    if (length == 0 || length > MAX_PATH) return "C:\\";
-    PString text;
-    PUtf16ToPString(text, reinterpret_cast<const PWChar*>(path), length);
-    return std::string(text.view());
+    return folder.empty() ? "C:\\" : std::string(folder.view());
 }
 
 void ShowFailure(const std::string& message) {
-    MessageBoxW(nullptr, WideText(message).c_str(), L"Zembrico", MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, PToWide(message.c_str()).c_str(), L"Zembrico", MB_OK | MB_ICONERROR);
 }
 
 void KeepUnwrittenLines(const char* logStem) {

@@ -4,11 +4,9 @@
 
 #include <string>
 
-// The few conversions the client's programs need around the system calls the Windows layer
+// The few system facts the client's programs need around the system calls the Windows layer
 // does not wrap (window classes, mutexes, folder removal, inherited handles).
 
-// `text` (program text) as UTF-16.
-std::wstring WideText(const std::string& text);
 // The system's text of `code`, as PSystemError words it.
 std::string SystemErrorMessage(DWORD code);
 bool FileExistsAt(const std::string& path);

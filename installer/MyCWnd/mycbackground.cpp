@@ -6,15 +6,6 @@
 #include "installer/core/jpegimage.h"
 #include "plib/perror.h"
 
-std::span<const std::uint8_t> MyResourceBytes(HMODULE module, int id, const wchar_t* type) {
-    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
-    if (!found) return {};
-    const HGLOBAL loaded = ::LoadResource(module, found);
-    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-    if (!bytes) return {};
-    return {static_cast<const std::uint8_t*>(bytes), ::SizeofResource(module, found)};
-}
-
 UniqueBitmap MyDecodeJpegSection(std::span<const std::uint8_t> jpeg) {
     const JpegImage image = DecodeJpeg(jpeg.data(), jpeg.size());
     return MyPictureSection(image, image.width, image.height);

@@ -4,7 +4,9 @@
 
 #include "installer/MyCWnd/mycbackground.h"
 #include "installer/MyCWnd/mycdraw.h"
+#include "installer/core/resourceids.h"
 #include "installer/core/wizardscale.h"
+#include "plib/win/presource.h"
 #include "plib/win/unique.h"
 
 void MyCBitmaps::setScale(int percent) {
@@ -36,8 +38,8 @@ UniqueBitmap MyCBitmaps::make(int id) {
 
 const PictureMasters& MyCBitmaps::masters() {
     if (!masters_)
-        masters_ =
-            std::make_unique<PictureMasters>(MyResourceBytes(module_, kMyBitmapMasters, L"ZB"));
+        masters_ = std::make_unique<PictureMasters>(
+            PResourceBytes(module_, kBitmapMastersResource, kResourceType));
     return *masters_;
 }
 

@@ -21,7 +21,7 @@ class MyCBitmaps {
     void setScale(int percent);
     // Bitmap `id` at the factor, or null when the module has no such bitmap: the resource
     // itself at 100 %; otherwise each edge of the resource as Scaled() gives it, drawn from
-    // the bitmap's master where the module has one ("ZB"/kMyBitmapMasters), else from the
+    // the bitmap's master where the module has one ("ZB"/kBitmapMastersResource), else from the
     // resource. Throws PParserError when the module's masters are damaged.
     HBITMAP get(int id);
     // A skin from four bitmap ids in the order normal, hover-or-focus, pressed, disabled;
@@ -37,6 +37,3 @@ class MyCBitmaps {
     std::map<int, UniqueBitmap> loaded_;
     std::unique_ptr<PictureMasters> masters_;  // unpacked on first need
 };
-
-// The resource "ZB" that holds the masters of a module's bitmaps (PictureMasters).
-inline constexpr int kMyBitmapMasters = 119;

@@ -4,6 +4,7 @@
 #include "installer/MyCWnd/mycfocus.h"
 #include "installer/MyCWnd/mycscale.h"
 #include "plib/perror.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ HWND MyCreateChild(const wchar_t* className, const wchar_t* text, DWORD style, H
 void MyCButton::create(HWND parent, int id, const RECT& rect, const PString& text,
                        const MyCButtonLook& look) {
     text_ = text;
-    attach(MyCreateChild(L"BUTTON", MyWide(text).c_str(), kMyButtonStyle, parent, id, rect,
+    attach(MyCreateChild(L"BUTTON", PToWide(text).c_str(), kMyButtonStyle, parent, id, rect,
                          "MyCButton::create"));
     setLook(look);
     trackHover_ = true;
@@ -71,7 +72,7 @@ void MyCButton::draw(HDC dc, MyCDrawState state) {
     ::OffsetRect(&textRect, pressOffset, pressOffset);
     const COLORREF colour =
         look_.skin.disabled && !enabled ? look_.disabledTextColour : look_.textColour;
-    MyDrawText(dc, MyWide(text_), textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
+    MyDrawText(dc, PToWide(text_), textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
                look_.font, colour);
 }
 
@@ -86,7 +87,7 @@ void MyCButton::drawFocusCue(HDC dc, int inset, COLORREF colour) const {
 MyAccessInfo MyCButton::accessInfo() const {
     MyAccessInfo info;
     info.role = ROLE_SYSTEM_PUSHBUTTON;
-    info.name = accessibleName(MyWide(text_));
+    info.name = accessibleName(PToWide(text_));
     info.state = MyWindowAccessState(hwnd());
     if (pressed()) info.state |= STATE_SYSTEM_PRESSED;
     return info;

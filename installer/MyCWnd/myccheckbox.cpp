@@ -16,7 +16,7 @@ constexpr UINT kLineFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
 void MyCCheckBox::create(HWND parent, int id, const RECT& rect, const PString& text,
                          const MyCCheckLook& look, DWORD type) {
     text_ = text;
-    attach(MyCreateChild(L"BUTTON", MyWide(text).c_str(), WS_CHILD | WS_TABSTOP | type, parent, id,
+    attach(MyCreateChild(L"BUTTON", PToWide(text).c_str(), WS_CHILD | WS_TABSTOP | type, parent, id,
                          rect, "MyCCheckBox::create"));
     MyCCheckBox::setLook(look);
     trackHover_ = true;
@@ -89,7 +89,7 @@ void MyCCheckBox::draw(HDC dc, MyCDrawState state) {
     const RECT textRect{side + MyScaled(hwnd(), kTextGap), 0, client.right, client.bottom};
     drawText(dc, textRect, enabled);
     if (focused && (look_.focusMark || MyFocusCuesShown(hwnd()))) {
-        const SIZE size = MyMeasureText(dc, MyWide(text_), look_.font);
+        const SIZE size = MyMeasureText(dc, PToWide(text_), look_.font);
         const int top = (client.bottom - size.cy) / 2;
         const int x = MyScaled(hwnd(), 2);
         const int y = MyScaled(hwnd(), 1);
@@ -99,7 +99,7 @@ void MyCCheckBox::draw(HDC dc, MyCDrawState state) {
 }
 
 void MyCCheckBox::drawText(HDC dc, const RECT& textRect, bool enabled) {
-    MyDrawText(dc, MyWide(text_), textRect, kLineFormat, look_.font, textColour(enabled));
+    MyDrawText(dc, PToWide(text_), textRect, kLineFormat, look_.font, textColour(enabled));
 }
 
 void MyCRadioButton::Group(std::vector<MyCRadioButton*> buttons) {
@@ -127,9 +127,9 @@ MyAccessInfo MyCRadioButton::accessInfo() const {
 void MyCRadioButton::drawText(HDC dc, const RECT& textRect, bool enabled) {
     MyCCheckBox::drawText(dc, textRect, enabled);
     if (subCaption_.empty()) return;
-    const SIZE caption = MyMeasureText(dc, MyWide(text_), look().font);
+    const SIZE caption = MyMeasureText(dc, PToWide(text_), look().font);
     RECT rest = textRect;
     rest.left += caption.cx;
-    MyDrawText(dc, MyWide(subCaption_), rest, kLineFormat, look().font,
+    MyDrawText(dc, PToWide(subCaption_), rest, kLineFormat, look().font,
                enabled ? kSubCaptionColour : look().disabledTextColour);
 }

@@ -6,6 +6,7 @@
 
 #include "installer/MyCWnd/mycpressable.h"
 #include "plib/pstring.h"
+#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 // How a check box looks. Bitmaps and font are borrowed; they must outlive the control.
@@ -48,7 +49,7 @@ class MyCCheckBox : public MyCPressable {
     COLORREF textColour(bool enabled) const noexcept;
     int buttonType() const noexcept;
     // The whole label as drawn, for readers.
-    virtual std::wstring visibleText() const { return MyWide(text_); }
+    virtual std::wstring visibleText() const { return PToWide(text_); }
 
   private:
     MyCCheckLook look_;
@@ -73,7 +74,7 @@ class MyCRadioButton : public MyCCheckBox {
   protected:
     void clicked() override;
     void drawText(HDC dc, const RECT& textRect, bool enabled) override;
-    std::wstring visibleText() const override { return MyWide(text_) + MyWide(subCaption_); }
+    std::wstring visibleText() const override { return PToWide(text_) + PToWide(subCaption_); }
 
   private:
     std::vector<MyCRadioButton*> group_;

@@ -6,6 +6,7 @@
 #include "installer/MyCWnd/mycscale.h"
 #include "installer/core/wizardscale.h"
 #include "plib/perror.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ void MyCComboBox::fitFace(HWND window, int faceHeight) {
 
 int MyCComboBox::addItem(const PString& text, LPARAM data) {
     const auto index = static_cast<int>(
-        ::SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(MyWide(text).c_str())));
+        ::SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(PToWide(text).c_str())));
     if (index >= 0) ::SendMessageW(hwnd(), CB_SETITEMDATA, index, data);
     return index;
 }

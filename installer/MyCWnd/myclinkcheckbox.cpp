@@ -2,6 +2,7 @@
 
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycscale.h"
+#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -60,7 +61,7 @@ void MyCLinkCheckBox::setLook(const MyCCheckLook& look, HFONT linkFont, HCURSOR 
 }
 
 void MyCLinkCheckBox::setText(const PString& label) {
-    setText(MyWide(label).c_str());
+    setText(PToWide(label).c_str());
 }
 
 void MyCLinkCheckBox::setText(const wchar_t* label) {

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 HBITMAP MyChooseBitmap(const MyCSkin& skin, MyCDrawState state, bool enabled, bool focused) {
@@ -29,7 +30,7 @@ void MyCPressable::setText(const PString& text) {
 }
 
 void MyCPressable::setText(const wchar_t* text) {
-    text_ = MyNarrow(text);
+    text_ = PFromWide(text);
     MyCWnd::setText(text);
     ::InvalidateRect(hwnd(), nullptr, FALSE);
 }

@@ -6,13 +6,14 @@
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycfocus.h"
 #include "installer/MyCWnd/mycscale.h"
+#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 void MyCStaticText::create(HWND parent, int id, const RECT& rect, const PString& text, DWORD style,
                            HFONT font, COLORREF colour) {
     colour_ = colour;
     const HWND window =
-        MyCreateChild(L"STATIC", MyWide(text).c_str(), style | WS_CHILD | WS_CLIPSIBLINGS, parent,
+        MyCreateChild(L"STATIC", PToWide(text).c_str(), style | WS_CHILD | WS_CLIPSIBLINGS, parent,
                       id, rect, "MyCStaticText::create");
     if (font) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     attach(window);

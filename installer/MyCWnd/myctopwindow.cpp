@@ -7,8 +7,11 @@
 #include "installer/MyCWnd/mycscale.h"
 #include "installer/MyCWnd/mycwnd.h"
 #include "installer/MyCWnd/mycworkarea.h"
+#include "installer/core/resourceids.h"
 #include "installer/core/wizardscale.h"
 #include "plib/perror.h"
+#include "plib/win/presource.h"
+#include "plib/win/pwidenarrow.h"
 
 MyCTopWindow::MyCTopWindow() : brush_(::CreateSolidBrush(backgroundColour)) {}
 
@@ -39,8 +42,8 @@ void MyCTopWindow::create(const wchar_t* className, const PString& title, HINSTA
                            static_cast<std::int32_t>(::GetLastError()));
     const SIZE size{scaled(base.cx), scaled(base.cy)};
     const ScreenPoint at = CentreInside(area, size.cx, size.cy);
-    const HWND window = ::CreateWindowExW(0, className, MyWide(title).c_str(), WS_POPUP, at.x, at.y,
-                                          size.cx, size.cy, nullptr, nullptr, instance, this);
+    const HWND window = ::CreateWindowExW(0, className, PToWide(title).c_str(), WS_POPUP, at.x,
+                                          at.y, size.cx, size.cy, nullptr, nullptr, instance, this);
     if (!window)
         throw PSystemError("MyCTopWindow::create, CreateWindowEx",
                            static_cast<std::int32_t>(::GetLastError()));
@@ -104,7 +107,7 @@ bool MyCTopWindow::loadBackground(HMODULE module, int id, int masterId) {
     masterId_ = masterId;
     background_.reset();
     if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
-    const auto bytes = MyResourceBytes(module, id, L"ZB");
+    const auto bytes = PResourceBytes(module, id, kResourceType);
     if (bytes.empty()) return false;
     picture_ = DecodeJpeg(bytes.data(), bytes.size());
     makeBackground();
@@ -117,7 +120,7 @@ void MyCTopWindow::makeBackground() {
     const int width = std::max(1, scaled(picture_.width));
     const int height = std::max(1, scaled(picture_.height));
     const auto master = scale_ != 100 && masterId_
-                            ? MyResourceBytes(pictureModule_, masterId_, L"ZB")
+                            ? PResourceBytes(pictureModule_, masterId_, kResourceType)
                             : std::span<const std::uint8_t>();
     background_ = master.empty()
                       ? MyPictureSection(picture_, width, height)

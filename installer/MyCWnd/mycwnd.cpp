@@ -7,6 +7,7 @@
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/putf16.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -23,18 +24,6 @@ void RequestMouseEvent(HWND window, DWORD flags) {
 }
 
 }  // namespace
-
-std::wstring MyWide(const PString& text) {
-    PUtf16Block block;
-    PStringToUtf16(block, text, &PMixedEncoding());
-    return std::wstring(block.c_str(), block.units());
-}
-
-PString MyNarrow(const wchar_t* text, std::size_t units) {
-    PString out;
-    PUtf16ToPString(out, text, units);
-    return out;
-}
 
 void MyLogCaught(const char* kind, const char* where, const char* why) noexcept {
     try {
@@ -191,7 +180,7 @@ void MyCWnd::invalidateInParent() const {
 }
 
 void MyCWnd::setText(const PString& text) {
-    setText(MyWide(text).c_str());
+    setText(PToWide(text).c_str());
 }
 
 void MyCWnd::setText(const wchar_t* text) {
@@ -200,7 +189,7 @@ void MyCWnd::setText(const wchar_t* text) {
 
 PString MyCWnd::getText() const {
     const std::wstring text = MyWindowText(hwnd_);
-    return MyNarrow(text.c_str(), text.size());
+    return PFromWide(text.c_str(), text.size());
 }
 
 bool MyCWnd::Reflect(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

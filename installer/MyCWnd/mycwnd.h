@@ -92,11 +92,6 @@ class MyCWnd : public MyAccessSource {
     HWND hwnd_ = nullptr;
 };
 
-// Converts mixed-encoding text for a wide system call.
-std::wstring MyWide(const PString& text);
-// Converts UTF-16 text back to a mixed-encoding PString.
-PString MyNarrow(const wchar_t* text, std::size_t units = PString::npos);
-
 // Logs an exception that reached a window procedure: "<kind> caught in <where>: <why>".
 void MyLogCaught(const char* kind, const char* where, const char* why) noexcept;
 

@@ -7,6 +7,7 @@
 #include "installer/MyCWnd/mycworkarea.h"
 #include "installer/core/wizardscale.h"
 #include "plib/perror.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ void MyMsgBox::Box::create(int logicalWidth, int logicalHeight) {
     if (!request_.owner || !MyFocusCuesShown(request_.owner)) MyHideFocusCues(window_);
     if (request_.bodyFont)
         ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(request_.bodyFont), FALSE);
-    ::SetWindowTextW(window_, MyWide(request_.title).c_str());
+    ::SetWindowTextW(window_, PToWide(request_.title).c_str());
 
     RECT client;
     ::GetClientRect(window_, &client);
@@ -129,7 +130,7 @@ void MyMsgBox::Box::create(int logicalWidth, int logicalHeight) {
         close_ = std::make_unique<MyCCloseButton>();
     }
     close_->create(window_, kClose, closeRect, "", closeLook);
-    close_->setAccessibleName(MyWide(request_.closeName));
+    close_->setAccessibleName(PToWide(request_.closeName));
     close_->show(true);
 
     ::SetFocus(first_.hwnd());
@@ -230,7 +231,7 @@ void MyMsgBox::Box::paint() {
     const int headerHeight = scaled(kHeaderHeight);
     const RECT header{0, 0, client.right, headerHeight};
     MyFillRect(dc, header, kHeaderColour);
-    MyDrawText(dc, MyWide(request_.title), header,
+    MyDrawText(dc, PToWide(request_.title), header,
                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, request_.titleFont,
                RGB(0, 0, 0));
     MyFillRect(dc, {0, headerHeight, client.right, client.bottom}, kWhite);
@@ -242,7 +243,7 @@ void MyMsgBox::Box::paint() {
     // The message ends 20 pixels above the button area, so that the buttons never cover it.
     const RECT text{scaled(15), scaled(76), client.right - scaled(15),
                     client.bottom - buttonArea_ - scaled(20)};
-    MyDrawText(dc, MyWide(request_.message), text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX,
+    MyDrawText(dc, PToWide(request_.message), text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX,
                request_.bodyFont, RGB(0, 0, 0));
     ::EndPaint(window_, &ps);
 }

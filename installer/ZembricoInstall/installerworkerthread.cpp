@@ -13,21 +13,20 @@
 #include "installer/core/installcodes.h"
 #include "installer/core/messagekeys.h"
 #include "installer/core/messagetable.h"
+#include "installer/core/resourceids.h"
 #include "plib/perror.h"
 #include "plib/plog.h"
 #include "plib/plogfile.h"
 #include "plib/pstringencoding.h"
 #include "plib/psystem.h"
 #include "plib/win/pfile.h"
+#include "plib/win/presource.h"
 #include "plib/win/unique.h"
 
 PayloadView ModulePayload() {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(130), L"ZB");
-    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return {};
-    const std::span<const std::uint8_t> resource(static_cast<const std::uint8_t*>(bytes),
-                                                 SizeofResource(nullptr, found));
+    const std::span<const std::uint8_t> resource =
+        PResourceBytes(nullptr, kPayloadResource, kResourceType);
+    if (resource.empty()) return {};
     const std::shared_ptr<const StoredPayload> stored =
         StoredPayload::OfModuleResource(nullptr, resource);
     if (!stored) return resource;

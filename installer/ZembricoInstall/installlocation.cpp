@@ -11,6 +11,7 @@
 #include "plib/win/pfile.h"
 #include "plib/win/pregistry.h"
 #include "plib/win/pshell.h"
+#include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
 namespace {
@@ -69,23 +70,13 @@ void MeasureDrive(char drive, const ArchiveSizeAt& archiveSize) {
 }
 
 struct BrowseTexts {
-    PUtf16Block title, ok, cancel, newFolder, start;
+    std::wstring title, ok, cancel, newFolder, start;
 };
 
-PUtf16Block Utf16(const PString& text) {
-    PUtf16Block block;
-    PStringToUtf16(block, text, &PMixedEncoding());
-    return block;
-}
-
-PUtf16Block MessageUtf16(MessageKey key, int language) {
+std::wstring MessageWide(MessageKey key, int language) {
     PString text;
     TheMessageTable().lookup(text, key, language);
-    return Utf16(text);
-}
-
-const wchar_t* AsWide(const PUtf16Block& block) {
-    return reinterpret_cast<const wchar_t*>(block.c_str());
+    return PToWide(text);
 }
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM detail, LPARAM data) noexcept {
@@ -93,21 +84,21 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM detail, LPARAM dat
         const auto* texts = reinterpret_cast<const BrowseTexts*>(data);
         if (message == BFFM_INITIALIZED) {
             SendMessageW(dialog, BFFM_ENABLEOK, 0, FALSE);
-            SetWindowTextW(dialog, AsWide(texts->title));
-            SetDlgItemTextW(dialog, IDOK, AsWide(texts->ok));
-            SetDlgItemTextW(dialog, IDCANCEL, AsWide(texts->cancel));
-            SetDlgItemTextW(dialog, /*new folder button=*/14150, AsWide(texts->newFolder));
+            SetWindowTextW(dialog, texts->title.c_str());
+            SetDlgItemTextW(dialog, IDOK, texts->ok.c_str());
+            SetDlgItemTextW(dialog, IDCANCEL, texts->cancel.c_str());
+            SetDlgItemTextW(dialog, /*new folder button=*/14150, texts->newFolder.c_str());
             SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
-                         reinterpret_cast<LPARAM>(AsWide(texts->start)));
+                         reinterpret_cast<LPARAM>(texts->start.c_str()));
             // Some shells fill the tree only after this notification and then select its root:
             // select again once they are done. The text lives until the dialog has closed.
             PostMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
-                         reinterpret_cast<LPARAM>(AsWide(texts->start)));
+                         reinterpret_cast<LPARAM>(texts->start.c_str()));
         } else if (message == BFFM_SELCHANGED) {
             PString path;
             const bool accept =
                 PItemPath(reinterpret_cast<PCIDLIST_ABSOLUTE>(detail), path, &PMixedEncoding()) &&
-                FolderBrowserMayAccept(AsWide(Utf16(path)));
+                FolderBrowserMayAccept(PToWide(path).c_str());
             SendMessageW(dialog, BFFM_ENABLEOK, 0, accept ? TRUE : FALSE);
             // A shell that validates the selection itself after this notification would
             // override the answer: give it again once the notification is over.
@@ -198,10 +189,10 @@ bool FolderBrowserMayAccept(const wchar_t* path) {
 
 std::optional<std::string> BrowseForInstallFolder(HWND owner, const std::string& startFolder,
                                                   const InstallParameters& params, int language) {
-    BrowseTexts texts{MessageUtf16(TXTINS_Browse_For_Folder, language),
-                      MessageUtf16(TXTINS_OK, language), MessageUtf16(TXTINS_Cancel, language),
-                      MessageUtf16(TXTINS_Make_New_Folder, language),
-                      Utf16(PString(startFolder.c_str()))};
+    BrowseTexts texts{MessageWide(TXTINS_Browse_For_Folder, language),
+                      MessageWide(TXTINS_OK, language), MessageWide(TXTINS_Cancel, language),
+                      MessageWide(TXTINS_Make_New_Folder, language),
+                      PToWide(PString(startFolder.c_str()))};
     PString prompt;
     TheMessageTable().lookup(prompt, TXTINS_Select_the_folder_to_install_N_ELL, language,
                              PString(params.displayName.c_str()));

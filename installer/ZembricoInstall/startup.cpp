@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "installer/MyCWnd/mycbackground.h"
 #include "installer/MyCWnd/mycbitmaps.h"
 #include "installer/MyCWnd/mycfocus.h"
 #include "installer/MyCWnd/mycfonts.h"
@@ -16,19 +15,20 @@
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/messagetable.h"
+#include "installer/core/resourceids.h"
 #include "installer/core/toplevelcatch.h"
 #include "plib/perror.h"
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
 #include "plib/win/plibrary.h"
+#include "plib/win/presource.h"
 #include "plib/win/unique.h"
 
 namespace {
 
 HINSTANCE programInstance = nullptr;
 
-constexpr int kMessageTableResource = 205;
 constexpr int kProgramIcon = 101;
 constexpr int kWineHeadingHeight = 18;
 constexpr int kHeadingHeight = 20;
@@ -44,7 +44,7 @@ void RestrictLibrarySearch() {
 }
 
 bool LoadMessages(HINSTANCE instance) {
-    const auto bytes = MyResourceBytes(instance, kMessageTableResource, L"ZB");
+    const auto bytes = PResourceBytes(instance, kMessageTableResource, kResourceType);
     std::string error;
     return !bytes.empty() &&
            LoadMessageTableResource(bytes.data(), static_cast<std::uint32_t>(bytes.size()),

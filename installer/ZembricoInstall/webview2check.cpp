@@ -16,6 +16,7 @@
 #include "installer/core/earlylogqueue.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pregistry.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ std::optional<std::wstring> ClientVersion(HKEY root, REGSAM view) {
         PRegReadString(key.get(), "pv", version, &PMixedEncoding()) != ERROR_SUCCESS ||
         version.empty() || version == "0.0.0.0")
         return std::nullopt;
-    return MyWide(version);
+    return PToWide(version);
 }
 
 }  // namespace
@@ -51,7 +52,7 @@ bool WebView2RuntimePresent() {
     const HRESULT result = WebView2InstalledVersion(&version);
     std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owner(version, &CoTaskMemFree);
     if (FAILED(result) || !version || !*version) return false;
-    EarlyLog("WebView2 version is : %s", MyNarrow(version).c_str());
+    EarlyLog("WebView2 version is : %s", PFromWide(version).c_str());
     return true;
 }
 

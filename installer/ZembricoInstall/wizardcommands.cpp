@@ -15,6 +15,7 @@
 #include "installer/core/wizardscale.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pshell.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -24,8 +25,8 @@ constexpr WORD kClicked = STN_CLICKED;
 constexpr int kQuitPollMs = 100;
 
 // The box's height at 100 %, grown when its message would not fit above the buttons in the body
-// font, which is made at `percent` (a wide fallback face makes the usual sizes too small for the
-// longer texts).
+// font, which is made at `percent` (a wide fallback face makes the usual sizes too small for
+// the longer texts).
 int FittingHeight(const PString& message, HFONT font, int width, int height, bool twoButtons,
                   int percent) {
     constexpr int kMessageTop = 76;
@@ -36,7 +37,7 @@ int FittingHeight(const PString& message, HFONT font, int width, int height, boo
     const HGDIOBJ old = ::SelectObject(dc.get(), font);
     // The frame is the system's, the same at every factor.
     RECT rect{0, 0, Scaled(width - kMessageMargins, percent) - kFrame, 0};
-    const std::wstring text = MyWide(message);
+    const std::wstring text = PToWide(message);
     ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect,
                 DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     ::SelectObject(dc.get(), old);

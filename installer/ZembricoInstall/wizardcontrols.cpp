@@ -44,7 +44,7 @@ int TextHeight(HWND window, const PString& text, HFONT font, int width) {
     UniqueWindowDc dc(window);
     const HGDIOBJ old = ::SelectObject(dc.get(), font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
     RECT rect = At(0, 0, width, 0);
-    const std::wstring wide = MyWide(text);
+    const std::wstring wide = PToWide(text);
     ::DrawTextW(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &rect,
                 DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     ::SelectObject(dc.get(), old);
@@ -331,7 +331,7 @@ void ZembricoInstallWindow::applyLanguage() {
 
 void ZembricoInstallWindow::nameControlsForReaders() {
     const auto name = [this](WizardSlot slot, MessageKey key) {
-        find(slot)->setAccessibleName(MyWide(WizardText(key)));
+        find(slot)->setAccessibleName(PToWide(WizardText(key)));
     };
     name(WizardSlot::kClose, completed_ ? TXTINS_Finish : TXTINS_Quit_installation);
     name(WizardSlot::kLanguageList, TXTINS_Please_select_your_languageX);
@@ -353,7 +353,7 @@ void ZembricoInstallWindow::layoutControl(const WizardControl& row) {
     } else if (row.kind == WizardKind::kPrimaryButton) {
         // A longer text ("Launch ...") widens the button about its centre rather than being cut.
         const SIZE text =
-            MyMeasureText(UniqueWindowDc(hwnd()).get(), MyWide(made.getText()), font(row.font));
+            MyMeasureText(UniqueWindowDc(hwnd()).get(), PToWide(made.getText()), font(row.font));
         width = std::max(tableWidth, static_cast<int>(text.cx) + scaled(kButtonTextMargin));
         x = edges.left + tableWidth / 2 - width / 2;
     } else if (height == 0) {

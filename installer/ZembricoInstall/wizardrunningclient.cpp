@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "installer/ZembricoInstall/runningclient.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
+#include "plib/win/prunningclient.h"
 
 namespace {
 

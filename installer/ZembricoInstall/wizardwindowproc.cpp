@@ -8,6 +8,7 @@
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "plib/perror.h"
+#include "plib/win/pwidenarrow.h"
 
 namespace {
 
@@ -126,8 +127,8 @@ void ZembricoInstallWindow::installProgress(WPARAM wParam, LPARAM detail) {
             PString message = WizardText(TXTINS_Disk_write_errorX_Check_if_the_ELL, displayName);
             AppendText(message, "\n\n");
             AppendText(message, *text);
-            ::MessageBoxW(hwnd(), MyWide(message).c_str(),
-                          MyWide(WizardText(TXTINS_Installing_N0, displayName)).c_str(),
+            ::MessageBoxW(hwnd(), PToWide(message).c_str(),
+                          PToWide(WizardText(TXTINS_Installing_N0, displayName)).c_str(),
                           MB_OK | MB_ICONERROR);
             switchScreen(false);
             break;

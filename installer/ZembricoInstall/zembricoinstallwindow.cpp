@@ -1,27 +1,22 @@
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
 
-#include "installer/MyCWnd/mycbackground.h"
 #include "installer/ZembricoInstall/systemprobes.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/core/buildoptions.h"
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/languagelist.h"
+#include "installer/core/resourceids.h"
 #include "installer/core/trackingtext.h"
 #include "installer/core/trackingtrailer.h"
 #include "installer/core/trackingvalues.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pmodule.h"
+#include "plib/win/presource.h"
 
 namespace {
 
 ZembricoInstallWindow* theWindow = nullptr;
-
-// Background pictures are "ZB"/107 plus the build's background index.
-constexpr int kFirstBackground = 107;
-// The same pictures at twice the size, for larger factors.
-constexpr int kFirstBackgroundMaster = 117;
-constexpr int kBuildOptionsResource = 131;
 
 std::optional<std::string> OwnTrackingData() {
     return ReadTrackingTrailer(PModuleFileName(nullptr, &PMixedEncoding()), &PMixedEncoding());
@@ -38,7 +33,8 @@ ZembricoInstallWindow::ZembricoInstallWindow(WizardCreation creation)
     theWindow = this;
     ApplySystemFacts(GatherSystemFacts(SystemVersion()), params_);
     std::span<const std::uint8_t> text = creation_.buildOptions;
-    if (text.empty()) text = MyResourceBytes(creation_.instance, kBuildOptionsResource, L"ZB");
+    if (text.empty())
+        text = PResourceBytes(creation_.instance, kBuildOptionsResource, kResourceType);
     const SiteCodeSource siteCode = [this] { return SiteFromTrackingData(trackingData()); };
     const bool read =
         !text.empty() && ReadBuildOptions(text.data(), text.size(), siteCode, params_, settings_);
@@ -52,8 +48,8 @@ ZembricoInstallWindow::ZembricoInstallWindow(WizardCreation creation)
                                      settings_.licenseGaAccount);
     TheBuildOptions().select(params_.name);
     try {
-        loadBackground(creation_.instance, kFirstBackground + params_.backgroundIndex,
-                       kFirstBackgroundMaster + params_.backgroundIndex);
+        loadBackground(creation_.instance, kFirstBackgroundResource + params_.backgroundIndex,
+                       kFirstBackgroundMasterResource + params_.backgroundIndex);
     } catch (const PError& e) {
         EarlyLog("PError caught in ZembricoInstallWindow::ZembricoInstallWindow(): %s", e.why());
     }

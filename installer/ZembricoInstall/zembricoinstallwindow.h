@@ -150,7 +150,7 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     // Opens a page of the site in the user's browser (the current language's address).
     void openWebPage(const std::string& urlTemplate, const char* pageName);
 
-    // Legacy editions and the running client (legacyremoval.cpp, runningclient.cpp).
+    // Legacy editions and the running client (legacyremoval.cpp, wizardrunningclient.cpp).
     void removeLegacyEditions();
     bool askRemoveLegacy(const std::string& registryName, const std::string& displayName);
     bool runningClientGivenUp();

@@ -68,18 +68,15 @@ std::intptr_t Execute(const ExecuteCalls<Info, Char>& calls, HWND owner, const C
 struct WideShellFunctions {
     using BrowseFn = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
     using PathFn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
-    using IconFn = HICON(WINAPI*)(HINSTANCE, LPCWSTR, UINT);
 
     WideShellFunctions()
         : shell("shell32.dll", PLibrarySearch::kSystemDirectory),
           browse(shell.function<BrowseFn>("SHBrowseForFolderW")),
-          path(shell.function<PathFn>("SHGetPathFromIDListW")),
-          extractIcon(shell.function<IconFn>("ExtractIconW")) {}
+          path(shell.function<PathFn>("SHGetPathFromIDListW")) {}
 
     PLibrary shell;
     BrowseFn browse;
     PathFn path;
-    IconFn extractIcon;
 };
 
 const WideShellFunctions& WideShell() {
@@ -259,15 +256,4 @@ void PBrowseSetSelection(HWND dialog, const PString& path, const PStringEncoding
     } else {
         SendMessageA(dialog, kSetSelectionNarrow, /*wParam=*/1, reinterpret_cast<LPARAM>(text.a()));
     }
-}
-
-HICON PExtractIcon(const PString& file, UINT index, const PStringEncoding* encoding) {
-    const bool wide = PWideFor(encoding);
-    PSysText text(file, encoding, wide);
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (wide) {
-        const WideShellFunctions& functions = WideShell();
-        return functions.extractIcon ? functions.extractIcon(instance, text.w(), index) : nullptr;
-    }
-    return ExtractIconA(instance, text.a(), index);
 }

@@ -49,6 +49,3 @@ PString PShellFolderPath(int csidl, const PStringEncoding* encoding);
 
 // Asks an open folder dialog to select `path`; an empty path does nothing.
 void PBrowseSetSelection(HWND dialog, const PString& path, const PStringEncoding* encoding);
-
-// The icon `index` of `file` (ExtractIcon); null when there is none. The caller destroys it.
-HICON PExtractIcon(const PString& file, UINT index, const PStringEncoding* encoding);

@@ -119,3 +119,15 @@ void PAppendNarrow(PString& out, const char* text, std::size_t length,
     PAnsiToUtf16(unicode, PString(text, length));
     PAppendWide(out, unicode.c_str(), unicode.units(), encoding);
 }
+
+std::wstring PToWide(const PString& text) {
+    PUtf16Block block;
+    PStringToUtf16(block, text, &PMixedEncoding());
+    return std::wstring(block.c_str(), block.units());
+}
+
+PString PFromWide(const wchar_t* text, std::size_t units) {
+    PString out;
+    PUtf16ToPString(out, text, units);
+    return out;
+}

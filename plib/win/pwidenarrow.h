@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "plib/pstring.h"
 #include "plib/putf16.h"
@@ -48,6 +49,13 @@ class PSysText {
     wchar_t emptyWide_ = 0;
     char emptyNarrow_ = 0;
 };
+
+// Program text (mixed encoding) as UTF-16, for the calls that have only a wide form (window
+// classes and texts, drawing, accessibility, COM).
+std::wstring PToWide(const PString& text);
+// UTF-16 system text as program text (mixed encoding), each unit as one code point, so that
+// PToWide gives the units back; the text ends at a zero unit or after `units` units.
+PString PFromWide(const wchar_t* text, std::size_t units = PString::npos);
 
 // Appends system text to `out` through `encoding`, each UTF-16 unit as one code point; the
 // text ends at a zero unit or after `units` units.

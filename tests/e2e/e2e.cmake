@@ -6,10 +6,10 @@
 set(ZB_E2E_COLLECTOR_PORT 18765 CACHE STRING
     "Loopback port of the end-to-end tests' analytics collector")
 
-zb_program(zbdriver tests/e2e/driver CONSOLE zbcore)
-target_link_libraries(zbdriver PRIVATE user32 shell32 oleacc ole32 oleaut32 uuid)
+zb_program(zbdriver DIR tests/e2e/driver CONSOLE LAYERS zbcore
+           SYSTEM user32 shell32 oleacc ole32 oleaut32 uuid)
 # The launcher of the test payload: records its start beside itself.
-zb_program(zbfakelauncher tests/e2e/fakelauncher GUI)
+zb_program(zbfakelauncher DIR tests/e2e/fakelauncher GUI)
 
 set(zb_e2e_dir ${CMAKE_BINARY_DIR}/e2e)
 set(zb_e2e_payload ${zb_e2e_dir}/payload)
@@ -79,7 +79,7 @@ foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases)
            COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/${zb_e2e_script}
                    --bin ${CMAKE_BINARY_DIR}/bin --work ${zb_e2e_dir}
                    --screenshots ${CMAKE_BINARY_DIR}/screenshots/e2e
-                   --zbtag ${ZB_HOST_TOOLS_DIR}/zbtag --port ${ZB_E2E_COLLECTOR_PORT} ${case})
+                   --zbtag ${zb_zbtag} --port ${ZB_E2E_COLLECTOR_PORT} ${case})
   # One wizard at a time: the cases share the display, the prefix and the collector's port.
   set_tests_properties(e2e_${case} PROPERTIES RESOURCE_LOCK zb_e2e_gui TIMEOUT 180 LABELS e2e
                        FIXTURES_REQUIRED zb_font_links)

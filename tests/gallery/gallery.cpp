@@ -24,6 +24,7 @@
 #include "installer/MyCWnd/mycstatictext.h"
 #include "installer/MyCWnd/myctopwindow.h"
 #include "installer/MyCWnd/mymsgbox.h"
+#include "installer/core/resourceids.h"
 #include "plib/perror.h"
 
 namespace {
@@ -270,7 +271,7 @@ void Gallery::makeLists() {
 
 void Gallery::created() {
     try {
-        loadBackground(::GetModuleHandleW(nullptr), 107);
+        loadBackground(::GetModuleHandleW(nullptr), kFirstBackgroundResource);
     } catch (const PError& e) {
         MyLogCaught("PError", "Gallery::created()", e.why());
     }
