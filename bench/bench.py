@@ -1,24 +1,31 @@
 #!/usr/bin/python3
 """How fast and how lean the setup program is, next to the installers people already use.
 
-    bench/bench.py --win32 build/win32 [--work build/bench] [--runs 3]
+    bench/bench.py --win32 build/win32 [--work build/bench] [--runs 3] [--many]
 
 Run by `./zb bench` (which builds both trees first and starts a virtual display and the Wine
-server). Every row is measured side by side in the same run; each figure is the median of
---runs runs with the spread (min-max) beside it. The table is printed and written to
-<work>/results.md.
+server). Every row is measured side by side in the same run, ours and the peer's runs alternating;
+each figure is the median of --runs runs with the spread (min-max) beside it. The table is
+printed and written to <work>/results.md.
 
 Rows:
-  decode      our LZMA driver (zbpack --test, native Release build) against `xz --format=raw`
-              and, where installed, 7-Zip, on the data stream of a ~100 MiB payload
-  install     a complete installation under Wine: our install worker, headless, against an
-              NSIS installer of the same files (solid LZMA, same dictionary) run silently
-  small files the same with 5,000 files of 1-20 KiB
+  install     a complete installation under Wine of a client-like payload (~100 MiB in several
+              hundred files: Windows binaries, text, already-compressed data): our install
+              worker, headless, against an NSIS installer of the same files (solid LZMA, same
+              dictionary) run silently; every installed file must equal the payload's
+  memory      peak working set during that installation
   start-up    process start to the first painted window: our wizard against NSIS's first page
-  memory      peak working set during the 100 MiB installation
   size        the setup program without payload and pictures against NSIS's installer stub
+  decode      our LZMA driver (zbpack --test, native Release build) against `xz --format=raw`
+              and, where installed, 7-Zip, on the data stream of the client-like payload: time
+              and peak resident memory
+  small files installations of 5,000 files of 1-20 KiB
+  many files  with --many, installations of ~20,000 small files, ~100 MiB (Wine's per-file
+              work dominates them)
 """
 import argparse
+import filecmp
+import hashlib
 import os
 import random
 import shutil
@@ -39,10 +46,13 @@ from peresources import payload_and_picture_bytes  # noqa: E402
 
 # --- payloads -----------------------------------------------------------------------------
 
-def copy_tree_budget(sources, patterns, target, budget, rnd):
-    """Copies files matching `patterns` below `sources` (sorted, so runs agree) into `target`
-    until `budget` bytes are copied; returns the bytes copied."""
+def copy_tree_budget(sources, patterns, target, budget, sizes=(1, 1 << 40)):
+    """Copies files matching `patterns` and of `sizes` (lowest, highest) below `sources` (sorted,
+    so runs agree) into `target` until `budget` bytes are copied; returns the bytes copied.
+    Copies of a file already taken (packages share change logs) are left out: a dictionary
+    that finds whole files again would flatter every decoder."""
     copied = 0
+    seen = set()
     for source in sources:
         for folder, dirs, files in os.walk(source):
             dirs.sort()
@@ -53,8 +63,13 @@ def copy_tree_budget(sources, patterns, target, budget, rnd):
                 if os.path.islink(path) or not os.path.isfile(path):
                     continue
                 size = os.path.getsize(path)
-                if size == 0 or copied + size > budget:
+                if not sizes[0] <= size <= sizes[1] or copied + size > budget:
                     continue
+                with open(path, "rb") as f:
+                    digest = hashlib.sha256(f.read()).digest()
+                if digest in seen:
+                    continue
+                seen.add(digest)
                 relative = os.path.relpath(path, source).replace(os.sep, "_")
                 shutil.copyfile(path, os.path.join(target, relative))
                 copied += size
@@ -74,19 +89,39 @@ def fill_random(target, prefix, missing, rnd):
         index += 1
 
 
-def make_big_payload(folder):
-    """A client-like ~100 MiB: Windows binaries, text, and data that is already compressed."""
-    rnd = random.Random(1)
-    parts = [
-        ("bin", ["/usr/lib/i386-linux-gnu/wine/i386-windows"], (".dll", ".exe"), 45),
-        ("text", ["/usr/lib/python3.11", "/usr/include"], (".py", ".h", ".txt"), 30),
-        ("data", ["/usr/share/man", "/usr/share/doc"], (".gz", ".png", ".jpg"), 25),
-    ]
-    for name, sources, patterns, mib in parts:
+WINE_DLLS = ["/usr/lib/i386-linux-gnu/wine/i386-windows"]
+TEXTS = ["/usr/lib/python3.11", "/usr/include"]
+PACKED = ["/usr/share/man", "/usr/share/doc"]
+
+
+def make_payload(folder, parts, seed):
+    """`parts`: (subfolder, sources, name endings, MiB, file sizes); random files make up what
+    the machine lacks."""
+    rnd = random.Random(seed)
+    for name, sources, patterns, mib, sizes in parts:
         target = os.path.join(folder, name)
         os.makedirs(target, exist_ok=True)
-        copied = copy_tree_budget(sources, patterns, target, mib * MIB, rnd)
+        copied = copy_tree_budget(sources, patterns, target, mib * MIB, sizes)
         fill_random(target, "fill", mib * MIB - copied, rnd)
+
+
+def make_client_payload(folder):
+    """Like the real client: ~100 MiB in several hundred files, Windows binaries, text, and
+    data that is already compressed."""
+    make_payload(folder, [
+        ("bin", WINE_DLLS, (".dll", ".exe"), 45, (16 << 10, 2 * MIB)),
+        ("text", TEXTS, (".py", ".h", ".txt"), 30, (32 << 10, MIB)),
+        ("data", PACKED, (".gz", ".png", ".jpg"), 25, (64 << 10, 4 * MIB)),
+    ], 1)
+
+
+def make_many_payload(folder):
+    """~100 MiB in ~20,000 files, most of them tiny."""
+    make_payload(folder, [
+        ("bin", WINE_DLLS, (".dll", ".exe"), 45, (1, 1 << 40)),
+        ("text", TEXTS, (".py", ".h", ".txt"), 30, (1, 1 << 40)),
+        ("data", PACKED, (".gz", ".png", ".jpg"), 25, (1, 1 << 40)),
+    ], 1)
 
 
 def make_small_payload(folder):
@@ -143,7 +178,10 @@ def data_stream(archive_path):
 
 
 def nsis_installer(payload, output, dictionary_mib):
+    """Made once per payload: the packing takes as long as ours."""
     script = output + ".nsi"
+    if os.path.exists(output) and os.path.getmtime(output) > os.path.getmtime(payload):
+        return output
     with open(script, "w") as f:
         f.write('Unicode true\nSetCompressor /SOLID lzma\nSetCompressorDictSize %d\n'
                 'Name "ZembricoBench"\nOutFile "%s"\nInstallDir "C:\\zbbench\\nsis"\n'
@@ -159,10 +197,20 @@ def nsis_installer(payload, output, dictionary_mib):
 # --- measuring ----------------------------------------------------------------------------
 
 def timed(command, stdin_path=None):
+    """Runs `command` to its end: (wall seconds, processor seconds, peak resident bytes). On a
+    machine that others share, the processor time is the steadier of the two."""
+    # GNU time reads the peak: a child started from here would count this process's memory,
+    # which it shares until it starts its program, into its own peak.
     with open(stdin_path or os.devnull, "rb") as stdin:
         start = time.perf_counter()
-        subprocess.run(command, stdin=stdin, stdout=subprocess.DEVNULL, check=True)
-        return time.perf_counter() - start
+        result = subprocess.run(["/usr/bin/time", "-f", "%e %U %S %M"] + command, stdin=stdin,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        seconds = time.perf_counter() - start
+    if result.returncode != 0:
+        raise SystemExit("bench: %s ended with %d: %s" % (" ".join(command), result.returncode,
+                                                         result.stderr))
+    _, user, system, peak_kib = result.stderr.split()[-4:]
+    return seconds, float(user) + float(system), int(peak_kib) * 1024
 
 
 def windows_path(path):
@@ -184,8 +232,11 @@ def drive_c(*parts):
 class Series:
     """Runs of one measurement: median and spread."""
 
-    def __init__(self, values):
+    def __init__(self, values=()):
         self.values = sorted(values)
+
+    def add(self, value):
+        self.values = sorted(self.values + [value])
 
     @property
     def median(self):
@@ -196,18 +247,40 @@ class Series:
         return "%s (%s-%s)" % (unit_format(self.median), unit_format(low), unit_format(high))
 
 
-def install_runs(zbbench, command, target, runs):
-    """Timed silent installations into `target` (cleared before each); (seconds, peak bytes)."""
-    seconds, peaks = [], []
-    for _ in range(runs):
-        shutil.rmtree(target, ignore_errors=True)
-        # The last line is the runner's; the program's own output comes before it.
-        out = wine([zbbench, "run"] + command).split()[-3:]
-        if len(out) != 3 or out[2] != "0":
-            raise SystemExit("bench: %s ended with %s" % (" ".join(command), out))
-        seconds.append(float(out[0]))
-        peaks.append(int(out[1]))
-    return Series(seconds), Series(peaks)
+def alternate(runs, measures):
+    """Runs each of `measures` (name -> function returning a tuple of numbers) `runs` times,
+    alternating them and the order they start in, so that a slow spell of the machine falls
+    on all alike; returns name -> one Series per tuple element."""
+    names = list(measures)
+    series = {name: None for name in names}
+    for run in range(runs):
+        for name in (names if run % 2 == 0 else names[::-1]):
+            values = measures[name]()
+            if series[name] is None:
+                series[name] = [Series() for _ in values]
+            for each, value in zip(series[name], values):
+                each.add(value)
+    return series
+
+
+def install_once(zbbench, command, target):
+    """One timed silent installation into `target` (cleared first): (seconds, peak bytes)."""
+    shutil.rmtree(target, ignore_errors=True)
+    # The last line is the runner's; the program's own output comes before it.
+    out = wine([zbbench, "run"] + command).split()[-3:]
+    if len(out) != 3 or out[2] != "0":
+        raise SystemExit("bench: %s ended with %s" % (" ".join(command), out))
+    return float(out[0]), int(out[1])
+
+
+def check_installed(payload, target):
+    """Every file of the payload must be in `target`, byte for byte."""
+    for folder, _, files in os.walk(payload):
+        for name in files:
+            source = os.path.join(folder, name)
+            installed = os.path.join(target, os.path.relpath(source, payload))
+            if not os.path.isfile(installed) or not filecmp.cmp(source, installed, shallow=False):
+                raise SystemExit("bench: %s was not installed as it is in the payload" % installed)
 
 
 # --- the table ----------------------------------------------------------------------------
@@ -224,11 +297,100 @@ def fmt_kib(v):
     return "%.0f KiB" % (v / 1024)
 
 
+def prepare_payloads(work, zbpack, names):
+    """name -> (folder, archive); made once and kept in `work`."""
+    makers = {"big": make_client_payload, "small": make_small_payload, "many": make_many_payload}
+    payloads = {}
+    for name in names:
+        folder = os.path.join(work, "payload-" + name)
+        archive = os.path.join(work, name + ".bin")
+        if not os.path.exists(archive):
+            shutil.rmtree(folder, ignore_errors=True)
+            os.makedirs(folder)
+            makers[name](folder)
+            subprocess.run([zbpack, folder, archive], check=True, stdout=subprocess.DEVNULL)
+        payloads[name] = (folder, archive)
+    return payloads
+
+
+def install_rows(zbbench, work, name, payload, dictionary_mib, runs):
+    """Rows of ours against NSIS installing `payload`; also (ours, NSIS) peak Series."""
+    folder, archive = payload
+    nsis = nsis_installer(folder, os.path.join(work, "nsis-%s.exe" % name), dictionary_mib)
+    ours_dir, nsis_dir = drive_c("zbbench", "ours"), drive_c("zbbench", "nsis")
+    series = alternate(runs, {
+        "ours": lambda: install_once(zbbench, [windows_path(zbbench), "install",
+                                               windows_path(archive), "C:\\zbbench\\ours"],
+                                     ours_dir),
+        "nsis": lambda: install_once(zbbench, [windows_path(nsis), "/S", "/D=C:\\zbbench\\nsis"],
+                                     nsis_dir),
+    })
+    check_installed(folder, ours_dir)
+    check_installed(folder, nsis_dir)
+    shutil.rmtree(drive_c("zbbench"), ignore_errors=True)
+    (ours_s, ours_peak), (nsis_s, nsis_peak) = series["ours"], series["nsis"]
+    title = "install %.0f MiB, %d files" % (folder_size(folder) / MIB, file_count(folder))
+    rows = [(title, ours_s.text(fmt_s), nsis_s.text(fmt_s), ours_s.median / nsis_s.median),
+            ("  payload size", fmt_mib(os.path.getsize(archive)), fmt_mib(os.path.getsize(nsis)),
+             os.path.getsize(archive) / os.path.getsize(nsis))]
+    return rows, (ours_peak, nsis_peak)
+
+
+def setup_peer(work, zbpack, win32, dictionary_mib):
+    """An NSIS installer of the files in our setup program's own payload."""
+    folder = os.path.join(work, "payload-setup")
+    shutil.rmtree(folder, ignore_errors=True)
+    subprocess.run([zbpack, "--extract", os.path.join(win32, "resources", "payload.bin"), folder],
+                   check=True, stdout=subprocess.DEVNULL)
+    return nsis_installer(folder, os.path.join(work, "nsis-setup.exe"), dictionary_mib)
+
+
+def decode_rows(work, zbpack, payload, runs):
+    folder, archive = payload
+    properties, stream = data_stream(archive)
+    lc_lp_pb, dictionary = properties[0], struct.unpack("<I", properties[1:])[0]
+    lc, lp, pb = lc_lp_pb % 9, (lc_lp_pb // 9) % 5, lc_lp_pb // 45
+    unpacked = folder_size(folder)
+    raw = os.path.join(work, "big.lzma1")
+    with open(raw, "wb") as f:
+        f.write(stream)
+    xz_filter = "--lzma1=lc=%d,lp=%d,pb=%d,dict=%d" % (lc, lp, pb, dictionary)
+    measures = {
+        "ours": lambda: timed([zbpack, "--test", archive]),
+        "xz": lambda: timed(["xz", "--format=raw", xz_filter, "-d", "-c"], raw),
+    }
+    seven = shutil.which("7z") or shutil.which("7zz")
+    if seven:
+        alone = os.path.join(work, "big.lzma")
+        with open(alone, "wb") as f:
+            f.write(properties + struct.pack("<Q", unpacked) + stream)
+        measures["7-Zip"] = lambda: timed([seven, "e", "-so", "-tlzma", alone])
+    series = alternate(runs, measures)
+
+    def text(name):
+        seconds, processor, rss = series[name]
+        return "%s, %.0f MB/s; processor %s; %s RSS" % (
+            seconds.text(fmt_s), unpacked / 1e6 / seconds.median, fmt_s(processor.median),
+            fmt_mib(rss.median))
+
+    def ratio(peer):
+        return series["ours"][1].median / series[peer][1].median
+
+    title = "decode %.0f MiB (dictionary %s), ratio of processor time: ours vs " % (
+        unpacked / MIB, fmt_mib(dictionary))
+    rows = [(title + "xz --format=raw", text("ours"), text("xz"), ratio("xz"))]
+    rows.append((title + "7-Zip", text("ours"), text("7-Zip"), ratio("7-Zip")) if seven else
+                ("decode: ours vs 7-Zip", "-", "7-Zip not installed", None))
+    return rows, dictionary
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--win32", required=True, help="the Windows build tree")
     parser.add_argument("--work", default=os.path.join(ROOT, "build", "bench"))
     parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--many", action="store_true",
+                        help="also install ~20,000 small files (slow: Wine's per-file work)")
     args = parser.parse_args()
     runs = args.runs
     args.work = os.path.abspath(args.work)
@@ -236,84 +398,31 @@ def main():
     zbbench = os.path.join(args.win32, "bin", "zbbench.exe")
     setup = os.path.join(args.win32, "bin", "ZembricoInstall.exe")
     zbpack = build_release_zbpack(os.path.join(args.work, "native-release"))
-
-    payloads = {}
-    for name, make in (("big", make_big_payload), ("small", make_small_payload)):
-        folder = os.path.join(args.work, "payload-" + name)
-        archive = os.path.join(args.work, name + ".bin")
-        if not os.path.exists(archive):
-            shutil.rmtree(folder, ignore_errors=True)
-            os.makedirs(folder)
-            make(folder)
-            subprocess.run([zbpack, folder, archive], check=True, stdout=subprocess.DEVNULL)
-        payloads[name] = (folder, archive)
-
-    rows = []
+    payloads = prepare_payloads(args.work, zbpack,
+                                ["big", "small"] + (["many"] if args.many else []))
     mode = "emulated (qemu-i386)" if os.path.exists("/proc/sys/fs/binfmt_misc/qemu-i386") and \
         open("/proc/sys/fs/binfmt_misc/qemu-i386").readline().startswith("enabled") else "native"
 
-    # Decode.
-    folder, archive = payloads["big"]
-    properties, stream = data_stream(archive)
-    lc_lp_pb, dictionary = properties[0], struct.unpack("<I", properties[1:])[0]
-    lc, lp, pb = lc_lp_pb % 9, (lc_lp_pb // 9) % 5, lc_lp_pb // 45
-    unpacked = folder_size(folder)
-    raw = os.path.join(args.work, "big.lzma1")
-    with open(raw, "wb") as f:
-        f.write(stream)
-    ours = Series([timed([zbpack, "--test", archive]) for _ in range(runs)])
-    xz_filter = "--lzma1=lc=%d,lp=%d,pb=%d,dict=%d" % (lc, lp, pb, dictionary)
-    xz = Series([timed(["xz", "--format=raw", xz_filter, "-d", "-c"], raw) for _ in range(runs)])
-    speed = lambda s: "%.0f MB/s" % (unpacked / 1e6 / s)  # noqa: E731
-    rows.append(("decode %.0f MiB: ours vs xz --format=raw" % (unpacked / MIB),
-                 ours.text(fmt_s) + ", " + speed(ours.median),
-                 xz.text(fmt_s) + ", " + speed(xz.median), xz.median / ours.median))
-    seven = shutil.which("7z") or shutil.which("7zz")
-    if seven:
-        alone = os.path.join(args.work, "big.lzma")
-        with open(alone, "wb") as f:
-            f.write(properties + struct.pack("<Q", unpacked) + stream)
-        sz = Series([timed([seven, "e", "-so", "-tlzma", alone]) for _ in range(runs)])
-        rows.append(("decode: ours vs 7-Zip", ours.text(fmt_s) + ", " + speed(ours.median),
-                     sz.text(fmt_s) + ", " + speed(sz.median), sz.median / ours.median))
-    else:
-        rows.append(("decode: ours vs 7-Zip", "-", "7-Zip not installed", None))
-
-    # Installations under Wine.
+    decode, dictionary = decode_rows(args.work, zbpack, payloads["big"], runs)
     dictionary_mib = max(1, dictionary // MIB)
-    memory = None
-    for name, label in (("big", "install %.0f MiB, %d files"), ("small", "install %d small files")):
-        folder, archive = payloads[name]
-        nsis = nsis_installer(folder, os.path.join(args.work, "nsis-%s.exe" % name), dictionary_mib)
-        ours_s, ours_peak = install_runs(
-            zbbench, [windows_path(zbbench), "install", windows_path(archive), "C:\\zbbench\\ours"],
-            drive_c("zbbench", "ours"), runs)
-        nsis_s, nsis_peak = install_runs(
-            zbbench, [windows_path(nsis), "/S", "/D=C:\\zbbench\\nsis"],
-            drive_c("zbbench", "nsis"), runs)
-        title = label % ((folder_size(folder) / MIB, file_count(folder)) if name == "big"
-                         else file_count(folder))
-        rows.append((title, ours_s.text(fmt_s), nsis_s.text(fmt_s), nsis_s.median / ours_s.median))
-        rows.append(("  payload size", fmt_mib(os.path.getsize(archive)),
-                     fmt_mib(os.path.getsize(nsis)), os.path.getsize(nsis) / os.path.getsize(archive)))
-        if name == "big":
-            memory = (ours_peak, nsis_peak)
-    shutil.rmtree(drive_c("zbbench"), ignore_errors=True)
+    rows, (ours_peak, nsis_peak) = install_rows(zbbench, args.work, "big", payloads["big"],
+                                                dictionary_mib, runs)
+    rows.append(("peak working set during that installation", ours_peak.text(fmt_mib),
+                 nsis_peak.text(fmt_mib), ours_peak.median / nsis_peak.median))
 
-    # Start-up.
-    nsis_small = os.path.join(args.work, "nsis-small.exe")
+    # Start-up, against an NSIS installer of the payload our setup program carries: both check
+    # or read the same bytes before their first page.
     if os.path.exists(setup):
-        ours_up = Series([float(wine([zbbench, "startup", windows_path(setup)])) for _ in range(runs)])
-        nsis_up = Series([float(wine([zbbench, "startup", windows_path(nsis_small)]))
-                          for _ in range(runs)])
-        rows.append(("start-up to first painted window", ours_up.text(fmt_s), nsis_up.text(fmt_s),
-                     nsis_up.median / ours_up.median))
+        nsis_setup = setup_peer(args.work, zbpack, args.win32, dictionary_mib)
+        series = alternate(runs, {
+            "ours": lambda: (float(wine([zbbench, "startup", windows_path(setup)])),),
+            "nsis": lambda: (float(wine([zbbench, "startup", windows_path(nsis_setup)])),),
+        })
+        ours_up, nsis_up = series["ours"][0], series["nsis"][0]
+        rows.append(("start to first painted window", ours_up.text(fmt_s), nsis_up.text(fmt_s),
+                     ours_up.median / nsis_up.median))
     else:
-        rows.append(("start-up to first painted window", "setup program not built", "-", None))
-
-    ours_peak, nsis_peak = memory
-    rows.append(("peak working set, 100 MiB install", ours_peak.text(fmt_mib),
-                 nsis_peak.text(fmt_mib), nsis_peak.median / ours_peak.median))
+        rows.append(("start to first painted window", "setup program not built", "-", None))
 
     # Size without payload and pictures.
     stub = "/usr/share/nsis/Stubs/lzma_solid-x86-unicode"
@@ -322,14 +431,18 @@ def main():
             image = f.read()
         own = len(image) - payload_and_picture_bytes(image)
         rows.append(("setup program without payload and pictures", fmt_kib(own),
-                     fmt_kib(os.path.getsize(stub)) + " (NSIS stub)", os.path.getsize(stub) / own))
+                     fmt_kib(os.path.getsize(stub)) + " (NSIS stub)", own / os.path.getsize(stub)))
     else:
         rows.append(("setup program without payload and pictures", "setup program not built",
                      fmt_kib(os.path.getsize(stub)), None))
 
-    lines = ["Wine mode: %s; %d CPUs; median of %d runs, (min-max); ratio = peer / ours "
-             "(above 1: we are faster or smaller)" % (mode, os.cpu_count(), runs), "",
-             "| measure | ours | peer | ratio |", "|---|---|---|---|"]
+    rows += decode
+    for name in ["small"] + (["many"] if args.many else []):
+        rows += install_rows(zbbench, args.work, name, payloads[name], dictionary_mib, runs)[0]
+
+    lines = ["Wine mode: %s; %d CPUs; median of %d alternating runs, (min-max); ratio = ours / "
+             "peer (below 1: we are faster or smaller)" % (mode, os.cpu_count(), runs), "",
+             "| measure | ours | peer | ours / peer |", "|---|---|---|---|"]
     for title, a, b, ratio in rows:
         lines.append("| %s | %s | %s | %s |" % (title, a, b, "-" if ratio is None else "%.2f" % ratio))
     text = "\n".join(lines) + "\n"

@@ -205,6 +205,8 @@ PString InstallerWorkerThread::message(std::uint32_t key, const std::string& arg
 }
 
 bool InstallerWorkerThread::extractArchive() {
+    knownFolders_.clear();
+    postedPercent_ = -1;
     const PayloadView payload = payload_();
     return ExtractPayload(
         payload.bytes.data(), static_cast<std::uint32_t>(payload.bytes.size()),
@@ -217,7 +219,10 @@ void InstallerWorkerThread::onFileStarted(std::uint32_t fileCount, std::uint32_t
     if (fileStartedObserver) fileStartedObserver(index);
     cancelCheck();
     PLog("%s", relativePath.c_str());
-    post(static_cast<std::int32_t>(std::uint64_t{index} * 100 / fileCount), 0);
+    // A post costs a round trip to the system; one that repeats the last value shows nothing new.
+    const auto percent = static_cast<std::int32_t>(std::uint64_t{index} * 100 / fileCount);
+    if (percent != postedPercent_) post(percent, 0);
+    postedPercent_ = percent;
 }
 
 ExtractTarget::FileHandle InstallerWorkerThread::openFile(const PString& fullPath) {
@@ -225,10 +230,13 @@ ExtractTarget::FileHandle InstallerWorkerThread::openFile(const PString& fullPat
     const size_t slash = path.rfind('\\');
     if (slash != std::string::npos) {
         const std::string folder = path.substr(0, slash);
-        if (!CreateAllDirectories(folder)) {
-            const DWORD error = GetLastError();
-            throw PSystemError(message(TXTINS_Cannot_create_folder_XN0X, folder).c_str(),
-                               static_cast<std::int32_t>(error));
+        if (!knownFolders_.contains(folder)) {
+            if (!CreateAllDirectories(folder)) {
+                const DWORD error = GetLastError();
+                throw PSystemError(message(TXTINS_Cannot_create_folder_XN0X, folder).c_str(),
+                                   static_cast<std::int32_t>(error));
+            }
+            knownFolders_.insert(folder);
         }
         // The user's own settings survive a reinstallation: the archive's copy is discarded.
         if (path.compare(slash + 1, std::string::npos, "user.ini") == 0 &&

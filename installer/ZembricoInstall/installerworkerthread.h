@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -100,6 +101,10 @@ class InstallerWorkerThread final : public ExtractTarget {
     std::thread thread_;
     std::atomic<bool> running_{false};
     std::map<FileHandle, std::string> openFiles_;
+    // Of the extraction under way: the folders already made or found, each looked for once,
+    // and the last percentage posted, each posted once.
+    std::set<std::string> knownFolders_;
+    std::int32_t postedPercent_ = -1;
     std::string mainAppPath_;
     std::string mainAppArguments_;
     PayloadSource payload_;

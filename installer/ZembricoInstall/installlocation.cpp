@@ -112,12 +112,15 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM detail, LPARAM dat
 
 }  // namespace
 
-std::string ComputeDefaultFolders(InstallParameters& params) {
+std::string ComputeDefaultFolder(const InstallParameters& params) {
     std::string programFiles =
         ReadMachineString("Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
             .value_or("");
     if (programFiles.empty()) programFiles = "C:\\Program Files";
+    return PMixedJoin({programFiles, "\\", params.workFolderName});
+}
 
+void ComputeShellFolders(InstallParameters& params) {
     params.desktopFolder = ShellFolder(CSIDL_DESKTOP);
     params.programsFolder = ShellFolder(CSIDL_PROGRAMS);
     params.startMenuFolder = ShellFolder(CSIDL_STARTMENU);
@@ -130,8 +133,6 @@ std::string ComputeDefaultFolders(InstallParameters& params) {
     if (!params.quickLaunchFolder.empty())
         params.quickLaunchFolder += "\\Microsoft\\Internet Explorer\\Quick Launch";
     if (params.useLocalAppData) params.localAppDataFolder = ShellFolder(CSIDL_LOCAL_APPDATA);
-
-    return PMixedJoin({programFiles, "\\", params.workFolderName});
 }
 
 std::optional<std::string> ReadPreviousInstallLocation(const std::string& displayName) {

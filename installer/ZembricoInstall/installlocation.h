@@ -13,11 +13,14 @@
 // Where the client is installed and whether it fits there. Texts are in the program's mixed
 // encoding (Windows-1252, or UTF-8 after a 0x10 marker).
 
+// The default install folder: the machine's programs folder ("C:\Program Files" when the
+// registry does not name one), "\" and `params.workFolderName`.
+std::string ComputeDefaultFolder(const InstallParameters& params);
+
 // Fills the shell folders of `params` (the common ones only when `params.hasAdminRights`, the
 // local application data folder only when `params.useLocalAppData`; a folder Windows cannot
-// resolve stays empty) and returns the default install folder: the machine's programs folder
-// ("C:\Program Files" when the registry does not name one), "\" and `params.workFolderName`.
-std::string ComputeDefaultFolders(InstallParameters& params);
+// resolve stays empty). Only the shortcuts need them: the wizard asks when the install starts.
+void ComputeShellFolders(InstallParameters& params);
 
 // The "InstallLocation" of the uninstall key named `displayName` under HKEY_LOCAL_MACHINE;
 // nothing when the value cannot be read or is empty (the default folder is offered then).

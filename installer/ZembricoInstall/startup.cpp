@@ -9,6 +9,7 @@
 #include "installer/MyCWnd/mycfonts.h"
 #include "installer/MyCWnd/mymsgbox.h"
 #include "installer/ZembricoInstall/clientsocket.h"
+#include "installer/ZembricoInstall/startuptrace.h"
 #include "installer/ZembricoInstall/systemprobes.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
@@ -76,6 +77,7 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
     creation.headingFontHeight = IsLinux() ? kWineHeadingHeight : kHeadingHeight;
     creation.commandLine = commandLine ? commandLine : "";
     creation.icon = ::LoadIconW(instance, MAKEINTRESOURCEW(kProgramIcon));
+    StartupTrace("icon (the first user-interface call starts the display driver)");
 
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ScopeExit uninitialize([com] {
@@ -84,7 +86,9 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
     InitializeSockets();
     ScopeExit cleanup([] { CleanupSockets(); });
 
+    StartupTrace("COM and sockets");
     auto window = std::make_unique<ZembricoInstallWindow>(std::move(creation));
+    StartupTrace("wizard object (build options, site, analytics connection, background)");
     if (!window->checkMinimumOsVersion()) {
         ShowStartupError(
             instance,
@@ -93,9 +97,12 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
         return kExitOsTooOld;
     }
     window->create();
+    StartupTrace("window, fonts and looks");
     window->initialise();
+    StartupTrace("wizard state and controls");
     ::ShowWindow(window->hwnd(), SW_SHOW);
     ::UpdateWindow(window->hwnd());
+    StartupTrace("first paint");
     return RunMessageLoop(window->hwnd());
 }
 
@@ -103,7 +110,10 @@ int RunSteps(HINSTANCE instance, const char* commandLine) {
     RestrictLibrarySearch();
     programInstance = instance;
     DetectLinux();
-    if (!LoadMessages(instance)) {
+    StartupTrace("library search and Linux probe");
+    const bool loaded = LoadMessages(instance);
+    StartupTrace("message table");
+    if (!loaded) {
         EarlyLog("Language initialization failed");
         return kExitOk;
     }
@@ -151,6 +161,7 @@ void ShowStartupError(HINSTANCE instance, const PString& caption, const PString&
 }
 
 int RunSetup(HINSTANCE instance, const char* commandLine) {
+    StartupTrace("loader and C runtime");
     PInstallRuntimeHandlers();
     const int code = RunCaught(
         "WinMain()", kExitStartupFailed, [&] { return RunSteps(instance, commandLine); },

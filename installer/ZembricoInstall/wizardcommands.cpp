@@ -124,6 +124,7 @@ void ZembricoInstallWindow::startInstall() {
     const BuildRow* row = TheBuildOptions().currentRow();
     if (row && row->removesLegacy) removeLegacyEditions();
     params_.locale = CurrentLanguage();
+    ComputeShellFolders(params_);
     if (!worker_->isRunning() && !worker_->start(params_, hwnd(), kWmInstallProgress))
         installErrorBox(TXTINS_Disk_write_errorX_Check_if_the_ELL);
     switchScreen(true);

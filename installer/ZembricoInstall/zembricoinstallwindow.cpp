@@ -86,7 +86,7 @@ void ZembricoInstallWindow::created() {
 }
 
 void ZembricoInstallWindow::initialise() {
-    defaultFolder_ = ComputeDefaultFolders(params_);
+    defaultFolder_ = ComputeDefaultFolder(params_);
     previousLocation_ = ReadPreviousInstallLocation(params_.displayName);
     worker_->analytics().setGroupId(ApplyTrackingData(trackingData(), params_));
 

@@ -64,6 +64,12 @@ class LzmaUnpacker {
     // the block where it lies (only the header is read there).
     void setReader(BlockReader reader) { reader_ = std::move(reader); }
 
+    // With decode-ahead, run() decodes on a thread of its own, up to kAheadSteps steps ahead of
+    // the sink, so that the sink's work (a disk's) and the decoding overlap. The sink is still
+    // called on the caller's thread only, in order; a reader is called on the decoding thread.
+    void setDecodeAhead(bool ahead) { decodeAhead_ = ahead; }
+    static constexpr std::uint32_t kAheadSteps = 8;
+
     // Takes ownership of `sink`; destroys the previous one.
     void setSink(std::unique_ptr<UnpackSink> sink);
     UnpackSink* sink() const { return sink_.get(); }
@@ -81,4 +87,5 @@ class LzmaUnpacker {
     std::uint32_t inputLength_ = 0;
     std::uint32_t position_ = 0;
     BlockReader reader_;
+    bool decodeAhead_ = false;
 };

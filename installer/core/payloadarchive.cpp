@@ -190,6 +190,7 @@ bool ExtractPayload(const std::uint8_t* resource, std::uint32_t size, const PStr
     prefix.append("\\");
     LzmaUnpacker unpacker;
     unpacker.setInput(packed, packedSize);
+    unpacker.setDecodeAhead(true);
     if (read) {
         const auto start = static_cast<std::uint32_t>(packed - resource);
         unpacker.setReader(

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/core/hostarchive.h"
 #include "installer/core/hostfile.h"
 #include "installer/core/payloadarchive.h"
 #include "installer/core/payloadfolder.h"
@@ -70,10 +71,9 @@ int List(const std::vector<std::uint8_t>& archive) {
     return 0;
 }
 
-int Unpack(const std::vector<std::uint8_t>& archive, const char* folder, ExtractTarget& target) {
+int Unpack(const char* archive, const char* folder, ExtractTarget& target) {
     const bool ok =
-        ExtractPayload(archive.data(), static_cast<std::uint32_t>(archive.size()),
-                       PString(Utf8ToProgramText(folder).c_str()), target, [](const char*) {});
+        HostArchive(archive).extract(PString(Utf8ToProgramText(folder).c_str()), target);
     if (!ok) std::fprintf(stderr, "zbpack: archive error\n");
     return ok ? 0 : 1;
 }
@@ -86,11 +86,11 @@ int main(int argc, char** argv) {
         if (mode == "--list" && argc == 3) return List(ReadHostFile(argv[2]));
         if (mode == "--test" && argc == 3) {
             DiscardTarget target;
-            return Unpack(ReadHostFile(argv[2]), "", target);
+            return Unpack(argv[2], "", target);
         }
         if (mode == "--extract" && argc == 4) {
             FolderTarget target;
-            return Unpack(ReadHostFile(argv[2]), argv[3], target);
+            return Unpack(argv[2], argv[3], target);
         }
         if (argc == 3 && !mode.starts_with("--")) {
             WriteHostFile(argv[2], PackPayloadFolder(argv[1]));

@@ -57,9 +57,9 @@ TEST(InstallLocation, PreviousLocationIsReadAndAnEmptyOneCountsAsNone) {
 TEST(InstallLocation, DefaultFoldersFollowRightsAndVersion) {
     InstallParameters params;
     params.workFolderName = "Zembrico.FR";
-    const std::string folder = ComputeDefaultFolders(params);
     // The 32-bit view's programs folder of the machine.
-    EXPECT_EQ(folder, "C:\\Program Files (x86)\\Zembrico.FR");
+    EXPECT_EQ(ComputeDefaultFolder(params), "C:\\Program Files (x86)\\Zembrico.FR");
+    ComputeShellFolders(params);
     EXPECT_FALSE(params.desktopFolder.empty());
     EXPECT_FALSE(params.programsFolder.empty());
     EXPECT_FALSE(params.startMenuFolder.empty());
@@ -75,7 +75,7 @@ TEST(InstallLocation, DefaultFoldersFollowRightsAndVersion) {
     InstallParameters admin;
     admin.hasAdminRights = 1;
     admin.useLocalAppData = 1;
-    ComputeDefaultFolders(admin);
+    ComputeShellFolders(admin);
     EXPECT_FALSE(admin.commonDesktopFolder.empty());
     EXPECT_FALSE(admin.commonProgramsFolder.empty());
     EXPECT_FALSE(admin.commonStartMenuFolder.empty());

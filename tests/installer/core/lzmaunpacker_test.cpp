@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <random>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "installer/core/lzmapacker.h"
@@ -28,16 +30,24 @@ std::vector<std::uint8_t> SampleData(std::size_t size) {
     return data;
 }
 
-// Keeps everything it is given and the largest single write; may refuse after a while.
+// Keeps everything it is given and the largest single write; may refuse, or throw, after a
+// while. Every write must come on the thread that made the sink, in steps of at most kStepSize.
 class RecordingSink final : public UnpackSink {
   public:
     RecordingSink(std::vector<std::uint8_t>& out, std::uint32_t total, std::size_t refuseAfter,
-                  std::uint32_t& largestWrite)
-        : out_(out), total_(total), refuseAfter_(refuseAfter), largestWrite_(largestWrite) {}
+                  std::uint32_t& largestWrite, std::size_t throwAfter = SIZE_MAX)
+        : out_(out),
+          total_(total),
+          refuseAfter_(refuseAfter),
+          throwAfter_(throwAfter),
+          largestWrite_(largestWrite) {}
     int write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t& taken) override {
+        EXPECT_EQ(std::this_thread::get_id(), caller_);
+        EXPECT_LE(count, LzmaUnpacker::kStepSize);
         out_.insert(out_.end(), bytes, bytes + count);
         largestWrite_ = std::max(largestWrite_, count);
         taken = count;
+        if (out_.size() > throwAfter_) throw std::runtime_error("disk full");
         return out_.size() > refuseAfter_ ? 1 : 0;
     }
     std::uint32_t totalSize() const override { return total_; }
@@ -47,15 +57,18 @@ class RecordingSink final : public UnpackSink {
     std::vector<std::uint8_t>& out_;
     std::uint32_t total_;
     std::size_t refuseAfter_;
+    std::size_t throwAfter_;
     std::uint32_t& largestWrite_;
+    std::thread::id caller_ = std::this_thread::get_id();
 };
 
 // Decodes `block` into `out`; `largestWrite` receives the largest step handed to the sink.
 int Decode(const std::vector<std::uint8_t>& block, std::vector<std::uint8_t>& out,
            std::uint32_t total, std::size_t refuseAfter = SIZE_MAX,
-           std::uint32_t* largestWrite = nullptr) {
+           std::uint32_t* largestWrite = nullptr, bool ahead = false) {
     std::uint32_t largest = 0;
     LzmaUnpacker unpacker;
+    unpacker.setDecodeAhead(ahead);
     unpacker.setInput(block.data(), static_cast<std::uint32_t>(block.size()));
     unpacker.setSink(std::make_unique<RecordingSink>(out, total, refuseAfter, largest));
     const int result = unpacker.run();
@@ -182,6 +195,60 @@ TEST(LzmaUnpacker, RunWithoutSinkFails) {
     LzmaUnpacker unpacker;
     unpacker.setInput(block.data(), static_cast<std::uint32_t>(block.size()));
     EXPECT_EQ(unpacker.run(), 1);
+}
+
+TEST(LzmaUnpacker, DecodeAheadHandsTheSameStepsToTheSinkOnTheCallersThread) {
+    // More steps than the queue holds, so that the decoder waits for the sink too.
+    const auto data = SampleData((LzmaUnpacker::kAheadSteps + 3) * LzmaUnpacker::kStepSize + 17);
+    const auto block = Pack(data);
+    for (const bool throughReader : {false, true}) {
+        std::vector<std::uint8_t> out;
+        LzmaUnpacker unpacker;
+        unpacker.setDecodeAhead(true);
+        unpacker.setInput(block.data(), static_cast<std::uint32_t>(block.size()));
+        if (throughReader) {
+            unpacker.setReader([&](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
+                std::copy_n(block.begin() + offset, count, into);
+                return true;
+            });
+        }
+        std::uint32_t largest = 0;
+        unpacker.setSink(std::make_unique<RecordingSink>(
+            out, static_cast<std::uint32_t>(data.size()), SIZE_MAX, largest));
+        EXPECT_EQ(unpacker.run(), 0);
+        EXPECT_TRUE(out == data) << "reader: " << throughReader;
+    }
+}
+
+TEST(LzmaUnpacker, DecodeAheadEndsOnEveryFailureWithoutWaitingForTheDecoder) {
+    const auto data = SampleData((LzmaUnpacker::kAheadSteps + 3) * LzmaUnpacker::kStepSize);
+    const auto block = Pack(data);
+    const auto total = static_cast<std::uint32_t>(data.size());
+    std::vector<std::uint8_t> out;
+
+    EXPECT_EQ(Decode(block, out, total, /*refuseAfter=*/LzmaUnpacker::kStepSize, nullptr, true), 1);
+    EXPECT_EQ(out.size(), 2 * LzmaUnpacker::kStepSize);
+    out.clear();
+    EXPECT_EQ(Decode(block, out, total + 1, SIZE_MAX, nullptr, true), 1);
+    EXPECT_EQ(out, data);
+
+    LzmaUnpacker throwing;
+    throwing.setDecodeAhead(true);
+    throwing.setInput(block.data(), static_cast<std::uint32_t>(block.size()));
+    out.clear();
+    std::uint32_t largest = 0;
+    throwing.setSink(std::make_unique<RecordingSink>(out, total, SIZE_MAX, largest,
+                                                     /*throwAfter=*/LzmaUnpacker::kStepSize));
+    EXPECT_THROW(throwing.run(), std::runtime_error);
+
+    LzmaUnpacker unreadable;
+    unreadable.setDecodeAhead(true);
+    unreadable.setInput(block.data(), static_cast<std::uint32_t>(block.size()));
+    unreadable.setReader([](std::uint32_t, std::uint8_t*, std::uint32_t) { return false; });
+    out.clear();
+    unreadable.setSink(std::make_unique<RecordingSink>(out, total, SIZE_MAX, largest));
+    EXPECT_EQ(unreadable.run(), 1);
+    EXPECT_TRUE(out.empty());
 }
 
 TEST(VectorUnpackSink, AppendsUpToItsTotalAndDropsTheRest) {
