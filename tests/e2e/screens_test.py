@@ -429,7 +429,7 @@ def case_click_install_at_144(h):
         check((folder / "ZembricoUpdate.exe").is_file(), "nothing was installed in %s" % folder)
         click_at(table_centre(wizard, table[PRIMARY_ID], percent))
         check(h.exit_code() == e2e.EXIT_LAUNCHED, "Launch did not end the installer with 0")
-        check(e2e.wait_for_file(folder / "launched.txt"), "the launcher was not started")
+        check(e2e.wait_until((folder / "launched.txt").exists), "the launcher was not started")
     shutil.rmtree(prefix, ignore_errors=True)
 
 
