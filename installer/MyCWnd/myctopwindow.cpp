@@ -110,7 +110,8 @@ bool MyCTopWindow::loadBackground(HMODULE module, int id, int masterId) {
     const auto bytes = PResourceBytes(module, id, kResourceType);
     if (bytes.empty()) return false;
     picture_ = DecodeJpeg(bytes.data(), bytes.size());
-    makeBackground();
+    // Before create() the picture is only decoded: create() draws it at the monitor's factor.
+    if (hwnd_) makeBackground();
     return true;
 }
 

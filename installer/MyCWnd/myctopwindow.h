@@ -58,7 +58,8 @@ class MyCTopWindow {
 
     // Replaces the background picture with "ZB"/`id` of `module`, drawn at scale(): at other
     // factors than 100 % from "ZB"/`masterId` (the same picture at PictureMasters::kPercent)
-    // when the module has it. Without such a resource the
+    // when the module has it. Called before create(), it only decodes the picture, which needs
+    // no display. Without such a resource the
     // window is left without a picture and false is returned; a resource that does not decode
     // leaves it without a picture and throws PInternalError with the decoder's text.
     bool loadBackground(HMODULE module, int id, int masterId = 0);

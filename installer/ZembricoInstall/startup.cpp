@@ -30,7 +30,6 @@ namespace {
 
 HINSTANCE programInstance = nullptr;
 
-constexpr int kProgramIcon = 101;
 constexpr int kWineHeadingHeight = 18;
 constexpr int kHeadingHeight = 20;
 constexpr int kStartupBoxWidth = 360;
@@ -71,24 +70,23 @@ int RunMessageLoop(HWND window) {
     }
 }
 
+// Up to CoInitializeEx nothing touches the display: the first user-interface call (COM's is one)
+// waits until the system has the desktop up, a while in a fresh Wine session, and the work before
+// it overlaps that wait.
 int RunWizard(HINSTANCE instance, const char* commandLine) {
-    WizardCreation creation;
-    creation.instance = instance;
-    creation.headingFontHeight = IsLinux() ? kWineHeadingHeight : kHeadingHeight;
-    creation.commandLine = commandLine ? commandLine : "";
-    creation.icon = ::LoadIconW(instance, MAKEINTRESOURCEW(kProgramIcon));
-    StartupTrace("icon (the first user-interface call starts the display driver)");
-
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ScopeExit uninitialize([com] {
+    HRESULT com = E_FAIL;
+    ScopeExit uninitialize([&com] {
         if (SUCCEEDED(com)) CoUninitialize();
     });
     InitializeSockets();
     ScopeExit cleanup([] { CleanupSockets(); });
 
-    StartupTrace("COM and sockets");
+    WizardCreation creation;
+    creation.instance = instance;
+    creation.headingFontHeight = IsLinux() ? kWineHeadingHeight : kHeadingHeight;
+    creation.commandLine = commandLine ? commandLine : "";
     auto window = std::make_unique<ZembricoInstallWindow>(std::move(creation));
-    StartupTrace("wizard object (build options, site, analytics connection, background)");
+    StartupTrace("sockets and wizard object (build options, site, analytics connection, picture)");
     if (!window->checkMinimumOsVersion()) {
         ShowStartupError(
             instance,
@@ -96,10 +94,14 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
             window->errorText());
         return kExitOsTooOld;
     }
+    window->prepare();
+    StartupTrace("wizard state (folders, previous location, tracking data, language, space)");
+    com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    StartupTrace("COM (waits for the desktop)");
     window->create();
-    StartupTrace("window, fonts and looks");
+    StartupTrace("window, icon, fonts and looks");
     window->initialise();
-    StartupTrace("wizard state and controls");
+    StartupTrace("controls, texts and the first screen view");
     ::ShowWindow(window->hwnd(), SW_SHOW);
     ::UpdateWindow(window->hwnd());
     StartupTrace("first paint");

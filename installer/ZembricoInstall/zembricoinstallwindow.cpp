@@ -18,6 +18,8 @@ namespace {
 
 ZembricoInstallWindow* theWindow = nullptr;
 
+constexpr int kProgramIcon = 101;
+
 std::optional<std::string> OwnTrackingData() {
     return ReadTrackingTrailer(PModuleFileName(nullptr, &PMixedEncoding()), &PMixedEncoding());
 }
@@ -76,7 +78,8 @@ bool ZembricoInstallWindow::checkMinimumOsVersion() {
 }
 
 void ZembricoInstallWindow::create() {
-    MyCTopWindow::create(kWizardClassName, kWizardTitle, creation_.instance, creation_.icon);
+    MyCTopWindow::create(kWizardClassName, kWizardTitle, creation_.instance,
+                         ::LoadIconW(creation_.instance, MAKEINTRESOURCEW(kProgramIcon)));
 }
 
 void ZembricoInstallWindow::created() {
@@ -85,7 +88,7 @@ void ZembricoInstallWindow::created() {
     makeLooks();
 }
 
-void ZembricoInstallWindow::initialise() {
+void ZembricoInstallWindow::prepare() {
     defaultFolder_ = ComputeDefaultFolder(params_);
     previousLocation_ = ReadPreviousInstallLocation(params_.displayName);
     worker_->analytics().setGroupId(ApplyTrackingData(trackingData(), params_));
@@ -98,7 +101,9 @@ void ZembricoInstallWindow::initialise() {
     params_.allUsers = 1;
     params_.installFolder = previousLocation_ ? *previousLocation_ : defaultFolder_;
     space_ = spaceLabels(params_.installFolder);
+}
 
+void ZembricoInstallWindow::initialise() {
     createControls();
     applyLanguage();
     evaluatePrimaryButton();

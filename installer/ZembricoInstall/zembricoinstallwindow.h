@@ -31,7 +31,6 @@
 // What start-up hands the wizard window.
 struct WizardCreation {
     HINSTANCE instance = nullptr;
-    HICON icon = nullptr;
     // The toolkit's heading font height: 18 under Wine, 20 elsewhere.
     int headingFontHeight = 20;
     std::string commandLine;
@@ -51,9 +50,11 @@ inline constexpr char kWizardTitle[] = "Setup Zembrico";
 // installation, and the owner of everything that installation needs.
 class ZembricoInstallWindow final : public MyCTopWindow {
   public:
-    // Reads the build options and the tracking data's site, connects the analytics client and
-    // parses the command line. Unreadable build options leave the build values empty and
-    // the background unset ("Error read configuration" in the log).
+    // Reads the build options and the tracking data's site, connects the analytics client,
+    // parses the command line and decodes the background picture. Unreadable build options
+    // leave the build values empty and the background unset ("Error read configuration" in the
+    // log). Like prepare(), it makes no user-interface call: start-up runs both while the
+    // system brings up the desktop the window needs.
     explicit ZembricoInstallWindow(WizardCreation creation);
     ~ZembricoInstallWindow() override;
 
@@ -62,9 +63,11 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     bool checkMinimumOsVersion();
     const PString& errorText() const noexcept { return errorText_; }
 
-    // Creates the window (hidden) and its fonts, cursor and skins.
+    // Previous location, tracking data, language, install folder and space.
+    void prepare();
+    // Creates the window (hidden) and its icon, fonts, cursor and skins.
     void create();
-    // Previous location, tracking data, language, install folder, space and the controls.
+    // The controls, in the state prepare() chose.
     void initialise();
 
     const InstallParameters& parameters() const noexcept { return params_; }

@@ -142,6 +142,7 @@ class WizardWindow : public ::testing::Test {
         creation.collectionHost = "127.0.0.1:1";
         creation.payload = [] { return std::span<const std::uint8_t>(TestPayload()); };
         window_ = std::make_unique<ZembricoInstallWindow>(std::move(creation));
+        window_->prepare();
         window_->create();
         window_->initialise();
     }
