@@ -6,11 +6,6 @@
 #include "installer/core/jpegimage.h"
 #include "plib/perror.h"
 
-UniqueBitmap MyDecodeJpegSection(std::span<const std::uint8_t> jpeg) {
-    const JpegImage image = DecodeJpeg(jpeg.data(), jpeg.size());
-    return MyPictureSection(image, image.width, image.height);
-}
-
 namespace {
 
 // The form of every picture in memory: 32 bits per pixel, rows bottom-up.

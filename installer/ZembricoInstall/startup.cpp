@@ -70,9 +70,9 @@ int RunMessageLoop(HWND window) {
     }
 }
 
-// Up to CoInitializeEx nothing touches the display: the first user-interface call (COM's is one)
-// waits until the system has the desktop up, a while in a fresh Wine session, and the work before
-// it overlaps that wait.
+// Up to CoInitializeEx the way to the wizard makes no user-interface call: the first one (COM's is
+// one) waits until the system has the desktop up, a while in a fresh Wine session, and the work
+// before it overlaps that wait.
 int RunWizard(HINSTANCE instance, const char* commandLine) {
     HRESULT com = E_FAIL;
     ScopeExit uninitialize([&com] {

@@ -13,8 +13,6 @@ class StepQueue {
     // `steps` buffers of `stepSize` bytes. Throws std::bad_alloc.
     StepQueue(std::uint32_t stepSize, std::uint32_t steps);
 
-    std::uint32_t stepSize() const { return stepSize_; }
-
     // Producer: the next empty buffer, waiting for one; nullptr once the consumer cancelled.
     std::uint8_t* slot();
     // Producer: the buffer from slot() holds `count` bytes.

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 
 #include "installer/MyCWnd/mycbackground.h"
 #include "installer/MyCWnd/mycscale.h"
+#include "installer/core/jpegimage.h"
 #include "installer/core/resourceids.h"
 #include "plib/perror.h"
 #include "plib/win/presource.h"
@@ -137,7 +139,7 @@ TEST_F(TopWindowTest, ObjectDestroysItsWindow) {
 
 std::string JpegError(std::span<const std::uint8_t> bytes) {
     try {
-        MyDecodeJpegSection(bytes);
+        DecodeJpeg(bytes.data(), bytes.size());
     } catch (const PInternalError& e) {
         return e.why();
     }
@@ -154,7 +156,8 @@ TEST(JpegSectionTest, BadPicturesGiveTheDecoderTexts) {
 TEST(JpegSectionTest, BackgroundBecomesABottomUp32BitSection) {
     const auto jpeg = PResourceBytes(nullptr, kFirstBackgroundResource, kResourceType);
     ASSERT_FALSE(jpeg.empty());
-    const UniqueBitmap section = MyDecodeJpegSection(jpeg);
+    const JpegImage picture = DecodeJpeg(jpeg.data(), jpeg.size());
+    const UniqueBitmap section = MyPictureSection(picture, picture.width, picture.height);
     DIBSECTION info{};
     ASSERT_EQ(::GetObjectW(section.get(), sizeof info, &info), static_cast<int>(sizeof info));
     EXPECT_EQ(info.dsBm.bmWidth, 960);
