@@ -1,0 +1,226 @@
+#include "server/httpsession.h"
+
+#include <sys/sendfile.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "server/jsonlog.h"
+
+namespace {
+
+// At most this much of a file goes out per call, so that one download does not hold a network
+// thread while others wait.
+constexpr std::uint64_t kSendFileChunk = 1 << 20;
+
+bool HasBody(int status) {
+    return status >= 200 && status != 204 && status != 304;
+}
+
+}  // namespace
+
+std::size_t SessionHub::count() {
+    std::lock_guard guard(lock);
+    return sessions.size();
+}
+
+void SessionHub::forEach(void (HttpSession::*act)()) {
+    std::lock_guard guard(lock);
+    for (auto& [raw, weak] : sessions) {
+        if (auto session = weak.lock()) {
+            auto executor = session->socketExecutor();
+            asio::post(executor, [session, act] { (session.get()->*act)(); });
+        }
+    }
+}
+
+HttpSession::HttpSession(tcp::socket socket, SessionHub& hub)
+    : hub_(hub), socket_(std::move(socket)), deadline_(socket_.get_executor()) {
+    boost::system::error_code ignored;
+    peer_ = socket_.remote_endpoint(ignored).address().to_string();
+    socket_.set_option(tcp::no_delay(true), ignored);
+}
+
+HttpSession::~HttpSession() {
+    std::lock_guard guard(hub_.lock);
+    hub_.sessions.erase(this);
+    if (hub_.draining && hub_.sessions.empty()) hub_.allGone();
+}
+
+asio::any_io_executor HttpSession::socketExecutor() {
+    return socket_.get_executor();
+}
+
+void HttpSession::start() {
+    {
+        std::lock_guard guard(hub_.lock);
+        hub_.sessions.emplace(this, weak_from_this());
+    }
+    asio::post(socket_.get_executor(), [self = shared_from_this()] { self->waitForRequest(); });
+}
+
+void HttpSession::closeIfIdle() {
+    if (idle_) closeNow();
+}
+
+void HttpSession::closeNow() {
+    boost::system::error_code ignored;
+    socket_.shutdown(tcp::socket::shutdown_both, ignored);
+    socket_.close(ignored);
+    deadline_.cancel();
+}
+
+void HttpSession::arm(std::uint64_t seconds) {
+    deadline_.expires_after(std::chrono::seconds(seconds));
+    deadline_.async_wait([self = shared_from_this()](boost::system::error_code error) {
+        if (!error) self->closeNow();
+    });
+}
+
+// Between requests a connection may wait the idle time for the first byte; from then on the
+// whole request must arrive within the request time.
+void HttpSession::waitForRequest() {
+    if (hub_.draining) return closeNow();
+    if (buffer_.size() > 0) return readRequest();
+    idle_ = true;
+    arm(hub_.options.idleSeconds);
+    socket_.async_read_some(
+        buffer_.prepare(4096),
+        [self = shared_from_this()](boost::system::error_code error, std::size_t bytes) {
+            self->idle_ = false;
+            if (error) return self->closeNow();
+            self->buffer_.commit(bytes);
+            self->readRequest();
+        });
+}
+
+void HttpSession::readRequest() {
+    parser_.emplace();
+    parser_->header_limit(static_cast<std::uint32_t>(hub_.options.maxHeaderBytes));
+    parser_->body_limit(hub_.options.maxBodyBytes);
+    arm(hub_.options.requestSeconds);
+    http::async_read(socket_, buffer_, *parser_,
+                     [self = shared_from_this()](boost::system::error_code error, std::size_t) {
+                         self->onRequest(error);
+                     });
+}
+
+void HttpSession::onRequest(boost::system::error_code error) {
+    if (error == http::error::header_limit) return refuse(431, "header too large");
+    if (error == http::error::body_limit) return refuse(413, "body too large");
+    if (error == http::error::end_of_stream || error == asio::error::operation_aborted ||
+        error == asio::error::eof || error == asio::error::connection_reset)
+        return closeNow();
+    if (error) return refuse(400, error.message());
+    keepAlive_ = parser_->get().keep_alive() && !hub_.draining;
+    HttpRequest request = takeRequest();
+    const bool head = request.method == "HEAD";
+    // The server keeps running until every request that is being answered has its answer.
+    auto executor = asio::prefer(socket_.get_executor(), asio::execution::outstanding_work.tracked);
+    hub_.router.dispatch(std::move(request),
+                         [self = shared_from_this(), executor, head](HttpResponse response) {
+                             response.headersOnly = response.headersOnly || head;
+                             asio::post(executor, [self, response = std::move(response)]() mutable {
+                                 self->respond(std::move(response));
+                             });
+                         });
+}
+
+HttpRequest HttpSession::takeRequest() {
+    auto& message = parser_->get();
+    HttpRequest request;
+    request.method = std::string(message.method_string());
+    request.target = std::string(message.target());
+    const std::size_t question = request.target.find('?');
+    request.path = request.target.substr(0, question);
+    if (question != std::string::npos) request.query = request.target.substr(question + 1);
+    for (const auto& field : message)
+        request.headers.emplace_back(std::string(field.name_string()), std::string(field.value()));
+    request.body = std::move(message.body());
+    request.peer = peer_;
+    return request;
+}
+
+// A request the server cannot read to its end: answered, then the connection is closed, as
+// what follows on it cannot be trusted to start a request.
+void HttpSession::refuse(int status, std::string_view reason) {
+    LogEvent("request_refused").text("peer", peer_).number("status", status).text("reason", reason);
+    keepAlive_ = false;
+    buffer_.clear();
+    respond(PlainResponse(status, StatusText(status)));
+}
+
+void HttpSession::respond(HttpResponse response) {
+    response_ = std::move(response);
+    sent_ = 0;
+    head_.emplace(static_cast<http::status>(response_.status), 11);
+    for (const auto& [name, value] : response_.headers) head_->set(name, value);
+    if (HasBody(response_.status)) {
+        std::uint64_t length = 0;
+        for (const BodyPart& part : response_.body) length += part.size();
+        head_->content_length(length);
+    }
+    head_->keep_alive(keepAlive_ && !hub_.draining);
+    serializer_.emplace(*head_);
+    arm(hub_.options.requestSeconds);
+    http::async_write_header(
+        socket_, *serializer_,
+        [self = shared_from_this()](boost::system::error_code error, std::size_t) {
+            if (error) return self->finish(false);
+            self->writePart(0);
+        });
+}
+
+void HttpSession::writePart(std::size_t index) {
+    if (response_.headersOnly || !HasBody(response_.status) || index == response_.body.size())
+        return finish(true);
+    const BodyPart& part = response_.body[index];
+    if (part.file) return sendFilePart(index, 0);
+    arm(hub_.options.requestSeconds);
+    asio::async_write(
+        socket_, asio::buffer(part.bytes),
+        [self = shared_from_this(), index](boost::system::error_code error, std::size_t bytes) {
+            self->sent_ += bytes;
+            if (error) return self->finish(false);
+            self->writePart(index + 1);
+        });
+}
+
+// The file's bytes go from the page cache to the socket (sendfile); when the socket is full
+// the connection waits until it can write, the request time at most, so a client that stops
+// reading is dropped.
+void HttpSession::sendFilePart(std::size_t index, std::uint64_t done) {
+    const BodyPart& part = response_.body[index];
+    if (done == part.length) return writePart(index + 1);
+    if (!socket_.native_non_blocking()) {
+        boost::system::error_code ignored;
+        socket_.native_non_blocking(true, ignored);
+    }
+    off_t offset = static_cast<off_t>(part.offset + done);
+    const std::size_t want = std::min(part.length - done, kSendFileChunk);
+    const ssize_t bytes = ::sendfile(socket_.native_handle(), part.file->get(), &offset, want);
+    auto self = shared_from_this();
+    if (bytes > 0) {
+        sent_ += static_cast<std::uint64_t>(bytes);
+        const std::uint64_t next = done + static_cast<std::uint64_t>(bytes);
+        return asio::post(socket_.get_executor(),
+                          [self, index, next] { self->sendFilePart(index, next); });
+    }
+    if (bytes < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        arm(hub_.options.requestSeconds);
+        return socket_.async_wait(tcp::socket::wait_write,
+                                  [self, index, done](boost::system::error_code error) {
+                                      if (error) return self->finish(false);
+                                      self->sendFilePart(index, done);
+                                  });
+    }
+    finish(false);  // the file ended early, or the connection failed
+}
+
+void HttpSession::finish(bool complete) {
+    deadline_.cancel();
+    if (response_.finished) response_.finished(sent_, complete);
+    response_ = HttpResponse();
+    if (!complete || !keepAlive_ || hub_.draining) return closeNow();
+    waitForRequest();
+}

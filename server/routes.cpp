@@ -1,0 +1,7 @@
+#include "server/routes.h"
+
+std::vector<Route> ServerRoutes(ServerContext& context) {
+    std::vector<Route> routes;
+    AddCollectRoutes(routes, context);
+    return routes;
+}

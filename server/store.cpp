@@ -1,0 +1,44 @@
+#include "server/store.h"
+
+#include <stdexcept>
+
+#include "server/storeschema.h"
+
+Store::Store(std::string location, std::string_view sync)
+    : location_(std::move(location)),
+      postgres_(location_.starts_with("postgresql://") || location_.starts_with("postgres://")) {
+    if (sync == "normal")
+        sync_ = SqliteSync::Normal;
+    else if (sync != "full")
+        throw std::invalid_argument("--sync wants full or normal, not \"" + std::string(sync) +
+                                    "\"");
+    MigrateStore(*connect());
+}
+
+std::unique_ptr<SqlDb> Store::connect() const {
+    return postgres_ ? OpenPostgres(location_) : OpenSqlite(location_, sync_);
+}
+
+std::string Store::describe() const {
+    if (postgres_) return "PostgreSQL (commits as the server's synchronous_commit says)";
+    return "SQLite " + location_ +
+           " (WAL, synchronous=" + (sync_ == SqliteSync::Full ? "FULL" : "NORMAL") + ")";
+}
+
+SqlPool::Lease::~Lease() {
+    if (!db_) return;
+    std::lock_guard guard(pool_.lock_);
+    pool_.idle_.push_back(std::move(db_));
+}
+
+SqlPool::Lease SqlPool::lease() {
+    {
+        std::lock_guard guard(lock_);
+        if (!idle_.empty()) {
+            auto db = std::move(idle_.back());
+            idle_.pop_back();
+            return Lease(*this, std::move(db));
+        }
+    }
+    return Lease(*this, store_.connect());
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "server/sqldb.h"
+
+// The store's tables, the same in SQLite and PostgreSQL:
+//  hits          every accepted hit, its fields as sent (as UTF-8), the journey it counts for
+//  downloads     one record per download: time, build, token, tag text, bytes sent, completed
+//  journeys      one per download token (or, without one, per client id and group id): where
+//                the installation came from, what it reported, the steps it reached
+//  funnel_daily  the journeys' steps counted per day, site, campaign, language and version
+//  dimension_values  the sites, campaigns, languages and versions seen, for the filters
+
+// Brings `db` to the newest schema: each missing migration, in order, in a transaction of its
+// own. Replicas starting together on one PostgreSQL server take turns. Throws SqlError for a
+// database made by a newer program.
+void MigrateStore(SqlDb& db);
+
+// The newest migration applied to `db`; 0 for an empty database.
+int StoreSchemaVersion(SqlDb& db);
+
+// The newest migration this program knows.
+int LatestSchemaVersion();
