@@ -35,7 +35,7 @@ void SessionHub::forEach(void (HttpSession::*act)()) {
 }
 
 HttpSession::HttpSession(tcp::socket socket, SessionHub& hub)
-    : hub_(hub), socket_(std::move(socket)), deadline_(socket_.get_executor()) {
+    : hub_(hub), socket_(std::move(socket)), timer_(socket_.get_executor()) {
     boost::system::error_code ignored;
     peer_ = socket_.remote_endpoint(ignored).address().to_string();
     socket_.set_option(tcp::no_delay(true), ignored);
@@ -67,13 +67,24 @@ void HttpSession::closeNow() {
     boost::system::error_code ignored;
     socket_.shutdown(tcp::socket::shutdown_both, ignored);
     socket_.close(ignored);
-    deadline_.cancel();
+    timer_.cancel();
 }
 
+// Moving the deadline costs no timer operation: the timer wakes at the deadline it was set to,
+// finds a later one and waits again; it wakes once per deadline that passes, not per request.
 void HttpSession::arm(std::uint64_t seconds) {
-    deadline_.expires_after(std::chrono::seconds(seconds));
-    deadline_.async_wait([self = shared_from_this()](boost::system::error_code error) {
-        if (!error) self->closeNow();
+    deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    if (!watching_) watch();
+}
+
+void HttpSession::watch() {
+    watching_ = true;
+    timer_.expires_at(deadline_);
+    timer_.async_wait([self = shared_from_this()](boost::system::error_code error) {
+        self->watching_ = false;
+        if (error || !self->socket_.is_open()) return;
+        if (std::chrono::steady_clock::now() >= self->deadline_) return self->closeNow();
+        self->watch();
     });
 }
 
@@ -113,6 +124,7 @@ void HttpSession::onRequest(boost::system::error_code error) {
         return closeNow();
     if (error) return refuse(400, error.message());
     keepAlive_ = parser_->get().keep_alive() && !hub_.draining;
+    arm(hub_.options.requestSeconds);
     HttpRequest request = takeRequest();
     const bool head = request.method == "HEAD";
     // The server keeps running until every request that is being answered has its answer.
@@ -218,7 +230,6 @@ void HttpSession::sendFilePart(std::size_t index, std::uint64_t done) {
 }
 
 void HttpSession::finish(bool complete) {
-    deadline_.cancel();
     if (response_.finished) response_.finished(sent_, complete);
     response_ = HttpResponse();
     if (!complete || !keepAlive_ || hub_.draining) return closeNow();

@@ -63,11 +63,14 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     void sendFilePart(std::size_t index, std::uint64_t done);
     void finish(bool complete);
     void arm(std::uint64_t seconds);
+    void watch();
     HttpRequest takeRequest();
 
     SessionHub& hub_;
     tcp::socket socket_;
-    asio::steady_timer deadline_;
+    asio::steady_timer timer_;
+    std::chrono::steady_clock::time_point deadline_;
+    bool watching_ = false;
     boost::beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     std::optional<http::response<http::empty_body>> head_;

@@ -20,3 +20,6 @@ zb_test_suite(server_tests DIRS tests/server LAYERS zbserver zbcore ONE_PROCESS)
 target_compile_definitions(server_tests PRIVATE
                            ZB_PGSERVER_SCRIPT="${PROJECT_SOURCE_DIR}/tests/server/pgserver.py")
 set_tests_properties(server_tests PROPERTIES TIMEOUT 600)
+
+# The load side of the server's bench (bench/serve).
+zb_program(zbhitload DIR bench/serve CONSOLE LAYERS zbserver zbcore)

@@ -30,6 +30,9 @@ class SqliteDb : public SqlDb {
         if (code != SQLITE_OK) fail("cannot open " + path, code);
         sqlite3_busy_timeout(raw, 10000);
         script("PRAGMA journal_mode=WAL");
+        // The store's own thread checkpoints (Store); a connection that did would stop its
+        // writes for it.
+        script("PRAGMA wal_autocheckpoint=0");
         script(sync == SqliteSync::Full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
     }
 

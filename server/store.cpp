@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "server/jsonlog.h"
 #include "server/storeschema.h"
 
 Store::Store(std::string location, std::string_view sync)
@@ -13,6 +14,26 @@ Store::Store(std::string location, std::string_view sync)
         throw std::invalid_argument("--sync wants full or normal, not \"" + std::string(sync) +
                                     "\"");
     MigrateStore(*connect());
+    if (!postgres_)
+        checkpointer_ = std::jthread([this](std::stop_token stop) { checkpoint(stop); });
+}
+
+Store::~Store() {
+    checkpointer_.request_stop();
+}
+
+void Store::checkpoint(std::stop_token stop) {
+    const auto db = connect();
+    std::unique_lock guard(lock_);
+    for (;;) {
+        wake_.wait_for(guard, stop, std::chrono::milliseconds(200), [] { return false; });
+        if (stop.stop_requested()) return;
+        try {
+            db->script("PRAGMA wal_checkpoint(PASSIVE)");
+        } catch (const SqlError& error) {
+            LogEvent("checkpoint_failed").text("error", error.what());
+        }
+    }
 }
 
 std::unique_ptr<SqlDb> Store::connect() const {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "server/sqldb.h"
@@ -18,14 +20,25 @@ class Store {
     // or migrated.
     Store(std::string location, std::string_view sync);
 
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+    ~Store();
+
     std::unique_ptr<SqlDb> connect() const;
     // For the log: the kind of store and its durability, never a password.
     std::string describe() const;
 
   private:
+    void checkpoint(std::stop_token stop);
+
     std::string location_;
     bool postgres_ = false;
     SqliteSync sync_ = SqliteSync::Full;
+    std::mutex lock_;
+    std::condition_variable_any wake_;
+    // SQLite: copies the write-ahead log into the file in the background, so that the writer
+    // never stops for it (its connections do not checkpoint themselves).
+    std::jthread checkpointer_;
 };
 
 // Connections for readers (the dashboard), made when needed and kept for the next reader.

@@ -31,7 +31,6 @@ CREATE TABLE hits (
     value TEXT NOT NULL,
     group_id TEXT NOT NULL,
     journey_id BIGINT NOT NULL);
-CREATE INDEX hits_client ON hits (client_id);
 CREATE INDEX hits_journey ON hits (journey_id);
 CREATE TABLE downloads (
     id {id},
@@ -45,7 +44,6 @@ CREATE TABLE downloads (
     bytes_sent BIGINT NOT NULL,
     completed INTEGER NOT NULL,
     journey_id BIGINT NOT NULL);
-CREATE INDEX downloads_token ON downloads (token);
 CREATE INDEX downloads_journey ON downloads (journey_id);
 CREATE TABLE journeys (
     id {id},
@@ -61,13 +59,14 @@ CREATE TABLE journeys (
     first_seen BIGINT NOT NULL,
     from_download INTEGER NOT NULL);
 CREATE INDEX journeys_client ON journeys (client_id);
-CREATE INDEX journeys_token ON journeys (token);
+CREATE INDEX journeys_site ON journeys (site, day);
+CREATE INDEX journeys_campaign ON journeys (campaign, day);
+CREATE INDEX journeys_language ON journeys (language, day);
+CREATE INDEX journeys_version ON journeys (version, day);
 CREATE TABLE funnel_daily (
+    kind TEXT NOT NULL,
+    value TEXT NOT NULL,
     day INTEGER NOT NULL,
-    site TEXT NOT NULL,
-    campaign TEXT NOT NULL,
-    language TEXT NOT NULL,
-    version TEXT NOT NULL,
     journeys BIGINT NOT NULL,
     downloads BIGINT NOT NULL,
     first_screen BIGINT NOT NULL,
@@ -79,11 +78,7 @@ CREATE TABLE funnel_daily (
     cancelled BIGINT NOT NULL,
     wv2_download BIGINT NOT NULL,
     wv2_close BIGINT NOT NULL,
-    PRIMARY KEY (day, site, campaign, language, version));
-CREATE TABLE dimension_values (
-    kind TEXT NOT NULL,
-    value TEXT NOT NULL,
-    PRIMARY KEY (kind, value));
+    PRIMARY KEY (kind, value, day));
 )"},
 };
 

@@ -6,9 +6,11 @@
 //  hits          every accepted hit, its fields as sent (as UTF-8), the journey it counts for
 //  downloads     one record per download: time, build, token, tag text, bytes sent, completed
 //  journeys      one per download token (or, without one, per client id and group id): where
-//                the installation came from, what it reported, the steps it reached
-//  funnel_daily  the journeys' steps counted per day, site, campaign, language and version
-//  dimension_values  the sites, campaigns, languages and versions seen, for the filters
+//                the installation came from, what it reported, the steps it reached; indexed
+//                by each filter and day, for views filtered by several at once
+//  funnel_daily  the journeys' steps counted per day, for all journeys (kind and value "") and
+//                per site, campaign, language and version (kind "site" and value "FR", ...):
+//                the views with one filter or none read only these rows
 
 // Brings `db` to the newest schema: each missing migration, in order, in a transaction of its
 // own. Replicas starting together on one PostgreSQL server take turns. Throws SqlError for a

@@ -26,12 +26,15 @@ StoreWriter::~StoreWriter() {
 }
 
 bool StoreWriter::add(StoreItem item, Done done) {
+    bool wake = false;
     {
         std::lock_guard guard(lock_);
         if (queue_.size() >= maxQueued_) return false;
         queue_.push_back(Pending{std::move(item), std::move(done)});
+        // A writer that is committing looks at the queue again when it is done.
+        wake = idle_;
     }
-    wake_.notify_one();
+    if (wake) wake_.notify_one();
     return true;
 }
 
@@ -41,7 +44,9 @@ void StoreWriter::run() {
         std::vector<Done> dones;
         {
             std::unique_lock guard(lock_);
+            idle_ = true;
             wake_.wait(guard, [this] { return stopping_ || !queue_.empty(); });
+            idle_ = false;
             if (queue_.empty()) return;
             while (!queue_.empty() && items.size() < kMaxBatch) {
                 items.push_back(std::move(queue_.front().item));

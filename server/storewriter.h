@@ -46,5 +46,6 @@ class StoreWriter {
     std::condition_variable wake_;
     std::deque<Pending> queue_;
     bool stopping_ = false;
+    bool idle_ = false;  // the writer waits for items
     std::thread thread_;
 };

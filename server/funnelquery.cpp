@@ -1,0 +1,98 @@
+#include "server/funnelquery.h"
+
+#include <array>
+#include <stdexcept>
+
+#include "server/funnelsteps.h"
+
+namespace {
+
+struct Filter {
+    const char* kind;
+    const std::optional<std::string>& value;
+};
+
+std::array<Filter, 4> FiltersOf(const FunnelFilter& filter) {
+    return {{{"site", filter.site},
+             {"campaign", filter.campaign},
+             {"language", filter.language},
+             {"version", filter.version}}};
+}
+
+// "day, downloads, first_screen, ..." for the daily counts.
+std::string CountedColumns() {
+    std::string columns = "day";
+    for (const FunnelStep& step : FunnelSteps()) columns += ", " + std::string(step.column);
+    return columns;
+}
+
+// "day, SUM(CASE WHEN (steps & 1) <> 0 THEN 1 ELSE 0 END), ..." for the journeys.
+std::string SummedSteps() {
+    std::string columns = "day";
+    for (const FunnelStep& step : FunnelSteps())
+        columns +=
+            ", SUM(CASE WHEN (steps & " + std::to_string(step.bits) + ") <> 0 THEN 1 ELSE 0 END)";
+    return columns;
+}
+
+FunnelReport Collect(const std::vector<SqlRow>& rows) {
+    FunnelReport report;
+    report.totals.assign(FunnelSteps().size(), 0);
+    for (const SqlRow& row : rows) {
+        FunnelDay& day = report.days.emplace_back();
+        day.day = SqlInt(row[0]);
+        for (std::size_t i = 1; i < row.size(); ++i) {
+            day.counts.push_back(SqlInt(row[i]));
+            report.totals[i - 1] += day.counts.back();
+        }
+    }
+    return report;
+}
+
+FunnelReport FromDailyCounts(SqlDb& db, const FunnelFilter& filter, const Filter* only) {
+    static const std::string sql = "SELECT " + CountedColumns() +
+                                   " FROM funnel_daily WHERE kind = ? AND value = ? AND day "
+                                   "BETWEEN ? AND ? AND journeys > 0 ORDER BY day";
+    return Collect(
+        db.query(sql, {std::string(only ? only->kind : ""), only ? *only->value : std::string(),
+                       filter.fromDay, filter.toDay}));
+}
+
+// The statement's text depends only on which filters are set (sixteen texts at most); the
+// values are parameters.
+FunnelReport FromJourneys(SqlDb& db, const FunnelFilter& filter) {
+    std::string sql = "SELECT " + SummedSteps() + " FROM journeys WHERE day BETWEEN ? AND ?";
+    std::vector<SqlValue> values{filter.fromDay, filter.toDay};
+    for (const Filter& each : FiltersOf(filter)) {
+        if (!each.value) continue;
+        sql += " AND " + std::string(each.kind) + " = ?";
+        values.emplace_back(*each.value);
+    }
+    return Collect(db.query(sql + " GROUP BY day ORDER BY day", values));
+}
+
+}  // namespace
+
+FunnelReport QueryFunnel(SqlDb& db, const FunnelFilter& filter) {
+    const Filter* only = nullptr;
+    int set = 0;
+    const auto filters = FiltersOf(filter);
+    for (const Filter& each : filters) {
+        if (!each.value) continue;
+        only = &each;
+        ++set;
+    }
+    return set <= 1 ? FromDailyCounts(db, filter, only) : FromJourneys(db, filter);
+}
+
+std::vector<std::string> FilterValues(SqlDb& db, const std::string& kind, std::size_t limit) {
+    if (kind != "site" && kind != "campaign" && kind != "language" && kind != "version")
+        throw std::invalid_argument("no filter " + kind);
+    std::vector<std::string> values;
+    for (const SqlRow& row :
+         db.query("SELECT DISTINCT value FROM funnel_daily WHERE kind = ? AND journeys > 0 "
+                  "ORDER BY value LIMIT ?",
+                  {kind, static_cast<std::int64_t>(limit)}))
+        values.push_back(SqlText(row[0]));
+    return values;
+}
