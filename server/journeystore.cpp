@@ -4,13 +4,13 @@
 
 #include "server/funnelsteps.h"
 
-namespace {
+namespace {}  // namespace
 
-constexpr std::string_view kColumns =
+const char kJourneyColumns[] =
     "id, journey_key, token, client_id, day, site, campaign, language, version, steps, "
     "first_seen, from_download";
 
-Journey FromRow(const SqlRow& row) {
+Journey JourneyFromRow(const SqlRow& row) {
     return Journey{
         .id = SqlInt(row[0]),
         .key = SqlText(row[1]),
@@ -27,8 +27,11 @@ Journey FromRow(const SqlRow& row) {
     };
 }
 
+namespace {
+
 std::string SelectSql(SqlDb::Dialect dialect) {
-    std::string sql = "SELECT " + std::string(kColumns) + " FROM journeys WHERE journey_key = ?";
+    std::string sql =
+        "SELECT " + std::string(kJourneyColumns) + " FROM journeys WHERE journey_key = ?";
     if (dialect == SqlDb::Dialect::Postgres) sql += " FOR UPDATE";
     return sql;
 }
@@ -103,7 +106,7 @@ std::optional<Journey> LoadJourney(SqlDb& db, const std::string& key) {
     static const std::string postgres = SelectSql(SqlDb::Dialect::Postgres);
     const auto rows = db.query(db.dialect() == SqlDb::Dialect::Sqlite ? sqlite : postgres, {key});
     if (rows.empty()) return std::nullopt;
-    return FromRow(rows[0]);
+    return JourneyFromRow(rows[0]);
 }
 
 void SaveJourney(SqlDb& db, const Journey& before, Journey& after) {

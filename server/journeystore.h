@@ -24,6 +24,10 @@ struct Journey {
     bool operator==(const Journey&) const = default;
 };
 
+// The columns of journeys in Journey's order, and a row of them as a Journey.
+extern const char kJourneyColumns[];
+Journey JourneyFromRow(const SqlRow& row);
+
 // The journey of `key`, locked for this transaction where the database locks rows
 // (PostgreSQL; SQLite's write transaction holds the whole file).
 std::optional<Journey> LoadJourney(SqlDb& db, const std::string& key);

@@ -3,5 +3,7 @@
 std::vector<Route> ServerRoutes(ServerContext& context) {
     std::vector<Route> routes;
     AddCollectRoutes(routes, context);
+    AddLoginRoutes(routes, context);
+    AddDashboardRoutes(routes, context);
     return routes;
 }

@@ -11,3 +11,5 @@ std::vector<Route> ServerRoutes(ServerContext& context);
 
 // The parts.
 void AddCollectRoutes(std::vector<Route>& routes, ServerContext& context);
+void AddLoginRoutes(std::vector<Route>& routes, ServerContext& context);
+void AddDashboardRoutes(std::vector<Route>& routes, ServerContext& context);
