@@ -19,6 +19,8 @@ std::optional<std::int64_t> ParseDay(std::string_view text) {
     int parts[3] = {};
     const std::string_view fields[3] = {text.substr(0, 4), text.substr(5, 2), text.substr(8, 2)};
     for (int i = 0; i < 3; ++i) {
+        if (fields[i].find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
         const auto [end, error] =
             std::from_chars(fields[i].data(), fields[i].data() + fields[i].size(), parts[i]);
         if (error != std::errc() || end != fields[i].data() + fields[i].size()) return std::nullopt;
