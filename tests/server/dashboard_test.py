@@ -85,12 +85,17 @@ def main():
     print("passed")
 
 
-def run(driver, base, screenshots):
+def log_in(driver, base, password=PASSWORD):
+    """Opens the dashboard, which sends to the login page, and logs in there."""
     driver.get(base + "/dashboard")
     check(driver.current_url.endswith("/login"), "the dashboard without a login: " +
           driver.current_url)
-    driver.find_element(By.NAME, "password").send_keys("wrong")
+    driver.find_element(By.NAME, "password").send_keys(password)
     driver.find_element(By.CSS_SELECTOR, "button[type=submit]").click()
+
+
+def run(driver, base, screenshots):
+    log_in(driver, base, "wrong")
     check("not the password" in driver.find_element(By.CSS_SELECTOR, ".error").text,
           "no word about a wrong password")
     driver.find_element(By.NAME, "password").send_keys(PASSWORD)

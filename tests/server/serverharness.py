@@ -6,6 +6,7 @@ and what its store holds read back.
 A "postgresql" server gets a database on a PostgreSQL server of the test's own (pgserver.py).
 """
 
+import ctypes
 import json
 import os
 import shutil
@@ -19,11 +20,16 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from pgserver import PostgresServer  # noqa: E402
+from pgserver import PR_SET_PDEATHSIG, PostgresServer  # noqa: E402
 
 PASSWORD = "test password"
 # A wait for something that takes a moment, even on a busy machine: a safety net, not a measure.
 WOULD_HANG = 60
+
+
+def end_with_parent():
+    """For a child process: SIGTERM when the test ends, however it ends."""
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 def wait_until(condition, seconds=WOULD_HANG, every=0.05):
@@ -90,7 +96,7 @@ class Server:
         self.process = subprocess.Popen(
             [self.binary, "--listen", "127.0.0.1:0", "--store", self.store.location,
              "--shutdown-seconds", "20"] + self.options,
-            stdout=subprocess.PIPE, env=env)
+            stdout=subprocess.PIPE, env=env, preexec_fn=end_with_parent)
         threading.Thread(target=self._read, args=(self.process.stdout,), daemon=True).start()
         if not wait_until(lambda: self.events("listening") or self.process.poll() is not None):
             raise AssertionError("zbserve did not start")
