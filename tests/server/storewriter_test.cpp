@@ -66,6 +66,39 @@ TEST_P(Writer, AFailedCommitIsReportedAndTheWriterGoesOn) {
     EXPECT_EQ(SqlInt(db->query("SELECT COUNT(*) FROM journeys")[0][0]), 1);
 }
 
+// Two replicas on one store receive the hits of the same installations at once (the setup
+// program's two accounts reach different replicas): each journey is made once and counted once.
+TEST_P(Writer, ReplicasSharingAStoreCountEachInstallationOnce) {
+    std::atomic<int> confirmed = 0;
+    {
+        const Store other(fresh_.location, "normal");
+        StoreWriter first(store_, 1000), second(other, 1000);
+        std::vector<std::thread> threads;
+        for (StoreWriter* writer : {&first, &second}) {
+            threads.emplace_back([&, writer] {
+                for (int i = 0; i < 40; ++i) {
+                    for (const char* screen : {"SufficientSpace", "InstallStarted"}) {
+                        ReceivedHit hit = Hit("c" + std::to_string(i));
+                        hit.fields.screen = std::string("InstallationWindow/") + screen;
+                        hit.fields.groupId = "camp~token" + std::to_string(i);
+                        writer->add(hit, [&](bool stored) { confirmed += stored; });
+                    }
+                }
+            });
+        }
+        for (std::thread& thread : threads) thread.join();
+    }
+    EXPECT_EQ(confirmed, 160);
+    auto db = store_.connect();
+    EXPECT_EQ(SqlInt(db->query("SELECT COUNT(*) FROM hits")[0][0]), 160);
+    EXPECT_EQ(SqlInt(db->query("SELECT COUNT(*) FROM journeys")[0][0]), 40);
+    const auto totals = db->query(
+        "SELECT SUM(journeys), SUM(first_screen), SUM(started) FROM funnel_daily WHERE kind = ''");
+    EXPECT_EQ(SqlInt(totals[0][0]), 40);
+    EXPECT_EQ(SqlInt(totals[0][1]), 40);
+    EXPECT_EQ(SqlInt(totals[0][2]), 40);
+}
+
 TEST_P(Writer, AFullQueueRefusesAtOnce) {
     StoreWriter writer(store_, 0);
     EXPECT_FALSE(writer.add(Hit("a"), [](bool) { ADD_FAILURE() << "told about a refused hit"; }));
