@@ -33,6 +33,8 @@ class SqliteDb : public SqlDb {
         // The store's own thread checkpoints (Store); a connection that did would stop its
         // writes for it.
         script("PRAGMA wal_autocheckpoint=0");
+        // After a checkpoint that starts the log over, the log file keeps at most this much.
+        script("PRAGMA journal_size_limit=67108864");
         script(sync == SqliteSync::Full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
     }
 

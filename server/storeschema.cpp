@@ -59,9 +59,7 @@ CREATE TABLE journeys (
     first_seen BIGINT NOT NULL,
     from_download INTEGER NOT NULL);
 CREATE INDEX journeys_client ON journeys (client_id);
-CREATE INDEX journeys_site ON journeys (site, day, steps, campaign, language, version);
-CREATE INDEX journeys_campaign ON journeys (campaign, day, steps, site, language, version);
-CREATE INDEX journeys_language ON journeys (language, day, steps, site, campaign, version);
+CREATE INDEX journeys_day ON journeys (day);
 CREATE TABLE funnel_daily (
     kind TEXT NOT NULL,
     value TEXT NOT NULL,
