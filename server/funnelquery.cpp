@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "server/funnelsteps.h"
+#include "server/journeyfacts.h"
 
 namespace {
 
@@ -58,19 +59,22 @@ FunnelReport FromDailyCounts(SqlDb& db, const FunnelFilter& filter, const Filter
                        filter.fromDay, filter.toDay}));
 }
 
-// The journeys of the days, read in the order they came (the day index follows it), the
-// filters applied to each. An index per filter would make each step of each installation
-// rewrite index pages all over the file; the views with several filters pay instead. The
-// statement's text depends only on which filters are set; the values are parameters.
-FunnelReport FromJourneys(SqlDb& db, const FunnelFilter& filter) {
-    std::string sql = "SELECT " + SummedSteps() + " FROM journeys";
-    if (db.dialect() == SqlDb::Dialect::Sqlite) sql += " INDEXED BY journeys_day";
+// The journeys of the days, their narrow rows read in the order they came (the day index
+// follows it), the filters applied to each. An index per filter would make each step of each
+// installation rewrite index pages all over the file; the views with several filters pay
+// instead. The statement's text depends only on which filters are set; the values are
+// parameters.
+FunnelReport FromJourneyFacts(SqlDb& db, const FunnelFilter& filter) {
+    std::string sql = "SELECT " + SummedSteps() + " FROM journey_facts";
+    if (db.dialect() == SqlDb::Dialect::Sqlite) sql += " INDEXED BY journey_facts_day";
     sql += " WHERE day BETWEEN ? AND ?";
     std::vector<SqlValue> values{filter.fromDay, filter.toDay};
     for (const Filter& each : FiltersOf(filter)) {
         if (!each.value) continue;
+        const std::optional<std::int64_t> id = DimensionId(db, each.kind, *each.value);
+        if (!id) return Collect({});
         sql += " AND " + std::string(each.kind) + " = ?";
-        values.emplace_back(*each.value);
+        values.emplace_back(*id);
     }
     return Collect(db.query(sql + " GROUP BY day ORDER BY day", values));
 }
@@ -86,7 +90,7 @@ FunnelReport QueryFunnel(SqlDb& db, const FunnelFilter& filter) {
         only = &each;
         ++set;
     }
-    return set <= 1 ? FromDailyCounts(db, filter, only) : FromJourneys(db, filter);
+    return set <= 1 ? FromDailyCounts(db, filter, only) : FromJourneyFacts(db, filter);
 }
 
 std::vector<std::string> FilterValues(SqlDb& db, const std::string& kind, std::size_t limit) {

@@ -6,8 +6,9 @@
 //  hits          every accepted hit, its fields as sent (as UTF-8), the journey it counts for
 //  downloads     one record per download: time, build, token, tag text, bytes sent, completed
 //  journeys      one per download token (or, without one, per client id and group id): where
-//                the installation came from, what it reported, the steps it reached; a view
-//                filtered by several reads those of its days (journeys_day)
+//                the installation came from, what it reported, the steps it reached
+//  journey_facts the same, its texts as numbers (dimension_ids), one narrow row per journey
+//                in the order they came: a view filtered by several reads those of its days
 //  funnel_daily  the journeys' steps counted per day, for all journeys (kind and value "") and
 //                per site, campaign, language and version (kind "site" and value "FR", ...):
 //                the views with one filter or none read only these rows
