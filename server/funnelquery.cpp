@@ -11,13 +11,15 @@ namespace {
 struct Filter {
     const char* kind;
     const std::optional<std::string>& value;
+    bool indexed;  // journey_facts has an index led by it
 };
 
+// Two filters or more always include an indexed one: the version alone has no index.
 std::array<Filter, 4> FiltersOf(const FunnelFilter& filter) {
-    return {{{"site", filter.site},
-             {"campaign", filter.campaign},
-             {"language", filter.language},
-             {"version", filter.version}}};
+    return {{{"site", filter.site, true},
+             {"campaign", filter.campaign, true},
+             {"language", filter.language, true},
+             {"version", filter.version, false}}};
 }
 
 // "day, downloads, first_screen, ..." for the daily counts.
@@ -59,23 +61,44 @@ FunnelReport FromDailyCounts(SqlDb& db, const FunnelFilter& filter, const Filter
                        filter.fromDay, filter.toDay}));
 }
 
-// The journeys of the days, their narrow rows read in the order they came (the day index
-// follows it), the filters applied to each. An index per filter would make each step of each
-// installation rewrite index pages all over the file; the views with several filters pay
-// instead. The statement's text depends only on which filters are set; the values are
-// parameters.
+// The journeys of the day span with `filter`'s value, as the daily counts have them.
+std::int64_t JourneysWith(SqlDb& db, const FunnelFilter& span, const Filter& filter) {
+    return SqlInt(db.query("SELECT SUM(journeys) FROM funnel_daily WHERE kind = ? AND value = ? "
+                           "AND day BETWEEN ? AND ?",
+                           {std::string(filter.kind), *filter.value, span.fromDay, span.toDay})
+                      .at(0)
+                      .at(0));
+}
+
+// The journeys' narrow rows, read through the index of the filter that leaves the fewest (the
+// daily counts say which; SQLite is told, PostgreSQL's planner has statistics of its own), the
+// other filters applied to each. The statement's text depends only on which filters are set;
+// the values are parameters.
 FunnelReport FromJourneyFacts(SqlDb& db, const FunnelFilter& filter) {
-    std::string sql = "SELECT " + SummedSteps() + " FROM journey_facts";
-    if (db.dialect() == SqlDb::Dialect::Sqlite) sql += " INDEXED BY journey_facts_day";
-    sql += " WHERE day BETWEEN ? AND ?";
-    std::vector<SqlValue> values{filter.fromDay, filter.toDay};
-    for (const Filter& each : FiltersOf(filter)) {
+    const auto filters = FiltersOf(filter);
+    const Filter* narrowest = nullptr;
+    std::int64_t fewest = 0;
+    std::vector<SqlValue> ids;
+    for (const Filter& each : filters) {
         if (!each.value) continue;
         const std::optional<std::int64_t> id = DimensionId(db, each.kind, *each.value);
         if (!id) return Collect({});
-        sql += " AND " + std::string(each.kind) + " = ?";
-        values.emplace_back(*id);
+        ids.emplace_back(*id);
+        if (!each.indexed) continue;
+        const std::int64_t count = JourneysWith(db, filter, each);
+        if (!narrowest || count < fewest) {
+            narrowest = &each;
+            fewest = count;
+        }
     }
+    std::string sql = "SELECT " + SummedSteps() + " FROM journey_facts";
+    if (db.dialect() == SqlDb::Dialect::Sqlite)
+        sql += " INDEXED BY journey_facts_" + std::string(narrowest->kind);
+    sql += " WHERE day BETWEEN ? AND ?";
+    for (const Filter& each : filters)
+        if (each.value) sql += " AND " + std::string(each.kind) + " = ?";
+    std::vector<SqlValue> values{filter.fromDay, filter.toDay};
+    values.insert(values.end(), ids.begin(), ids.end());
     return Collect(db.query(sql + " GROUP BY day ORDER BY day", values));
 }
 

@@ -72,7 +72,9 @@ CREATE TABLE journey_facts (
     language BIGINT NOT NULL,
     version BIGINT NOT NULL,
     steps INTEGER NOT NULL);
-CREATE INDEX journey_facts_day ON journey_facts (day);
+CREATE INDEX journey_facts_site ON journey_facts (site, day);
+CREATE INDEX journey_facts_campaign ON journey_facts (campaign, day);
+CREATE INDEX journey_facts_language ON journey_facts (language, day);
 CREATE TABLE funnel_daily (
     kind TEXT NOT NULL,
     value TEXT NOT NULL,
