@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "server/jsonlog.h"
 
@@ -25,12 +26,17 @@ std::size_t SessionHub::count() {
 }
 
 void SessionHub::forEach(void (HttpSession::*act)()) {
-    std::lock_guard guard(lock);
-    for (auto& [raw, weak] : sessions) {
-        if (auto session = weak.lock()) {
-            auto executor = session->socketExecutor();
-            asio::post(executor, [session, act] { (session.get()->*act)(); });
-        }
+    // Taken under the lock, let go outside it: the last owner of a session that has just ended
+    // runs its destructor, which takes the lock too.
+    std::vector<std::shared_ptr<HttpSession>> live;
+    {
+        std::lock_guard guard(lock);
+        for (auto& [raw, weak] : sessions)
+            if (auto session = weak.lock()) live.push_back(std::move(session));
+    }
+    for (auto& session : live) {
+        auto executor = session->socketExecutor();
+        asio::post(executor, [session, act] { (session.get()->*act)(); });
     }
 }
 
@@ -127,16 +133,25 @@ void HttpSession::onRequest(boost::system::error_code error) {
     arm(hub_.options.requestSeconds);
     HttpRequest request = takeRequest();
     const bool head = request.method == "HEAD";
-    // The server keeps running until every request that is being answered has its answer.
-    auto executor = asio::prefer(socket_.get_executor(), asio::execution::outstanding_work.tracked);
     hub_.router.dispatch(std::move(request),
-                         [self = shared_from_this(), executor, head](HttpResponse response) {
+                         [target = AnswerTarget(*this), head](HttpResponse response) mutable {
                              response.headersOnly = response.headersOnly || head;
-                             asio::post(executor, [self, response = std::move(response)]() mutable {
-                                 self->respond(std::move(response));
+                             auto executor = target.executor;
+                             asio::post(executor, [session = std::move(target.session),
+                                                   response = std::move(response)]() mutable {
+                                 session->respond(std::move(response));
                              });
                          });
 }
+
+// Where a route's answer goes, however late it comes and from whichever thread. The executor
+// keeps the server running until the answer has been handed over (or its holder has given up):
+// it is let go after the connection, which, let go last anywhere but on a network thread,
+// must not outlive the server it belongs to.
+HttpSession::AnswerTarget::AnswerTarget(HttpSession& session)
+    : executor(
+          asio::prefer(session.socket_.get_executor(), asio::execution::outstanding_work.tracked)),
+      session(session.shared_from_this()) {}
 
 HttpRequest HttpSession::takeRequest() {
     auto& message = parser_->get();

@@ -54,6 +54,12 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     asio::any_io_executor socketExecutor();
 
   private:
+    struct AnswerTarget {
+        explicit AnswerTarget(HttpSession& session);
+        asio::any_io_executor executor;  // declared first, so ended last
+        std::shared_ptr<HttpSession> session;
+    };
+
     void waitForRequest();
     void readRequest();
     void onRequest(boost::system::error_code error);

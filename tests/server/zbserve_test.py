@@ -210,7 +210,8 @@ def case_sigterm(args, store):
     status, headers, _, _ = read_response(busy)
     check(status == 204 and headers.get("connection") == "close",
           "the request under way: %d %s" % (status, headers))
-    check(server.process.wait(30) == 0, "exit code %s" % server.process.returncode)
+    check(server.process.wait(30) == 0, "exit code %s: %s" % (server.process.returncode,
+                                                           server.events("failed")))
     check(store.count("hits") == 1, "the last hit was not stored")
     check(server.events("stopped"), "no stopped line")
 
