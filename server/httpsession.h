@@ -15,6 +15,7 @@
 
 #include "server/http.h"
 #include "server/options.h"
+#include "server/ratelimit.h"
 #include "server/router.h"
 
 namespace asio = boost::asio;
@@ -35,6 +36,9 @@ struct SessionHub {
     std::unordered_map<HttpSession*, std::weak_ptr<HttpSession>> sessions;
     // Called when the last connection has ended while draining.
     std::function<void()> allGone;
+    // Refused requests and connections are logged once per address and reason every ten
+    // seconds: a flood of them would otherwise be a flood of lines.
+    LogThrottle refusals{10};
 
     std::size_t count();
     // Calls `act` on the strand of every live connection.
