@@ -75,9 +75,14 @@ void HttpServer::State::onAccept(boost::system::error_code error, tcp::socket so
     }
     if (hub.count() >= hub.options.maxConnections) {
         boost::system::error_code ignored;
-        LogEvent("connection_refused")
-            .text("peer", socket.remote_endpoint(ignored).address().to_string())
-            .text("reason", "too many connections");
+        const std::string peer = socket.remote_endpoint(ignored).address().to_string();
+        std::uint64_t suppressed = 0;
+        if (hub.refusals.due(peer + " connections", suppressed)) {
+            LogEvent("connection_refused")
+                .text("peer", peer)
+                .text("reason", "too many connections")
+                .number("suppressed", static_cast<std::int64_t>(suppressed));
+        }
         socket.close(ignored);
     } else {
         std::make_shared<HttpSession>(std::move(socket), hub)->start();
