@@ -23,3 +23,9 @@ set_tests_properties(server_tests PROPERTIES TIMEOUT 600)
 
 # The load side of the server's bench (bench/serve).
 zb_program(zbhitload DIR bench/serve CONSOLE LAYERS zbserver zbcore)
+
+# GET /download/ over the loopback, curl the client (tests/server/download_test.py).
+add_test(NAME download_test
+         COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/server/download_test.py
+                 $<TARGET_FILE:zbserve> $<TARGET_FILE:zbtag>)
+set_tests_properties(download_test PROPERTIES TIMEOUT 600)
