@@ -146,6 +146,22 @@ class UntaggedWhenTheCodeIsBad(DownloadCase):
         self.assertEqual(self.stored_downloads("bytes_sent = ?", 100)[0][4], 0)
 
 
+class MintedElsewhere(DownloadCase):
+    def test_the_readmes_python_example_mints_codes_the_server_takes(self):
+        readme = (Path(__file__).resolve().parents[2] / "server" / "README.md").read_text()
+        example = readme.split("```python\n")[1].split("```")[0]
+        with tempfile.TemporaryDirectory() as folder:
+            script = Path(folder, "mint.py")
+            script.write_text(example)
+            path = subprocess.run([sys.executable, script, self.key_file, "tok-42_x"], check=True,
+                                  capture_output=True, text=True).stdout.strip()
+        start = self.server.mark()
+        self.assertEqual(curl(self.server.url + path).status, 200)
+        event = self.download_event(start)
+        self.assertEqual((event["untagged"], event["token"], event["campaign"], event["site"]),
+                         ("", "tok-42_x", "spring", "be_zb_ext"))
+
+
 class HostileNames(DownloadCase):
     def test_names_that_are_no_build_of_the_folder_get_404(self):
         for name in ["../secret.exe", "..%2fsecret.exe", "%2e%2e/secret.exe", ".hidden.exe",
