@@ -161,7 +161,7 @@ class ZbtagSigning(unittest.TestCase):
 
     def assert_sound(self, exe, text):
         """Every check of a signed file carrying `text` (None: no tag), none of them zbtag's
-        own."""
+        own but the last."""
         self.assert_verifies(exe)
         data = exe.read_bytes()
         self.assertEqual(certificate_reader.problems(data, text), [])
@@ -172,6 +172,9 @@ class ZbtagSigning(unittest.TestCase):
             self.assertEqual(signed.signature.end, len(data))
             self.assertTrue(ends_with_octets, "asn1parse does not end with the tag's value")
             self.assertEqual(self.read(exe), text)
+        check = self.zbtag("check", exe)
+        self.assertEqual(check.returncode, 0, check.stdout)
+        self.assertNotIn(b"FAILED", check.stdout)
 
     def test_verify_notices_a_changed_image(self):
         # Without this the checks below could pass on verifiers that accept anything.
@@ -182,6 +185,9 @@ class ZbtagSigning(unittest.TestCase):
         exe.write_bytes(broken)
         self.assertFalse(self.signer.verify(exe)[0])
         self.assertNotEqual(certificate_reader.problems(bytes(broken)), [])
+        check = self.zbtag("check", exe)
+        self.assertEqual(check.returncode, 1)
+        self.assertIn(b"digest: FAILED", check.stdout)
 
     def test_every_shape_keeps_its_signature_through_tag_retag_and_clear(self):
         first = b"SITEID=BE_ZB_EXT\nTHM=dark\nGID=12|34\nOID=77\n" + b"X=" + b"y" * 236 + b"\n"
@@ -222,6 +228,10 @@ class ZbtagSigning(unittest.TestCase):
         exe = self.tagged_the_older_way(text)
         self.assertEqual(self.read(exe), text)
         self.assertFalse(certificate_reader.SignedFile(exe.read_bytes()).passes_padding_rule())
+        check = self.zbtag("check", exe)
+        self.assertEqual(check.returncode, 1)
+        self.assertIn(b"padding: FAILED", check.stdout)
+        self.assertIn(b"tag: FAILED", check.stdout)
         self.write(exe, text)
         self.assert_sound(exe, text)
 
@@ -233,6 +243,9 @@ class ZbtagSigning(unittest.TestCase):
         tagged = exe.read_bytes()
         self.assertEqual(tagged[:len(small_pe())], small_pe())
         self.assertEqual(len(tagged), len(small_pe()) + trailer_length(text))
+        check = self.zbtag("check", exe)
+        self.assertEqual(check.returncode, 0, check.stdout)
+        self.assertIn(b"appended to the unsigned file", check.stdout)
 
         # The trailer's data has the form of tinfo.dat.
         data = self.dir / "tinfo.dat"
