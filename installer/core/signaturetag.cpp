@@ -34,35 +34,56 @@ SignedDataParts ReadEntrySignature(std::span<const std::uint8_t> entry) {
     return ReadSignedData(entry, kEntryHeader, EntryLength(entry));
 }
 
-struct TagAttribute {
-    DerElement attribute;
-    DerElement trailer;
+struct TagValues {
     std::uint8_t restore = 0;
-    bool alone = false;  // the only unauthenticated attribute
+    DerElement trailer;
 };
 
-// The tag when it is the last unauthenticated attribute. An attribute under our OID in any
-// other form is refused rather than passed over: a later tag would then not end the file.
-std::optional<TagAttribute> ReadTagAttribute(std::span<const std::uint8_t> entry,
-                                             const SignedDataParts& parts) {
-    if (!parts.unauthenticated) return std::nullopt;
-    const std::vector<DerElement> attributes = SignatureChildren(entry, *parts.unauthenticated);
-    if (attributes.empty() || attributes.back().tag != kDerSequence) return std::nullopt;
-    const std::vector<DerElement> fields = SignatureChildren(entry, attributes.back());
-    if (fields.empty() || fields[0].tag != kDerOid ||
-        !DerContentIs(entry, fields[0], kSignatureTagOid)) {
+// The values of `attribute` when it is a tag. One under our OID in any other form is refused
+// rather than passed over: a tag after it would then not end the file.
+std::optional<TagValues> ReadTagValues(std::span<const std::uint8_t> entry,
+                                       const DerElement& attribute) {
+    // Another party's attribute need not be in a form we read; it is only not ours.
+    const std::optional<std::vector<DerElement>> fields =
+        attribute.tag == kDerSequence ? DerChildren(entry, attribute) : std::nullopt;
+    if (!fields || fields->empty() || (*fields)[0].tag != kDerOid ||
+        !DerContentIs(entry, (*fields)[0], kSignatureTagOid)) {
         return std::nullopt;
     }
-    const std::vector<DerElement> values = fields.size() == 2 && fields[1].tag == kDerSet
-                                               ? SignatureChildren(entry, fields[1])
+    const std::vector<DerElement> values = fields->size() == 2 && (*fields)[1].tag == kDerSet
+                                               ? SignatureChildren(entry, (*fields)[1])
                                                : std::vector<DerElement>{};
     if (values.size() != 2 || values[0].tag != kDerInteger || values[0].length != 1 ||
         entry[values[0].content()] > (kRestorePadding | kRestoreEmptySet) ||
         values[1].tag != kDerOctetString) {
         Refuse("The tracking tag in the signature is damaged");
     }
-    return TagAttribute{attributes.back(), values[1], entry[values[0].content()],
-                        attributes.size() == 1};
+    return TagValues{entry[values[0].content()], values[1]};
+}
+
+// The run of tag attributes that ends the unauthenticated attributes: more than one only where
+// a file was tagged by other means, and all of them go, so that what is left holds none.
+struct TagRun {
+    DerElement first;          // where the run starts
+    std::uint8_t restore = 0;  // of the first, the one written into the signed file
+    DerElement trailer;        // of the last, the one that ends the file
+    bool alone = false;        // the run is every unauthenticated attribute
+};
+
+std::optional<TagRun> ReadTagRun(std::span<const std::uint8_t> entry,
+                                 const SignedDataParts& parts) {
+    if (!parts.unauthenticated) return std::nullopt;
+    const std::vector<DerElement> attributes = SignatureChildren(entry, *parts.unauthenticated);
+    std::optional<TagRun> run;
+    for (std::size_t i = attributes.size(); i-- > 0;) {
+        const std::optional<TagValues> tag = ReadTagValues(entry, attributes[i]);
+        if (!tag) break;
+        if (!run) run = TagRun{{}, 0, tag->trailer, false};
+        run->first = attributes[i];
+        run->restore = tag->restore;
+        run->alone = i == 0;
+    }
+    return run;
 }
 
 // The elements from the ContentInfo down to where the tag goes. Each is the last element of
@@ -173,11 +194,11 @@ UntaggedEntry WithoutAppendedTrailer(std::span<const std::uint8_t> entry,
 UntaggedEntry UntagCertificateEntry(std::span<const std::uint8_t> entry) {
     UntaggedEntry result = WithoutAppendedTrailer(entry, ReadEntrySignature(entry));
     const SignedDataParts parts = ReadEntrySignature(result.entry);
-    const std::optional<TagAttribute> tag = ReadTagAttribute(result.entry, parts);
+    const std::optional<TagRun> tag = ReadTagRun(result.entry, parts);
     if (!tag) return result;
 
     const bool dropSet = tag->alone && !(tag->restore & kRestoreEmptySet);
-    const std::uint32_t cut = dropSet ? parts.unauthenticated->offset : tag->attribute.offset;
+    const std::uint32_t cut = dropSet ? parts.unauthenticated->offset : tag->first.offset;
     const std::vector<std::uint8_t> signature =
         Rebuild(result.entry, TagChain(parts, !dropSet), cut, {});
     const std::uint32_t padding = tag->restore & kRestorePadding;
@@ -213,7 +234,7 @@ std::vector<std::uint8_t> TagCertificateEntry(std::span<const std::uint8_t> entr
 }
 
 std::optional<TagTrailerPlace> FindSignatureTag(std::span<const std::uint8_t> entry) {
-    const std::optional<TagAttribute> tag = ReadTagAttribute(entry, ReadEntrySignature(entry));
+    const std::optional<TagRun> tag = ReadTagRun(entry, ReadEntrySignature(entry));
     if (!tag) return std::nullopt;
     return TagTrailerPlace{tag->trailer.content(), tag->trailer.length};
 }

@@ -33,8 +33,9 @@ struct UntaggedEntry {
     bool hadTag = false;
 };
 
-// `entry` without its tag, as it was signed: a tag attribute is taken out, as is a trailer of
-// the older form appended after the signature. Refuses an entry whose signature is not PKCS#7
+// `entry` without its tag, as it was signed: the tag attribute is taken out (with any others
+// that end the attributes next to it), as is a trailer of the older form appended after the
+// signature. Refuses an entry whose signature is not PKCS#7
 // signed data ending with a signer info, and one that holds anything after its signature but
 // a trailer and at most 7 zero bytes of padding.
 UntaggedEntry UntagCertificateEntry(std::span<const std::uint8_t> entry);

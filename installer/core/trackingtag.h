@@ -36,7 +36,7 @@ struct TrackingTagPlan {
 // What planning needs of one installer file: its headers' fields, the certificate table's last
 // entry (for an unsigned file, at most its last 1024 bytes) and the running sum of its PE
 // checksum. Made once per file; each plan then costs a few kilobytes of work, whatever the
-// file's size.
+// file's size. Planning does not change the base: plans may be made on several threads at once.
 class TrackingTagBase {
   public:
     // Reads `file`, all of it (it keeps none but the parts above). Throws PInternalError, with

@@ -168,6 +168,25 @@ TEST(SignatureTag, TextsAtTheReadersLimit) {
     EXPECT_THROW(TagCertificateEntry(entry, std::string("A=1\0B=2\n", 8)), PInternalError);
 }
 
+TEST(SignatureTag, EveryTagEndingTheAttributesGoesAndNothingElse) {
+    Shape shape;
+    shape.unauthenticated = true;
+    // Another party's attribute that is no SEQUENCE of elements: passed over, kept.
+    shape.attributes = Der(0x30, {0x06, 0x05, 1, 2});
+    const Bytes entry = sample::Entry(sample::Signature(shape), 0);
+    const Bytes once = TagCertificateEntry(entry, "SITEID=FR\n");
+    EXPECT_EQ(UntagCertificateEntry(once).entry, entry);
+
+    // A second tag after the first, as a tool that does not know the first would add it.
+    const Bytes first = MakeTrackingTrailer("SITEID=FR\n", 2);
+    Shape twice = WithTag(WithTag(shape, first, 0), MakeTrackingTrailer("SITEID=SE\n", 1), 0);
+    const UntaggedEntry untagged =
+        UntagCertificateEntry(sample::Entry(sample::Signature(twice), 0));
+    EXPECT_TRUE(untagged.hadTag);
+    EXPECT_EQ(untagged.entry, entry);
+    EXPECT_FALSE(FindSignatureTag(untagged.entry));
+}
+
 // `entry` with the byte run `find` replaced by `replace` (same length).
 Bytes Replaced(Bytes entry, const Bytes& find, const Bytes& replace) {
     const auto at = std::search(entry.begin(), entry.end(), find.begin(), find.end());
