@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "installer/core/downloadcode.h"
+#include "plib/perror.h"
 
 namespace {
 
@@ -48,6 +49,11 @@ std::shared_ptr<const PreparedBuild> Prepare(const OpenBuild& build) {
     auto prepared = std::make_shared<PreparedBuild>();
     prepared->version = build.version;
     prepared->digest = Sha256(mapping.bytes());
+    try {
+        prepared->base.emplace(mapping.bytes());
+    } catch (const PError& error) {
+        prepared->untaggable = error.why();
+    }
     return prepared;
 }
 

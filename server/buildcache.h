@@ -2,15 +2,19 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
+#include "installer/core/trackingtag.h"
 #include "server/buildfolder.h"
 
 // What serving one version of a build needs, made once from its whole file.
 struct PreparedBuild {
     std::string version;  // OpenBuild::version
     std::string digest;   // SHA-256 of the file, URL-safe Base64: the same on every replica
+    std::optional<TrackingTagBase> base;  // what planning a tag needs of the file
+    std::string untaggable;               // without a base: why the file cannot carry a tag
 };
 
 // Prepared builds by name. A build is read whole once per version of its file (a few tens of

@@ -8,6 +8,7 @@
 
 #include "installer/core/installparameters.h"
 #include "installer/core/trackingtext.h"
+#include "plib/perror.h"
 #include "server/buildcache.h"
 #include "server/downloadkeys.h"
 #include "server/downloadresponse.h"
@@ -49,6 +50,28 @@ std::string ETagOf(const PreparedBuild& build, const std::string& text) {
     return "\"" + EncodeBase64Url(KeyedHash(build.digest, text)).substr(0, 22) + "\"";
 }
 
+// The build with `text` as its tag, or untagged (its own tag cleared) without a text. A text
+// that cannot be a tag of it is dropped, and `why` says so.
+DownloadBody BodyOf(const OpenBuild& build, const PreparedBuild& prepared,
+                    std::optional<std::string>& text, std::string& why) {
+    if (!prepared.base) {
+        if (text) why = "the build cannot carry a tag: " + prepared.untaggable;
+        text.reset();
+        DownloadBody body(build.file);
+        body.addFile(0, build.size);
+        return body;
+    }
+    if (text) {
+        try {
+            return PlanBody(prepared.base->Plan(*text), build.file);
+        } catch (const PError& error) {
+            why = std::string("refused code: ") + error.why();
+            text.reset();
+        }
+    }
+    return PlanBody(prepared.base->PlanClear(), build.file);
+}
+
 class Downloads {
   public:
     explicit Downloads(const ServerOptions& options, StoreWriter& writer)
@@ -66,9 +89,8 @@ class Downloads {
         if (!build) return refuse(request, reply, missing);
         const std::shared_ptr<const PreparedBuild> prepared = cache_.prepare(*build);
         std::string why;
-        const std::optional<std::string> text = tagText(request, why);
-        DownloadBody body(build->file);
-        body.addFile(0, build->size);
+        std::optional<std::string> text = tagText(request, why);
+        const DownloadBody body = BodyOf(*build, *prepared, text, why);
         const std::string served = text.value_or("");
         const std::string etag = ETagOf(*prepared, served);
         bool endsBody = false;

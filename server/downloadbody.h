@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/core/trackingtag.h"
 #include "server/byteranges.h"
 #include "server/http.h"
 
@@ -29,3 +30,8 @@ class DownloadBody {
     std::vector<BodyPart> parts_;
     std::uint64_t size_ = 0;
 };
+
+// The body of `plan` laid over the build in `file`: the file's long spans are sent from the file;
+// the patches, the short spans between them (the headers') and the tail are in memory. Throws
+// std::runtime_error when the file is shorter than the plan.
+DownloadBody PlanBody(const TrackingTagPlan& plan, std::shared_ptr<const UniqueFd> file);

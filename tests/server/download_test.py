@@ -1,6 +1,8 @@
 #!/usr/bin/python3
-"""GET /download/ of zbserve over the loopback with curl as the client: forged and malformed
-codes, hostile names, Range edges, validators, concurrency, limits and SIGTERM.
+"""GET /download/ of zbserve over the loopback with curl as the client: tagged downloads (each
+checked with `zbtag check` and `osslsigncode verify`, and byte for byte what `zbtag write`
+makes), forged and malformed codes, hostile names, Range edges, validators, concurrency,
+limits and SIGTERM.
 
 Usage: download_test.py ZBSERVE ZBTAG
 """
@@ -69,7 +71,8 @@ class DownloadCase(unittest.TestCase):
         cls.folder = Path(tempfile.mkdtemp(prefix="zb-download-"))
         cls.builds = cls.folder / "builds"
         cls.builds.mkdir()
-        cls.build = testbuilds.unsigned_build(cls.builds / "ZembricoInstall.exe", BUILD_SIZE)
+        cls.build = cls.builds / "ZembricoInstall.exe"
+        cls.signer = testbuilds.signed_build(cls.folder, cls.build, BUILD_SIZE)
         cls.original = cls.build.read_bytes()
         (cls.folder / "secret.exe").write_bytes(b"not for download")
         (cls.builds / "outside.exe").symlink_to(cls.folder / "secret.exe")
@@ -100,10 +103,102 @@ class DownloadCase(unittest.TestCase):
             lambda e: e.get("event") == "download" and
             all(e.get(k) == v for k, v in expected.items()), start=start)
 
+    def written(self, text, build=None):
+        """What `zbtag write` makes of the build with `text`."""
+        with tempfile.TemporaryDirectory() as folder:
+            exe, tag = Path(folder, "written.exe"), Path(folder, "tag.txt")
+            exe.write_bytes((build or self.build).read_bytes())
+            tag.write_bytes(text.encode())
+            subprocess.run([ZBTAG, "write", exe, tag], check=True)
+            return exe.read_bytes()
+
+    def assert_tagged(self, body, text, build=None):
+        """`body` is the build tagged with `text`, validly signed, its tag readable."""
+        self.assertEqual(body, self.written(text, build), "not what zbtag write makes")
+        with tempfile.TemporaryDirectory() as folder:
+            exe = Path(folder, "download.exe")
+            exe.write_bytes(body)
+            checked = subprocess.run([ZBTAG, "check", exe], capture_output=True, text=True)
+            self.assertEqual(checked.returncode, 0, checked.stdout)
+            if build is None or build == self.build:
+                passed, output = self.signer.verify(exe)
+                self.assertTrue(passed, output[-400:])
+            read = subprocess.run([ZBTAG, "read", exe], capture_output=True, check=True)
+            self.assertEqual(read.stdout, text.encode())
+
     def stored_downloads(self, where, *values):
         with sqlite3.connect(self.store) as db:
             return db.execute("SELECT build, token, tag, bytes_sent, completed FROM downloads "
                               "WHERE " + where, values).fetchall()
+
+
+class Tagged(DownloadCase):
+    def test_a_code_gives_its_tag_the_same_bytes_every_time(self):
+        text = "SITEID=be_zb_ext\nGID=spring~tok-7\nOID=op.1\nONAME=UGFydG5lcg==\n"
+        start = self.server.mark()
+        first = curl(self.url(code=mint(text)))
+        self.assertEqual(first.status, 200)
+        self.assert_tagged(first.body, text)
+        event = self.download_event(start)
+        self.assertEqual((event["token"], event["campaign"], event["site"], event["tag"],
+                          event["untagged"], event["completed"]),
+                         ("tok-7", "spring", "be_zb_ext", text, "", "yes"))
+        again = curl(self.url(code=mint(text)))
+        self.assertEqual((again.body, again.header("ETag")), (first.body, first.header("ETag")))
+        other = curl(self.url(code=mint(text.replace("tok-7", "tok-8"), key=OLD_KEY)))
+        self.assert_tagged(other.body, text.replace("tok-7", "tok-8"))
+        self.assertNotEqual(other.header("ETag"), first.header("ETag"))
+        self.assertNotEqual(curl(self.url()).header("ETag"), first.header("ETag"))
+
+    def test_ranges_of_a_tagged_download_are_its_bytes(self):
+        text = "SITEID=FR\nGID=c~ranged\n"
+        code = mint(text)
+        tagged = self.written(text)
+        size = len(tagged)
+        for spec, first, last in [("0-399", 0, 399), ("-3000", size - 3000, size - 1),
+                                  ("%d-" % (len(self.original) - 50), len(self.original) - 50,
+                                   size - 1), ("100-200", 100, 200)]:
+            response = curl(self.url(code=code), "-r", spec)
+            self.assertEqual(response.body, tagged[first:last + 1], spec)
+            self.assertEqual(response.header("Content-Range"), "bytes %d-%d/%d" % (first, last, size))
+        with tempfile.TemporaryDirectory() as folder:
+            part = Path(folder, "part.exe")
+            part.write_bytes(tagged[:size // 2])
+            subprocess.run(["curl", "-sS", "-C", "-", "-o", part, self.url(code=code)], check=True,
+                           timeout=60)
+            self.assert_tagged(part.read_bytes(), text)
+
+    def test_a_tagged_build_in_the_folder_is_served_untagged_or_retagged(self):
+        already = self.builds / "Already.exe"
+        already.write_bytes(self.written("SITEID=RUSO\nGID=old~t\n"))
+        try:
+            untagged = curl(self.url("Already.exe"))
+            self.assertEqual(untagged.body, self.original)
+            text = "SITEID=FR\nGID=new~t\n"
+            self.assert_tagged(curl(self.url("Already.exe", code=mint(text))).body, text)
+        finally:
+            already.unlink()
+
+    def test_unsigned_and_untaggable_builds(self):
+        unsigned = testbuilds.unsigned_build(self.builds / "Unsigned.exe", 100000, seed=3)
+        (self.builds / "notes.txt").write_bytes(b"not an installer")
+        try:
+            text = "SITEID=FR\n"
+            body = curl(self.url("Unsigned.exe", code=mint(text))).body
+            self.assertEqual(body, self.written(text, unsigned))
+            start = self.server.mark()
+            self.assertEqual(curl(self.url("notes.txt", code=mint(text))).body,
+                             b"not an installer")
+            self.assertIn("the build cannot carry a tag", self.download_event(start)["untagged"])
+        finally:
+            unsigned.unlink()
+            (self.builds / "notes.txt").unlink()
+
+    def test_a_text_too_long_for_the_trailer_is_served_untagged(self):
+        start = self.server.mark()
+        response = curl(self.url(code=mint("SITEID=FR\nNOTE=" + "x" * 1004 + "\n")))
+        self.assertEqual(response.body, self.original)
+        self.assertIn("refused code", self.download_event(start)["untagged"])
 
 
 class UntaggedWhenTheCodeIsBad(DownloadCase):
@@ -156,7 +251,8 @@ class MintedElsewhere(DownloadCase):
             path = subprocess.run([sys.executable, script, self.key_file, "tok-42_x"], check=True,
                                   capture_output=True, text=True).stdout.strip()
         start = self.server.mark()
-        self.assertEqual(curl(self.server.url + path).status, 200)
+        response = curl(self.server.url + path)
+        self.assert_tagged(response.body, "SITEID=be_zb_ext\nGID=spring~tok-42_x\n")
         event = self.download_event(start)
         self.assertEqual((event["untagged"], event["token"], event["campaign"], event["site"]),
                          ("", "tok-42_x", "spring", "be_zb_ext"))
@@ -263,8 +359,9 @@ class Concurrency(DownloadCase):
         for thread in threads:
             thread.join()
         for i, response in enumerate(results):
-            expected = self.original[i * 1000:] if i % 3 == 0 else self.original
-            self.assertEqual(response.body, expected, i)
+            tagged = self.written("SITEID=FR\nGID=c~t%d\n" % i)
+            self.assertEqual(response.body, tagged[i * 1000:] if i % 3 == 0 else tagged, i)
+        self.assert_tagged(results[1].body, "SITEID=FR\nGID=c~t1\n")
 
 
 class Limits(DownloadCase):

@@ -3,9 +3,12 @@ bytes to the size wanted, which signing and tagging treat as any installer."""
 
 import random
 import struct
+import sys
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tests" / "tools" / "zbtag"))
+from signer import Signer  # noqa: E402
 SMALL_PE = ROOT / "fuzz" / "corpus" / "trackingtag_fuzz" / "unsigned.exe"
 SECTION = 40
 
@@ -40,3 +43,14 @@ def with_section(pe, size, seed):
 def unsigned_build(path, size, seed=1):
     Path(path).write_bytes(with_section(SMALL_PE.read_bytes(), size, seed))
     return Path(path)
+
+
+def signed_build(folder, path, size, seed=1, timestamped=True):
+    """A build of `size` bytes and more, signed (timestamped by default) with throw-away
+    certificates made in `folder`; returns the signer, whose verify() checks a download."""
+    unsigned = Path(folder) / ("unsigned-" + Path(path).name)
+    unsigned_build(unsigned, size, seed)
+    signer = Signer(Path(folder))
+    signer.sign(unsigned, path, *(signer.timestamp() if timestamped else ()))
+    unsigned.unlink()
+    return signer
