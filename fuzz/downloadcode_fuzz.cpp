@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "crypto/hmacsha256.h"
 #include "installer/core/downloadcode.h"
 #include "installer/core/trackingvalues.h"
 #include "server/downloadkeys.h"
@@ -22,13 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const CodeVerdict verdict = kKeys.check(code);
     if (verdict.text.has_value() != verdict.why.empty()) std::abort();
-    if (verdict.text && (KeyedHash(kKey, *verdict.text) != ParseDownloadCode(code, why)->hash ||
+    if (verdict.text && (HmacSha256(kKey, *verdict.text) != ParseDownloadCode(code, why)->hash ||
                          !CheckTrackingData(*verdict.text)))
         std::abort();
     // The same text, signed: only the installer's checks can refuse it now.
     if (const auto parsed = ParseDownloadCode(code, why)) {
         const CodeVerdict signedVerdict =
-            kKeys.check(FormatDownloadCode(parsed->text, KeyedHash(kKey, parsed->text)));
+            kKeys.check(FormatDownloadCode(parsed->text, HmacSha256(kKey, parsed->text)));
         if (!signedVerdict.text && !signedVerdict.why.starts_with("refused code")) std::abort();
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "crypto/hmacsha256.h"
 #include "installer/core/installparameters.h"
 #include "installer/core/trackingtext.h"
 #include "plib/perror.h"
@@ -47,7 +48,7 @@ std::string_view CodeOf(std::string_view query, std::string& why) {
 
 // A strong validator of the served bytes: the build's digest and the tag text.
 std::string ETagOf(const PreparedBuild& build, const std::string& text) {
-    return "\"" + EncodeBase64Url(KeyedHash(build.digest, text)).substr(0, 22) + "\"";
+    return "\"" + EncodeBase64Url(HmacSha256(build.digest, text)).substr(0, 22) + "\"";
 }
 
 // The build with `text` as its tag, or untagged (its own tag cleared) without a text. A text

@@ -1,11 +1,10 @@
 #include "server/downloadkeys.h"
 
 #include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/hmac.h>
 
 #include <stdexcept>
 
+#include "crypto/hmacsha256.h"
 #include "installer/core/hostfile.h"
 #include "installer/core/trackinglines.h"
 #include "installer/core/trackingvalues.h"
@@ -32,16 +31,6 @@ std::string RefusedKey(std::string_view text) {
 
 }  // namespace
 
-DownloadCodeHash KeyedHash(std::string_view key, std::string_view text) {
-    DownloadCodeHash hash{};
-    unsigned int size = 0;
-    const unsigned char* made =
-        HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()),
-             reinterpret_cast<const unsigned char*>(text.data()), text.size(), hash.data(), &size);
-    if (made == nullptr || size != hash.size()) throw std::runtime_error("HMAC-SHA-256 failed");
-    return hash;
-}
-
 DownloadKeys::DownloadKeys(std::vector<std::string> keys) : keys_(std::move(keys)) {}
 
 DownloadKeys DownloadKeys::FromFile(const std::string& path) {
@@ -61,7 +50,7 @@ CodeVerdict DownloadKeys::check(std::string_view code) const {
     if (!parsed) return {std::nullopt, "malformed code: " + why};
     bool made = false;
     for (const std::string& key : keys_) {
-        const DownloadCodeHash hash = KeyedHash(key, parsed->text);
+        const DownloadCodeHash hash = HmacSha256(key, parsed->text);
         made |= CRYPTO_memcmp(hash.data(), parsed->hash.data(), hash.size()) == 0;
     }
     if (!made) return {std::nullopt, "forged code: no key made its hash"};

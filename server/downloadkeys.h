@@ -7,9 +7,6 @@
 
 #include "installer/core/downloadcode.h"
 
-// HMAC-SHA-256 of `text` with `key`.
-DownloadCodeHash KeyedHash(std::string_view key, std::string_view text);
-
 // What a download code gives: the tag text to serve, or why the download is served untagged.
 struct CodeVerdict {
     std::optional<std::string> text;

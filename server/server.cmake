@@ -8,7 +8,7 @@ find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(LIBPQ REQUIRED IMPORTED_TARGET libpq)
 
-zb_library(zbserver DIRS server PORTABLE LAYERS plib protocols zbcore
+zb_library(zbserver DIRS server PORTABLE LAYERS plib protocols zbcore zbcrypto
            SYSTEM SQLite::SQLite3 PkgConfig::LIBPQ OpenSSL::Crypto Boost::headers
                   Threads::Threads)
 target_compile_definitions(zbserver PUBLIC BOOST_BEAST_USE_STD_STRING_VIEW)

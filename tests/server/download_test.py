@@ -258,6 +258,20 @@ class MintedElsewhere(DownloadCase):
                          ("", "tok-42_x", "spring", "be_zb_ext"))
 
 
+    def test_zbtag_mint_makes_the_same_codes(self):
+        with tempfile.TemporaryDirectory() as folder:
+            text, short = Path(folder, "tag.txt"), Path(folder, "short")
+            text.write_bytes(b"SITEID=FR\nGID=c~zbtag-1\n")
+            short.write_bytes(b"short key\n")
+            minted = subprocess.run([ZBTAG, "mint", self.key_file, text], check=True,
+                                    capture_output=True, text=True).stdout
+            self.assertEqual(minted, mint(text.read_bytes()) + "\n")
+            refused = subprocess.run([ZBTAG, "mint", short, text], capture_output=True, text=True)
+            self.assertNotEqual(refused.returncode, 0)
+            self.assertIn("shorter than 32 bytes", refused.stderr)
+        self.assert_tagged(curl(self.url(code=minted.strip())).body, "SITEID=FR\nGID=c~zbtag-1\n")
+
+
 class HostileNames(DownloadCase):
     def test_names_that_are_no_build_of_the_folder_get_404(self):
         for name in ["../secret.exe", "..%2fsecret.exe", "%2e%2e/secret.exe", ".hidden.exe",
