@@ -203,7 +203,8 @@ def main():
     nginx = Nginx(folder, builds)
     server = ServerProcess(args.zbserve, "--builds", str(builds), "--key-file",
                            str(folder / "keys"), "--store", str(folder / "store.sqlite"),
-                           "--sync", "normal", "--max-connections", "4096")
+                           "--sync", "normal", "--max-connections", "4096",
+                           log=folder / "zbserve.log")
     try:
         rows = measure(args.runs, server, nginx)
     finally:
