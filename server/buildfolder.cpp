@@ -4,8 +4,10 @@
 #include <limits.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 namespace {
@@ -81,4 +83,15 @@ std::optional<OpenBuild> BuildFolder::openDirect(const std::string& name, std::s
     }
     return OpenBuild{name, std::make_shared<const UniqueFd>(std::move(file)),
                      static_cast<std::uint64_t>(info.st_size), VersionOf(info)};
+}
+
+std::vector<std::string> BuildFolder::names() const {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(path_, error)) {
+        std::string name = entry.path().filename().string();
+        if (IsBuildName(name)) names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "server/uniquefd.h"
 
@@ -33,6 +34,9 @@ class BuildFolder {
     // The build `name` names, opened for reading; nothing, with why, for a name IsBuildName
     // refuses or that names no build (missing, not a regular file, a link leading elsewhere).
     std::optional<OpenBuild> open(std::string_view name, std::string& why) const;
+
+    // The names of the folder that IsBuildName accepts, sorted.
+    std::vector<std::string> names() const;
 
     const std::string& path() const { return path_; }
 

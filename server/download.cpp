@@ -81,7 +81,9 @@ class Downloads {
           folder_(options.builds),
           keys_(options.keyFile.empty() ? std::nullopt
                                         : std::optional(DownloadKeys::FromFile(options.keyFile))),
-          logThrottle_(10) {}
+          logThrottle_(10) {
+        prepareAll();
+    }
 
     void serve(const HttpRequest& request, const Reply& reply) {
         const std::string_view name = std::string_view(request.path).substr(kPrefix.size());
@@ -111,6 +113,22 @@ class Downloads {
     }
 
   private:
+    // Read at start-up, so that no first download waits for its build to be read, and the log
+    // says at once which builds are served and which cannot carry a tag.
+    void prepareAll() {
+        for (const std::string& name : folder_.names()) {
+            std::string why;
+            const std::optional<OpenBuild> build = folder_.open(name, why);
+            if (!build) continue;
+            const std::shared_ptr<const PreparedBuild> prepared = cache_.prepare(*build);
+            LogEvent("build_ready")
+                .text("build", name)
+                .number("size", static_cast<std::int64_t>(build->size))
+                .text("sha256", prepared->digest)
+                .text("untaggable", prepared->untaggable);
+        }
+    }
+
     struct PendingRecord {
         DownloadRecord download;
         std::string untagged;  // why the build went out untagged

@@ -80,6 +80,13 @@ TEST_F(BuildFolderTest, RefusesWhatIsNoBuildOfTheFolder) {
     }
 }
 
+TEST_F(BuildFolderTest, ListsTheBuildNamesOfTheFolder) {
+    const BuildFolder folder((root_ / "builds").string());
+    EXPECT_EQ(folder.names(),
+              (std::vector<std::string>{"Setup-1.2.exe", "dangling.exe", "deeper.exe", "latest.exe",
+                                        "outside.exe", "pipe.exe", "sub", "tohidden.exe"}));
+}
+
 TEST_F(BuildFolderTest, AnotherVersionOfTheFileHasAnotherVersion) {
     const BuildFolder folder((root_ / "builds").string());
     std::string why;

@@ -134,6 +134,11 @@ class DownloadCase(unittest.TestCase):
 
 class Tagged(DownloadCase):
     def test_a_code_gives_its_tag_the_same_bytes_every_time(self):
+        ready = {e["build"]: e for e in self.server.events("build_ready")}
+        self.assertEqual(sorted(ready), ["ZembricoInstall.exe", "latest.exe"])
+        self.assertEqual(ready["ZembricoInstall.exe"]["untaggable"], "")
+        self.assertEqual(ready["ZembricoInstall.exe"]["sha256"],
+                         b64(hashlib.sha256(self.original).digest()))
         text = "SITEID=be_zb_ext\nGID=spring~tok-7\nOID=op.1\nONAME=UGFydG5lcg==\n"
         start = self.server.mark()
         first = curl(self.url(code=mint(text)))
