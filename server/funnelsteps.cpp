@@ -5,16 +5,16 @@ namespace {
 using namespace StepBit;
 
 constexpr FunnelStep kSteps[] = {
-    {kDownloaded, "downloads", "Downloads", -1, true},
-    {kSufficient | kInsufficient, "first_screen", "First screen", 0, true},
-    {kSufficient, "sufficient", "enough disk space", 1, false},
-    {kInsufficient, "insufficient", "too little disk space", 1, false},
-    {kLicence, "licence", "Licence opened", 1, true},
-    {kStarted, "started", "Installation started", 1, true},
-    {kCompleted, "completed", "Installation complete", 5, true},
-    {kCancelled, "cancelled", "Cancelled", 1, false},
-    {kWv2Download, "wv2_download", "WebView2 offer: download", 6, false},
-    {kWv2Close, "wv2_close", "WebView2 offer: closed", 6, false},
+    {kDownloaded, "downloads", "Downloads", "Downloaded", -1, true},
+    {kSufficient | kInsufficient, "first_screen", "First screen", "First screen", 0, true},
+    {kSufficient, "sufficient", "First screen: enough space", "Enough space", 1, false},
+    {kInsufficient, "insufficient", "First screen: too little space", "Too little space", 1, false},
+    {kLicence, "licence", "Licence opened", "Licence", 1, true},
+    {kStarted, "started", "Installation started", "Started", 1, true},
+    {kCompleted, "completed", "Installation complete", "Complete", 5, true},
+    {kCancelled, "cancelled", "Cancelled", "Cancelled", 1, false},
+    {kWv2Download, "wv2_download", "WebView2 offer: download", "WebView2: download", 6, false},
+    {kWv2Close, "wv2_close", "WebView2 offer: closed", "WebView2: closed", 6, false},
 };
 
 struct ScreenStep {

@@ -18,12 +18,14 @@ constexpr std::uint32_t kWv2Close = 1 << 8;
 }  // namespace StepBit
 
 // One counted step: a journey counts for it when it has any of `bits`. The column of
-// funnel_daily, the title the dashboard shows, the step whose journeys its rate is taken of
-// (-1: none), and whether it is a step of the funnel itself (the others split or follow it).
+// funnel_daily, the title the dashboard shows and its short form (an installation's badge),
+// the step whose journeys its rate is taken of (-1: none), and whether it is a step of the
+// funnel itself (the others split or follow it).
 struct FunnelStep {
     std::uint32_t bits;
     std::string_view column;
     std::string_view title;
+    std::string_view badge;
     int rateOf;
     bool main;
 };

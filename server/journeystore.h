@@ -4,7 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "server/funnelcounts.h"
 #include "server/sqldb.h"
+
+struct Journey;
 
 // One row of journeys: where an installation came from and the steps it reached.
 struct Journey {
@@ -24,10 +27,14 @@ struct Journey {
     bool operator==(const Journey&) const = default;
 };
 
+// The columns of journeys in Journey's order, and a row of them as a Journey.
+extern const char kJourneyColumns[];
+Journey JourneyFromRow(const SqlRow& row);
+
 // The journey of `key`, locked for this transaction where the database locks rows
 // (PostgreSQL; SQLite's write transaction holds the whole file).
 std::optional<Journey> LoadJourney(SqlDb& db, const std::string& key);
 
-// Stores `after`, which was `before` (id 0: new), and moves its count in funnel_daily from the
-// bucket and steps of `before` to those of `after`. Sets after.id for a new journey.
-void SaveJourney(SqlDb& db, const Journey& before, Journey& after);
+// Stores `after`, which was `before` (id 0: new), and moves its count in `counts` from the
+// buckets and steps of `before` to those of `after`. Sets after.id for a new journey.
+void SaveJourney(SqlDb& db, const Journey& before, Journey& after, FunnelCounts& counts);

@@ -29,9 +29,10 @@ const OptionRow kOptions[] = {
      "address and port to listen on; port 0 takes a free one"},
     {"--store", "PATH|URL", &ServerOptions::store,
      "SQLite file (created when missing), or postgresql://... shared by replicas"},
-    {"--sync", "full|normal", &ServerOptions::sync,
-     "SQLite: full syncs each commit to disk before hits are answered; normal survives a "
-     "crash of the server, not of the machine"},
+    {"--sync", "normal|full", &ServerOptions::sync,
+     "SQLite: normal answers a hit once its commit is in the write-ahead log, which survives "
+     "any end of zbserve (a crash of the machine may lose the last fifth of a second); full "
+     "also waits for the disk"},
     {"--password-file", "FILE", &ServerOptions::passwordFile,
      "file whose first line is the dashboard password"},
     {"--password", "TEXT", &ServerOptions::password,

@@ -13,7 +13,7 @@
 struct ServerOptions {
     std::string listen = "127.0.0.1:8080";
     std::string store = "zbserve.sqlite";
-    std::string sync = "full";
+    std::string sync = "normal";
     std::string passwordFile;
     std::string password;
     std::uint64_t maxConnections = 1024;

@@ -32,9 +32,12 @@ std::string Numbered(std::string_view sql) {
     return out;
 }
 
+// A conflict with another writer: a serialization failure, a deadlock, or a key another
+// replica inserted first (a journey both saw missing); a new try reads what the other wrote.
 bool IsRetryable(const PGresult* result) {
     const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-    return state && (std::strcmp(state, "40001") == 0 || std::strcmp(state, "40P01") == 0);
+    return state && (std::strcmp(state, "40001") == 0 || std::strcmp(state, "40P01") == 0 ||
+                     std::strcmp(state, "23505") == 0);
 }
 
 class PostgresDb : public SqlDb {

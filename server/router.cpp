@@ -8,7 +8,8 @@
 namespace {
 
 bool PathMatches(std::string_view pattern, std::string_view path) {
-    return pattern.ends_with('/') ? path.starts_with(pattern) : path == pattern;
+    if (pattern.ends_with("/*")) return path.starts_with(pattern.substr(0, pattern.size() - 1));
+    return path == pattern;
 }
 
 bool MethodMatches(std::string_view routeMethod, std::string_view method) {

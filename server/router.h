@@ -15,7 +15,7 @@ enum class Runs { Network, Pool };
 
 struct Route {
     std::string_view method;  // a "GET" route answers HEAD too
-    std::string_view path;    // exact; one ending in "/" matches every path under it
+    std::string_view path;    // exact; "/download/*" matches every path under /download/
     Access access;
     Runs runs;
     std::function<void(HttpRequest& request, Reply reply)> handle;

@@ -59,10 +59,9 @@ CREATE TABLE journeys (
     first_seen BIGINT NOT NULL,
     from_download INTEGER NOT NULL);
 CREATE INDEX journeys_client ON journeys (client_id);
-CREATE INDEX journeys_site ON journeys (site, day);
-CREATE INDEX journeys_campaign ON journeys (campaign, day);
-CREATE INDEX journeys_language ON journeys (language, day);
-CREATE INDEX journeys_version ON journeys (version, day);
+CREATE INDEX journeys_site ON journeys (site, day, steps, campaign, language, version);
+CREATE INDEX journeys_campaign ON journeys (campaign, day, steps, site, language, version);
+CREATE INDEX journeys_language ON journeys (language, day, steps, site, campaign, version);
 CREATE TABLE funnel_daily (
     kind TEXT NOT NULL,
     value TEXT NOT NULL,
