@@ -205,6 +205,6 @@ void AddDownloadRoutes(std::vector<Route>& routes, ServerContext& context) {
     if (context.options.builds.empty()) return;
     auto downloads = std::make_shared<Downloads>(context.options, context.writer);
     routes.push_back(
-        {"GET", kPrefix, Access::Public, Runs::Network,
+        {"GET", "/download/*", Access::Public, Runs::Network,
          [downloads](HttpRequest& request, Reply reply) { downloads->serve(request, reply); }});
 }
