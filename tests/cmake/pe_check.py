@@ -158,7 +158,11 @@ def check_flags(objdump, paths):
         name = image.path.name
         flags = image.dll_characteristics
         relocations = image.directory(DIR_RELOC)[1]
-        canary = b"stack smashing detected" in image.data
+        # The foundation's failure path is linked only where protected code calls it; GCC's
+        # own runtime would seed the canary through CryptAcquireContext, which advapi32
+        # forwards to cryptsp.dll, not a known DLL.
+        canary = b"stack buffer overrun detected" in image.data
+        libssp = b"stack smashing detected" in image.data or b"CryptAcquireContext" in image.data
         load_config = image.directory(DIR_LOAD_CONFIG)[1]
         frames = seh_frames(objdump, path)
         print("%s: ASLR %s, relocations %d bytes, NX %s, stack protector %s, no SEH %s "
@@ -173,6 +177,9 @@ def check_flags(objdump, paths):
             failures.append("%s is not marked NX-compatible" % name)
         if not canary:
             failures.append("%s carries no stack protector runtime" % name)
+        if libssp:
+            failures.append("%s links GCC's stack protector runtime, which imports "
+                            "CryptAcquireContext (forwarded to cryptsp.dll)" % name)
         if not flags & NO_SEH and not load_config:
             failures.append("%s has neither the no-SEH flag nor a SafeSEH table" % name)
         if flags & NO_SEH and frames:
