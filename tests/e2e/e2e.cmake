@@ -70,10 +70,12 @@ set(zb_keyboard_cases keyboard_standard keyboard_custom keyboard_quit readers_pr
 set(zb_screens_cases work_area same_at_96 scales click_install_at_144)
 # Signed in every signature shape, then tagged, re-tagged and cleared by zbtag.
 set(zb_signed_cases signed_tags signed_tag_site)
+# What the running program trusts: its mapped image, not the file at its path.
+set(zb_image_cases swapped_exe)
 # Downloaded from zbserve (the native tree's, beside zbtag), tagged at request time.
 set(zb_served_cases served_tag_site)
 foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases zb_signed_cases
-        zb_served_cases)
+                      zb_image_cases zb_served_cases)
   set(zb_e2e_script e2e_test.py)
   if(case IN_LIST zb_keyboard_cases)
     set(zb_e2e_script keyboard_test.py)
@@ -81,6 +83,8 @@ foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases zb_signed_
     set(zb_e2e_script screens_test.py)
   elseif(case IN_LIST zb_signed_cases)
     set(zb_e2e_script signed_test.py)
+  elseif(case IN_LIST zb_image_cases)
+    set(zb_e2e_script image_test.py)
   elseif(case IN_LIST zb_served_cases)
     set(zb_e2e_script served_test.py)
   endif()
