@@ -4,16 +4,17 @@
 #include <stdexcept>
 
 #include "server/funnelsteps.h"
+#include "server/journeyfacts.h"
 
 namespace {
 
 struct Filter {
     const char* kind;
     const std::optional<std::string>& value;
-    bool indexed;  // journeys has an index led by it
+    bool indexed;  // journey_facts has an index led by it
 };
 
-// Two filters or more always include one with an index: the version has none.
+// Two filters or more always include an indexed one: the version alone has no index.
 std::array<Filter, 4> FiltersOf(const FunnelFilter& filter) {
     return {{{"site", filter.site, true},
              {"campaign", filter.campaign, true},
@@ -69,31 +70,35 @@ std::int64_t JourneysWith(SqlDb& db, const FunnelFilter& span, const Filter& fil
                       .at(0));
 }
 
-// The journeys themselves, read through the index of the filter that leaves the fewest (SQLite
-// is told which; PostgreSQL's planner has statistics of its own). The statement's text depends
-// only on which filters are set; the values are parameters.
-FunnelReport FromJourneys(SqlDb& db, const FunnelFilter& filter) {
+// The journeys' narrow rows, read through the index of the filter that leaves the fewest (the
+// daily counts say which; SQLite is told, PostgreSQL's planner has statistics of its own), the
+// other filters applied to each. The statement's text depends only on which filters are set;
+// the values are parameters.
+FunnelReport FromJourneyFacts(SqlDb& db, const FunnelFilter& filter) {
     const auto filters = FiltersOf(filter);
     const Filter* narrowest = nullptr;
     std::int64_t fewest = 0;
+    std::vector<SqlValue> ids;
     for (const Filter& each : filters) {
-        if (!each.value || !each.indexed) continue;
+        if (!each.value) continue;
+        const std::optional<std::int64_t> id = DimensionId(db, each.kind, *each.value);
+        if (!id) return Collect({});
+        ids.emplace_back(*id);
+        if (!each.indexed) continue;
         const std::int64_t count = JourneysWith(db, filter, each);
         if (!narrowest || count < fewest) {
             narrowest = &each;
             fewest = count;
         }
     }
-    std::string sql = "SELECT " + SummedSteps() + " FROM journeys";
+    std::string sql = "SELECT " + SummedSteps() + " FROM journey_facts";
     if (db.dialect() == SqlDb::Dialect::Sqlite)
-        sql += " INDEXED BY journeys_" + std::string(narrowest->kind);
+        sql += " INDEXED BY journey_facts_" + std::string(narrowest->kind);
     sql += " WHERE day BETWEEN ? AND ?";
+    for (const Filter& each : filters)
+        if (each.value) sql += " AND " + std::string(each.kind) + " = ?";
     std::vector<SqlValue> values{filter.fromDay, filter.toDay};
-    for (const Filter& each : filters) {
-        if (!each.value) continue;
-        sql += " AND " + std::string(each.kind) + " = ?";
-        values.emplace_back(*each.value);
-    }
+    values.insert(values.end(), ids.begin(), ids.end());
     return Collect(db.query(sql + " GROUP BY day ORDER BY day", values));
 }
 
@@ -108,7 +113,7 @@ FunnelReport QueryFunnel(SqlDb& db, const FunnelFilter& filter) {
         only = &each;
         ++set;
     }
-    return set <= 1 ? FromDailyCounts(db, filter, only) : FromJourneys(db, filter);
+    return set <= 1 ? FromDailyCounts(db, filter, only) : FromJourneyFacts(db, filter);
 }
 
 std::vector<std::string> FilterValues(SqlDb& db, const std::string& kind, std::size_t limit) {

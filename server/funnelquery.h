@@ -30,8 +30,7 @@ struct FunnelReport {
 };
 
 // A journey counts on its day (its download's, else its first hit's). With one filter or none
-// this reads the daily counts, with more the journeys themselves (through the index of one of
-// the filters).
+// this reads the daily counts, with more the journeys of those days.
 FunnelReport QueryFunnel(SqlDb& db, const FunnelFilter& filter);
 
 // The values seen of a filter ("site", "campaign", "language" or "version"), in order, at most

@@ -30,7 +30,7 @@ void InsertHit(SqlDb& db, const ReceivedHit& hit, std::int64_t journeyId) {
          f.category, f.action, f.label, f.value, f.groupId, journeyId});
 }
 
-void StoreHit(SqlDb& db, const ReceivedHit& hit, FunnelCounts& counts) {
+void StoreHit(SqlDb& db, const ReceivedHit& hit, FunnelCounts& counts, JourneyFacts& facts) {
     const HitFields& f = hit.fields;
     const CampaignToken group = SplitGroupId(f.groupId);
     const std::string key =
@@ -50,11 +50,12 @@ void StoreHit(SqlDb& db, const ReceivedHit& hit, FunnelCounts& counts) {
     if (f.type == "event" && f.category == kLanguageEvent && !f.label.empty())
         journey.language = f.label;
     if (journey.clientId.empty()) journey.clientId = f.clientId;
-    SaveJourney(db, before, journey, counts);
+    SaveJourney(db, before, journey, counts, facts);
     InsertHit(db, hit, journey.id);
 }
 
-void StoreDownload(SqlDb& db, const DownloadRecord& download, FunnelCounts& counts) {
+void StoreDownload(SqlDb& db, const DownloadRecord& download, FunnelCounts& counts,
+                   JourneyFacts& facts) {
     const std::string site = SiteFromTrackingData(download.tag);
     const CampaignToken group = SplitGroupId(GidOf(download.tag));
     const std::string key = group.token.empty() ? "d:" + std::to_string(download.timeMs) + "|" +
@@ -70,7 +71,7 @@ void StoreDownload(SqlDb& db, const DownloadRecord& download, FunnelCounts& coun
         journey.campaign = group.campaign;
     }
     if (download.completed) journey.steps |= StepBit::kDownloaded;
-    SaveJourney(db, before, journey, counts);
+    SaveJourney(db, before, journey, counts, facts);
     db.query(
         "INSERT INTO downloads (time, build, token, tag, site, campaign, peer, bytes_sent, "
         "completed, journey_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
@@ -89,11 +90,12 @@ std::int64_t DayOf(std::int64_t unixMs) {
 void StoreItems(SqlDb& db, std::span<const StoreItem> items) {
     SqlTransaction transaction(db);
     FunnelCounts counts;
+    JourneyFacts facts;
     for (const StoreItem& item : items) {
         if (const auto* hit = std::get_if<ReceivedHit>(&item))
-            StoreHit(db, *hit, counts);
+            StoreHit(db, *hit, counts, facts);
         else
-            StoreDownload(db, std::get<DownloadRecord>(item), counts);
+            StoreDownload(db, std::get<DownloadRecord>(item), counts, facts);
     }
     counts.write(db);
     transaction.commit();

@@ -1,7 +1,5 @@
 #include "server/journeystore.h"
 
-namespace {}  // namespace
-
 const char kJourneyColumns[] =
     "id, journey_key, token, client_id, day, site, campaign, language, version, steps, "
     "first_seen, from_download";
@@ -42,7 +40,8 @@ std::optional<Journey> LoadJourney(SqlDb& db, const std::string& key) {
     return JourneyFromRow(rows[0]);
 }
 
-void SaveJourney(SqlDb& db, const Journey& before, Journey& after, FunnelCounts& counts) {
+void SaveJourney(SqlDb& db, const Journey& before, Journey& after, FunnelCounts& counts,
+                 JourneyFacts& facts) {
     if (before.id != 0 && before == after) return;
     if (before.id == 0) {
         const auto rows = db.query(
@@ -60,6 +59,7 @@ void SaveJourney(SqlDb& db, const Journey& before, Journey& after, FunnelCounts&
             {after.clientId, after.day, after.site, after.campaign, after.language, after.version,
              after.steps, std::int64_t{after.fromDownload}, after.id});
     }
+    facts.save(db, after);
     if (before.id != 0) counts.add(before, -1);
     counts.add(after, 1);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "server/funnelcounts.h"
+#include "server/journeyfacts.h"
 #include "server/sqldb.h"
 
 struct Journey;
@@ -35,6 +36,8 @@ Journey JourneyFromRow(const SqlRow& row);
 // (PostgreSQL; SQLite's write transaction holds the whole file).
 std::optional<Journey> LoadJourney(SqlDb& db, const std::string& key);
 
-// Stores `after`, which was `before` (id 0: new), and moves its count in `counts` from the
-// buckets and steps of `before` to those of `after`. Sets after.id for a new journey.
-void SaveJourney(SqlDb& db, const Journey& before, Journey& after, FunnelCounts& counts);
+// Stores `after`, which was `before` (id 0: new), with its facts row, and moves its count in
+// `counts` from the buckets and steps of `before` to those of `after`. Sets after.id for a new
+// journey.
+void SaveJourney(SqlDb& db, const Journey& before, Journey& after, FunnelCounts& counts,
+                 JourneyFacts& facts);

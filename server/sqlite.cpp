@@ -33,6 +33,12 @@ class SqliteDb : public SqlDb {
         // The store's own thread checkpoints (Store); a connection that did would stop its
         // writes for it.
         script("PRAGMA wal_autocheckpoint=0");
+        // Pages kept in memory, up to 128 MiB as they are read: a view with several filters
+        // reads the narrow journey rows again and again (a tenth of a gigabyte at 10 million
+        // hits), and the writer's journey lookups and index pages stay at hand.
+        script("PRAGMA cache_size=-131072");
+        // After a checkpoint that starts the log over, the log file keeps at most this much.
+        script("PRAGMA journal_size_limit=67108864");
         script(sync == SqliteSync::Full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
     }
 

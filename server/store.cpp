@@ -18,6 +18,13 @@ Store::Store(std::string location, std::string_view sync)
         checkpointer_ = std::jthread([this](std::stop_token stop) { checkpoint(stop); });
 }
 
+namespace {
+
+// Pages in the write-ahead log (4 KiB each) above which the checkpoint makes the log start over.
+constexpr std::int64_t kRestartFrames = 16384;
+
+}  // namespace
+
 Store::~Store() {
     checkpointer_.request_stop();
 }
@@ -29,7 +36,13 @@ void Store::checkpoint(std::stop_token stop) {
         wake_.wait_for(guard, stop, std::chrono::milliseconds(200), [] { return false; });
         if (stop.stop_requested()) return;
         try {
-            db->script("PRAGMA wal_checkpoint(PASSIVE)");
+            // A passive checkpoint never waits for the writer, but under steady writes it never
+            // reaches the log's end either, and SQLite starts the log afresh only after one
+            // has: past kRestartFrames a restarting checkpoint waits for the writer's commit
+            // (a few milliseconds, the log being mostly copied by then) and the log starts over.
+            const auto frames = db->query("PRAGMA wal_checkpoint(PASSIVE)");
+            if (!frames.empty() && SqlInt(frames[0].at(1)) > kRestartFrames)
+                db->query("PRAGMA wal_checkpoint(RESTART)");
         } catch (const SqlError& error) {
             LogEvent("checkpoint_failed").text("error", error.what());
         }

@@ -9,7 +9,7 @@ namespace {
 struct Migration {
     int version;
     const char* name;
-    const char* sql;  // "{id}": the dialect's auto-numbered key column
+    const char* sql;  // "{id}": the dialect's auto-numbered key column; "{key}": a whole-number key
 };
 
 // Append only: a migration that has shipped is never changed.
@@ -59,9 +59,22 @@ CREATE TABLE journeys (
     first_seen BIGINT NOT NULL,
     from_download INTEGER NOT NULL);
 CREATE INDEX journeys_client ON journeys (client_id);
-CREATE INDEX journeys_site ON journeys (site, day, steps, campaign, language, version);
-CREATE INDEX journeys_campaign ON journeys (campaign, day, steps, site, language, version);
-CREATE INDEX journeys_language ON journeys (language, day, steps, site, campaign, version);
+CREATE TABLE dimension_ids (
+    id {id},
+    kind TEXT NOT NULL,
+    value TEXT NOT NULL,
+    UNIQUE (kind, value));
+CREATE TABLE journey_facts (
+    id {key},
+    day INTEGER NOT NULL,
+    site BIGINT NOT NULL,
+    campaign BIGINT NOT NULL,
+    language BIGINT NOT NULL,
+    version BIGINT NOT NULL,
+    steps INTEGER NOT NULL);
+CREATE INDEX journey_facts_site ON journey_facts (site, day);
+CREATE INDEX journey_facts_campaign ON journey_facts (campaign, day);
+CREATE INDEX journey_facts_language ON journey_facts (language, day);
 CREATE TABLE funnel_daily (
     kind TEXT NOT NULL,
     value TEXT NOT NULL,
@@ -82,10 +95,13 @@ CREATE TABLE funnel_daily (
 };
 
 std::string ForDialect(std::string sql, SqlDb::Dialect dialect) {
-    const std::string id =
-        dialect == SqlDb::Dialect::Sqlite ? "INTEGER PRIMARY KEY" : "BIGSERIAL PRIMARY KEY";
-    for (std::size_t at = sql.find("{id}"); at != std::string::npos; at = sql.find("{id}", at))
-        sql.replace(at, 4, id);
+    const bool sqlite = dialect == SqlDb::Dialect::Sqlite;
+    const std::pair<std::string, std::string> words[] = {
+        {"{id}", sqlite ? "INTEGER PRIMARY KEY" : "BIGSERIAL PRIMARY KEY"},
+        {"{key}", sqlite ? "INTEGER PRIMARY KEY" : "BIGINT PRIMARY KEY"}};
+    for (const auto& [word, text] : words)
+        for (std::size_t at = sql.find(word); at != std::string::npos; at = sql.find(word, at))
+            sql.replace(at, word.size(), text);
     return sql;
 }
 

@@ -6,9 +6,11 @@
 //  hits          every accepted hit, its fields as sent (as UTF-8), the journey it counts for
 //  downloads     one record per download: time, build, token, tag text, bytes sent, completed
 //  journeys      one per download token (or, without one, per client id and group id): where
-//                the installation came from, what it reported, the steps it reached; indexes
-//                led by site, campaign and language hold all that a view filtered by several
-//                needs (a version goes with any of them)
+//                the installation came from, what it reported, the steps it reached
+//  journey_facts the same, its texts as numbers (dimension_ids), one narrow row per journey,
+//                indexed by site, campaign and language with the day (not by steps, which
+//                change at every step): a view filtered by several reads the rows of its
+//                narrowest indexed filter (a version goes with one of the others)
 //  funnel_daily  the journeys' steps counted per day, for all journeys (kind and value "") and
 //                per site, campaign, language and version (kind "site" and value "FR", ...):
 //                the views with one filter or none read only these rows

@@ -155,6 +155,10 @@ def dashboard_rows(work, hits):
             ("funnel, 90 days, site and language", "/dashboard?from=%s&site=%s&language=%s" % (
                 time.strftime("%Y-%m-%d", time.gmtime(time.time() - 89 * 86400)), q("=" + site),
                 q("=" + language))),
+            ("funnel, 90 days, all four filters",
+             "/dashboard?from=%s&site=%s&language=%s&campaign=%s&version=%s" % (
+                 time.strftime("%Y-%m-%d", time.gmtime(time.time() - 89 * 86400)),
+                 q("=" + site), q("=" + language), q("=camp0"), q("=182, 5, 8,"))),
             ("funnel CSV, 90 days", "/dashboard/funnel.csv?from=%s" % time.strftime(
                 "%Y-%m-%d", time.gmtime(time.time() - 89 * 86400))),
             ("newest installations", "/dashboard/installations"),
