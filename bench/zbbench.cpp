@@ -16,8 +16,8 @@
 #include <span>
 #include <string>
 
+#include "installer/ZembricoInstall/imagepayload.h"
 #include "installer/ZembricoInstall/installerworkerthread.h"
-#include "installer/ZembricoInstall/storedpayload.h"
 #include "installer/core/installcodes.h"
 #include "plib/win/unique.h"
 
@@ -39,8 +39,8 @@ LARGE_INTEGER Now() {
     return now;
 }
 
-// The archive as the setup program has its resource: mapped, read on demand, with its long
-// stream read from the file.
+// The archive as the setup program has its resource: mapped, paged in as it is read and given
+// back behind the decoder.
 class MappedFile {
   public:
     explicit MappedFile(const char* path)
@@ -69,6 +69,14 @@ class MappedFile {
     DWORD size_ = 0;
 };
 
+// The setup program's release of its image pages, which takes them out of the working set on
+// Windows. Wine does not do that; it drops the pages of a file view that are reset, and reads
+// them from the file again when touched (Windows refuses a reset of a file view).
+void ReleaseViewPages(const std::uint8_t* bytes, std::uint32_t count) {
+    ReleaseImagePages(bytes, count);
+    VirtualAlloc(const_cast<std::uint8_t*>(bytes), count, MEM_RESET, PAGE_READONLY);
+}
+
 int Install(const char* payloadPath, const char* folder) {
     MappedFile payload(payloadPath);
     if (payload.bytes().empty()) {
@@ -83,15 +91,8 @@ int Install(const char* payloadPath, const char* folder) {
     // A message-only window receives the worker's progress, as the wizard's window would.
     const HWND window = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                         nullptr, nullptr);
-    const auto stored = std::make_shared<const StoredPayload>(
-        UniqueFile(CreateFileA(payloadPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr)),
-        0);
-    InstallerWorkerThread worker(kAnalyticsCollectionHost, [&payload, stored] {
-        return PayloadView(payload.bytes(),
-                           [stored](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
-                               return stored->read(offset, into, count);
-                           });
+    InstallerWorkerThread worker(kAnalyticsCollectionHost, [&payload] {
+        return PayloadView(payload.bytes(), ImageBlockReader(payload.bytes(), ReleaseViewPages));
     });
     if (!worker.start(params, window, kWmInstallProgress)) return 2;
     int code = 0;

@@ -16,8 +16,9 @@ foreach(program IN ITEMS ZembricoUpdate ZembricoUninstall)
   set(rc ${PROJECT_SOURCE_DIR}/client/${program}/${program}.rc)
   target_sources(${program} PRIVATE ${rc})
   target_include_directories(${program} PRIVATE ${zb_client_generated} ${ZB_PICTURES_DIR}
-                                                ${CMAKE_BINARY_DIR}/resources)
-  set(inputs ${zb_client_rc_inputs})
+                                                ${CMAKE_BINARY_DIR}/resources
+                                                ${PROJECT_SOURCE_DIR}/resources)
+  set(inputs ${zb_client_rc_inputs} ${PROJECT_SOURCE_DIR}/resources/${program}.manifest)
   if(program STREQUAL "ZembricoUninstall")
     list(APPEND inputs ${ZB_MESSAGES_RESOURCE})
   endif()

@@ -76,19 +76,22 @@ void HttpSession::closeNow() {
     timer_.cancel();
 }
 
-// Moving the deadline costs no timer operation: the timer wakes at the deadline it was set to,
-// finds a later one and waits again; it wakes once per deadline that passes, not per request.
+// Moving the deadline later costs no timer operation: the timer wakes at the deadline it was set
+// to, finds a later one and waits again; it wakes once per deadline that passes, not per request.
+// A sooner deadline (the request time after the idle time) moves the timer.
 void HttpSession::arm(std::uint64_t seconds) {
     deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    if (!watching_) watch();
+    if (!watching_ || deadline_ < timer_.expiry()) watch();
 }
 
 void HttpSession::watch() {
     watching_ = true;
     timer_.expires_at(deadline_);
     timer_.async_wait([self = shared_from_this()](boost::system::error_code error) {
+        // Cancelled: moved to a sooner deadline (a wait is pending again) or closed.
+        if (error) return;
         self->watching_ = false;
-        if (error || !self->socket_.is_open()) return;
+        if (!self->socket_.is_open()) return;
         if (std::chrono::steady_clock::now() >= self->deadline_) return self->closeNow();
         self->watch();
     });

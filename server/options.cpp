@@ -57,6 +57,13 @@ const OptionRow kOptions[] = {
      "hits one address may send at once above its rate"},
     {"--session-hours", "N", NumberField{&ServerOptions::sessionHours, 1, 24 * 365},
      "how long a dashboard login lasts"},
+    {"--builds", "DIR", &ServerOptions::builds,
+     "folder of the signed builds that /download/NAME serves, tagged; none: no downloads"},
+    {"--key-file", "FILE", &ServerOptions::keyFile,
+     "keys of the download codes, one a line, 32 bytes at least; the first mints, all are "
+     "accepted. Without it every download is untagged"},
+    {"--download-cache-seconds", "N", NumberField{&ServerOptions::downloadCacheSeconds, 0, kHuge},
+     "how long caches on the way may keep a download (Cache-Control max-age)"},
 };
 
 const OptionRow* FindRow(std::string_view flag) {

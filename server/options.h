@@ -26,6 +26,9 @@ struct ServerOptions {
     std::uint64_t collectRate = 50;
     std::uint64_t collectBurst = 500;
     std::uint64_t sessionHours = 12;
+    std::string builds;
+    std::string keyFile;
+    std::uint64_t downloadCacheSeconds = 3600;
 };
 
 // What the command line asks for.

@@ -10,6 +10,7 @@
 std::vector<Route> ServerRoutes(ServerContext& context);
 
 // The parts.
+void AddDownloadRoutes(std::vector<Route>& routes, ServerContext& context);
 void AddCollectRoutes(std::vector<Route>& routes, ServerContext& context);
 void AddLoginRoutes(std::vector<Route>& routes, ServerContext& context);
 void AddDashboardRoutes(std::vector<Route>& routes, ServerContext& context);

@@ -8,7 +8,7 @@ find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(LIBPQ REQUIRED IMPORTED_TARGET libpq)
 
-zb_library(zbserver DIRS server PORTABLE LAYERS plib protocols zbcore
+zb_library(zbserver DIRS server PORTABLE LAYERS plib protocols zbcore zbcrypto
            SYSTEM SQLite::SQLite3 PkgConfig::LIBPQ OpenSSL::Crypto Boost::headers
                   Threads::Threads)
 target_compile_definitions(zbserver PUBLIC BOOST_BEAST_USE_STD_STRING_VIEW)
@@ -40,3 +40,9 @@ add_test(NAME server_dashboard
                  --zbserve $<TARGET_FILE:zbserve> --work ${CMAKE_BINARY_DIR}/server-tests
                  --screenshots ${CMAKE_BINARY_DIR}/screenshots/server)
 set_tests_properties(server_dashboard PROPERTIES LABELS server TIMEOUT 300)
+
+# GET /download/ over the loopback, curl the client (tests/server/download_test.py).
+add_test(NAME download_test
+         COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/server/download_test.py
+                 $<TARGET_FILE:zbserve> $<TARGET_FILE:zbtag>)
+set_tests_properties(download_test PROPERTIES TIMEOUT 600)

@@ -18,6 +18,7 @@
 #include "plib/plogfile.h"
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
+#include "plib/win/plibrary.h"
 #include "plib/win/presource.h"
 
 namespace {
@@ -52,6 +53,7 @@ int Run() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    PRestrictLibrarySearch();
     PInstallRuntimeHandlers();
     const int code = RunCaught("the uninstaller", kUninstallFailed, Run, ShowFailure);
     if (PLogIsOn()) PLogExit();

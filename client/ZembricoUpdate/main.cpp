@@ -14,6 +14,7 @@
 #include "plib/encinifile.h"
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
+#include "plib/win/plibrary.h"
 #include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
@@ -55,6 +56,7 @@ int Run() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    PRestrictLibrarySearch();
     PInstallRuntimeHandlers();
     const int code = RunCaught("WinMain()", kLauncherFailed, Run, ShowFailure);
     // The launcher keeps no log of its own: only a failure leaves one.

@@ -1,6 +1,7 @@
 #include "installer/MyCWnd/mycaccessible.h"
 
 #include "plib/perror.h"
+#include "plib/win/psystemlibraries.h"
 
 namespace {
 
@@ -25,13 +26,13 @@ HRESULT ReturnNumber(long number, VARIANT* out) {
 }  // namespace
 
 MyAccessible::MyAccessible(HWND window, const MyAccessSource& source) : source_(&source) {
-    const HRESULT made = ::CreateStdAccessibleObject(
+    const HRESULT made = PCreateStdAccessibleObject(
         window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(standard_.GetAddressOf()));
     if (FAILED(made)) throw PSystemError("MyAccessible, CreateStdAccessibleObject", made);
 }
 
 LRESULT MyAccessible::answer(WPARAM wParam) {
-    return ::LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(this));
+    return PLresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(this));
 }
 
 HRESULT MyAccessible::QueryInterface(REFIID riid, void** object) {

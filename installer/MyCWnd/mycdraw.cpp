@@ -62,7 +62,7 @@ void MyDrawTransparent(HDC dc, HBITMAP bitmap, int x, int y, COLORREF key) {
     const SIZE size = MyBitmapSize(bitmap);
     if (size.cx <= 0) return;
     BitmapSource source(dc, bitmap);
-    ::TransparentBlt(dc, x, y, size.cx, size.cy, source.dc(), 0, 0, size.cx, size.cy, key);
+    ::GdiTransparentBlt(dc, x, y, size.cx, size.cy, source.dc(), 0, 0, size.cx, size.cy, key);
 }
 
 void MyFillRect(HDC dc, const RECT& rect, COLORREF colour) {

@@ -12,6 +12,7 @@
 #include "plib/pstringencoding.h"
 #include "plib/win/pmodule.h"
 #include "plib/win/pregistry.h"
+#include "plib/win/psystemlibraries.h"
 #include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
 
@@ -51,17 +52,17 @@ std::string ExecutableProductVersion() {
 std::string ProductVersionOf(const PString& path) {
     PSysText file(path, &PMixedEncoding(), /*wide=*/true);
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(file.w(), &handle);
+    const DWORD size = PGetFileVersionInfoSize(file.w(), &handle);
     if (size == 0) return {};
     std::vector<char> info(size);
-    if (!GetFileVersionInfoW(file.w(), 0, size, info.data())) return {};
+    if (!PGetFileVersionInfo(file.w(), 0, size, info.data())) return {};
     struct Translation {
         WORD language;
         WORD codePage;
     };
     Translation* translation = nullptr;
     UINT translationSize = 0;
-    if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+    if (!PVerQueryValue(info.data(), "\\VarFileInfo\\Translation",
                         reinterpret_cast<void**>(&translation), &translationSize) ||
         translationSize < sizeof(Translation))
         return {};
@@ -70,7 +71,7 @@ std::string ProductVersionOf(const PString& path) {
                   translation->language, translation->codePage);
     char* version = nullptr;
     UINT versionSize = 0;
-    if (!VerQueryValueA(info.data(), query, reinterpret_cast<void**>(&version), &versionSize) ||
+    if (!PVerQueryValue(info.data(), query, reinterpret_cast<void**>(&version), &versionSize) ||
         versionSize == 0)
         return {};
     return std::string(version, strnlen(version, versionSize));

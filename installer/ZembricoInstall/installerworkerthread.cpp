@@ -8,7 +8,7 @@
 #include <optional>
 #include <system_error>
 
-#include "installer/ZembricoInstall/storedpayload.h"
+#include "installer/ZembricoInstall/imagepayload.h"
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/messagekeys.h"
@@ -27,12 +27,7 @@ PayloadView ModulePayload() {
     const std::span<const std::uint8_t> resource =
         PResourceBytes(nullptr, kPayloadResource, kResourceType);
     if (resource.empty()) return {};
-    const std::shared_ptr<const StoredPayload> stored =
-        StoredPayload::OfModuleResource(nullptr, resource);
-    if (!stored) return resource;
-    return {resource, [stored](std::uint32_t offset, std::uint8_t* into, std::uint32_t count) {
-                return stored->read(offset, into, count);
-            }};
+    return {resource, ImageBlockReader(resource)};
 }
 
 namespace {

@@ -19,7 +19,7 @@
 #include "installer/core/payloadarchive.h"
 
 // The payload archive: its bytes, valid for the whole installation, and, when set, `read`,
-// which gives the same bytes from the file they are stored in (StoredPayload).
+// which gives the same bytes a piece at a time and lets each piece's memory go (ImageBlockReader).
 struct PayloadView {
     PayloadView(std::span<const std::uint8_t> bytes = {}, LzmaUnpacker::BlockReader read = {})
         : bytes(bytes), read(std::move(read)) {}
@@ -28,7 +28,8 @@ struct PayloadView {
 };
 
 // Where the worker finds the payload archive. The program's own is the "ZB"/130 resource of
-// the executable (empty when it is missing), read from the executable file.
+// the loaded image (empty when it is missing), never the executable file, which can be swapped
+// while the program runs.
 using PayloadSource = std::function<PayloadView()>;
 PayloadView ModulePayload();
 

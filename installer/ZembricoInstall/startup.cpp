@@ -35,14 +35,6 @@ constexpr int kHeadingHeight = 20;
 constexpr int kStartupBoxWidth = 360;
 constexpr int kStartupBoxHeight = 320;
 
-void RestrictLibrarySearch() {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const PLibrary kernel("kernel32", PLibrarySearch::kUnrestricted);
-    const auto restrict = kernel.function<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
-    // Older systems without the call keep their search order.
-    if (restrict) restrict(PLibraryLoadFlags(PLibrarySearch::kSystemDirectory));
-}
-
 bool LoadMessages(HINSTANCE instance) {
     const auto bytes = PResourceBytes(instance, kMessageTableResource, kResourceType);
     std::string error;
@@ -109,7 +101,7 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
 }
 
 int RunSteps(HINSTANCE instance, const char* commandLine) {
-    RestrictLibrarySearch();
+    PRestrictLibrarySearch();
     programInstance = instance;
     DetectLinux();
     StartupTrace("library search and Linux probe");

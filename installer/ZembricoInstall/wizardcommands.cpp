@@ -4,6 +4,7 @@
 #include "installer/MyCWnd/mycfocus.h"
 #include "installer/ZembricoInstall/installlog.h"
 #include "installer/ZembricoInstall/launchmainapp.h"
+#include "installer/ZembricoInstall/startasuser.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
 #include "installer/core/buildoptions.h"
@@ -194,7 +195,7 @@ void ZembricoInstallWindow::openWebPage(const std::string& urlTemplate, const ch
                                       : kLanguageTable[kLanguageEnglish].code;
     const std::string link = BuildWebLink(urlTemplate, pageName, settings_.siteAddress, code);
     if (link.empty()) return;
-    PShellOpen(PString(link.c_str()), &PMixedEncoding());
+    if (!StartAsSignedInUser(link, "", "")) PShellOpen(PString(link.c_str()), &PMixedEncoding());
 }
 
 int ZembricoInstallWindow::messageBox(const PString& title, const PString& text,

@@ -48,11 +48,14 @@ std::string_view UsableOid(const InstallParameters& params) {
     return usable ? std::string_view(params.oid) : std::string_view();
 }
 
-std::string LaunchCommandLine(const InstallParameters& params) {
-    std::string line = params.brand + "Update.exe";
+std::string LaunchArguments(const InstallParameters& params) {
     const std::string_view oid = UsableOid(params);
-    if (!oid.empty()) line.append(" --o:").append(oid);
-    return line;
+    return oid.empty() ? std::string() : "--o:" + std::string(oid);
+}
+
+std::string LaunchCommandLine(const InstallParameters& params) {
+    const std::string arguments = LaunchArguments(params);
+    return params.brand + "Update.exe" + (arguments.empty() ? "" : " " + arguments);
 }
 
 RegistrationTexts MakeRegistrationTexts(const InstallParameters& params) {
@@ -66,7 +69,7 @@ RegistrationTexts MakeRegistrationTexts(const InstallParameters& params) {
     t.uninstallArgs = "/u:" + params.displayName;
     const std::string oid(UsableOid(params));
     if (!oid.empty()) t.uninstallArgs += " /o:" + oid;
-    if (!oid.empty()) t.mainAppArgs = "--o:" + oid;
+    t.mainAppArgs = LaunchArguments(params);
     t.key = kUninstallKeyPrefix + params.displayName;
     if (!oid.empty()) t.key += " - " + oid;
     return t;

@@ -36,7 +36,9 @@ std::string MainAppPath(const InstallParameters& params);
 // command line or nest the uninstall key.
 std::string_view UsableOid(const InstallParameters& params);
 
-// The launcher's command line: its file name, then " --o:" + oid when there is one.
+// The launcher's arguments: "--o:" + oid when there is one, else "".
+std::string LaunchArguments(const InstallParameters& params);
+// The launcher's command line: its file name, then a blank and the arguments when there are any.
 std::string LaunchCommandLine(const InstallParameters& params);
 
 // "UninstallString": U in double quotes, a space, Au.

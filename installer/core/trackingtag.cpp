@@ -1,220 +1,148 @@
 #include "installer/core/trackingtag.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <optional>
 
 #include "installer/core/littleendian.h"
+#include "installer/core/signaturetag.h"
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
-#include "protocols/inixor.h"
 
 namespace {
 
-constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
-constexpr std::uint32_t kCoffHeaderSize = 20;
-constexpr std::uint32_t kSectionHeaderSize = 40;
-constexpr std::uint32_t kSecurityDirectory = 4;
-constexpr std::uint32_t kCertificateHeaderSize = 8;  // dwLength, wRevision, wCertificateType
+// Differences closer than this become one patch: a patch costs more than a few bytes.
+constexpr std::size_t kPatchGap = 8;
 
-[[noreturn]] void Refuse(const char* message) {
-    throw PInternalError(message);
+std::vector<std::uint8_t> U32Bytes(std::uint32_t value) {
+    std::vector<std::uint8_t> bytes(4);
+    StoreU32Le(bytes.data(), value);
+    return bytes;
 }
 
-void StoreU32Le(std::vector<std::uint8_t>& file, std::uint32_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t AlignUp8(std::uint32_t value) {
-    return (value + 7) & ~std::uint32_t{7};
-}
-
-std::uint32_t FileSize(std::span<const std::uint8_t> file) {
-    return static_cast<std::uint32_t>(file.size());
-}
-
-// The end of the section data: the furthest of the section table's end, SizeOfHeaders and
-// every section's raw data.
-std::uint64_t ImageEnd(std::span<const std::uint8_t> file, std::uint32_t optional,
-                       std::uint64_t sectionTable, std::uint32_t sectionCount) {
-    std::uint64_t end = sectionTable + std::uint64_t{sectionCount} * kSectionHeaderSize;
-    if (end > file.size()) Refuse("Not a PE file");
-    end = std::max<std::uint64_t>(end, LoadU32Le(file.data() + optional + 60));
-    for (std::uint32_t i = 0; i < sectionCount; ++i) {
-        const std::uint8_t* section = file.data() + sectionTable + i * kSectionHeaderSize;
-        const std::uint32_t rawSize = LoadU32Le(section + 16);
-        if (rawSize != 0) end = std::max(end, std::uint64_t{LoadU32Le(section + 20)} + rawSize);
-    }
-    return end;
-}
-
-// The length of the DER element at `p` (header included) when it fits in `available` bytes.
-std::optional<std::uint32_t> DerLength(const std::uint8_t* p, std::uint32_t available) {
-    if (available < 2) return std::nullopt;
-    std::uint32_t header = 2, length = p[1];
-    if (length & 0x80) {
-        const std::uint32_t count = length & 0x7F;
-        if (count == 0 || count > 4 || available < 2 + count) return std::nullopt;
-        length = 0;
-        for (std::uint32_t i = 0; i < count; ++i) length = length << 8 | p[2 + i];
-        header += count;
-    }
-    if (length > available - header) return std::nullopt;
-    return header + length;
-}
-
-// The file position of the table's last entry. The entries, each padded to 8 bytes, must fill
-// the table exactly.
-std::uint32_t LastCertificateEntry(std::span<const std::uint8_t> file, const PeLayout& layout) {
-    const std::uint32_t end = layout.tableOffset + layout.tableSize;
-    std::uint32_t at = layout.tableOffset;
-    for (;;) {
-        if (end - at < kCertificateHeaderSize) Refuse("The certificate table is damaged");
-        const std::uint32_t length = LoadU32Le(file.data() + at);
-        if (length < kCertificateHeaderSize || length > end - at) {
-            Refuse("The certificate table is damaged");
+// How many of `before`'s leading bytes are worth keeping in place for `after`: where matching
+// bytes most outnumber differing ones. Past a shift they stop matching.
+std::size_t InPlaceLength(const std::vector<std::uint8_t>& before,
+                          const std::vector<std::uint8_t>& after) {
+    const std::size_t common = std::min(before.size(), after.size());
+    std::size_t best = 0;
+    long score = 0, bestScore = 0;
+    for (std::size_t i = 0; i < common; ++i) {
+        score += before[i] == after[i] ? 1 : -1;
+        if (score > bestScore) {
+            bestScore = score;
+            best = i + 1;
         }
-        const std::uint32_t next = at + AlignUp8(length);
-        if (next == end) return at;
-        if (next > end) Refuse("The certificate table's size is not a multiple of 8");
-        at = next;
     }
+    return best;
 }
 
-// The end of the signature: the DER element that opens the table's last entry.
-std::uint32_t SignatureEnd(std::span<const std::uint8_t> file, const PeLayout& layout) {
-    const std::uint32_t content = LastCertificateEntry(file, layout) + kCertificateHeaderSize;
-    const std::optional<std::uint32_t> length =
-        DerLength(file.data() + content, FileSize(file) - content);
-    if (!length) Refuse("The certificate table is damaged");
-    return content + *length;
-}
-
-// The length of the file's tag, 0 when it has none. A footer only counts when the reader would
-// give its text back and its trailer lies after everything that is not ours: the section data
-// of an unsigned file, the signature of a signed one.
-std::uint32_t TagLength(std::span<const std::uint8_t> file, const PeLayout& layout) {
-    const std::optional<TrackingFooter> footer = TrackingFooterOf(file);
-    if (!footer || !footer->accepted() || footer->distance > file.size() ||
-        footer->distance < kTrackingFooterSize ||
-        footer->length > footer->distance - kTrackingFooterSize) {
-        return 0;
-    }
-    const std::uint32_t tagStart = FileSize(file) - footer->distance;
-    const std::uint32_t ours = layout.signedFile() ? SignatureEnd(file, layout) : layout.imageEnd;
-    return tagStart >= ours ? footer->distance : 0;
-}
-
-// An image without a checksum stays without one.
-void UpdateChecksum(std::vector<std::uint8_t>& file, const PeLayout& layout) {
-    if (LoadU32Le(file.data() + layout.checksumField) != 0) {
-        StoreU32Le(file, layout.checksumField, PeChecksum(file, layout.checksumField));
+// The patches that turn `before`'s first `length` bytes, at file position `at`, into `after`'s.
+void AddDifferences(const std::vector<std::uint8_t>& before, const std::vector<std::uint8_t>& after,
+                    std::size_t length, std::uint64_t at, std::vector<FilePatch>& patches) {
+    for (std::size_t i = 0; i < length;) {
+        if (before[i] == after[i]) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1, lastDifference = i;
+        while (end < length && end - lastDifference <= kPatchGap) {
+            if (before[end] != after[end]) lastDifference = end;
+            ++end;
+        }
+        patches.push_back(FilePatch{
+            at + i,
+            std::vector<std::uint8_t>(after.begin() + i, after.begin() + lastDifference + 1)});
+        i = lastDifference + 1;
     }
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> MakeTrackingTrailer(std::string_view text) {
-    if (text.find('\0') != std::string_view::npos) {
-        Refuse("The tracking text contains a zero byte, where the installer stops reading it");
+TrackingTagBase::TrackingTagBase(std::span<const std::uint8_t> file)
+    : layout_(ReadPeLayout(file)),
+      checksum_(LoadU32Le(file.data() + layout_.checksumField)),
+      wordSum_(PeWordSum(file, 0) -
+               PeWordSum(file.subspan(layout_.checksumField, 4), layout_.checksumField)) {
+    if (layout_.signedFile()) {
+        regionStart_ = LastCertificateEntry(file, layout_);
+        region_.assign(file.begin() + regionStart_, file.end());
+        UntaggedEntry untagged = UntagCertificateEntry(region_);
+        untagged_ = std::move(untagged.entry);
+        tagged_ = untagged.hadTag;
+        return;
     }
-    if (text.size() > kTrackingMaxDistance - kTrackingFooterSize) {
-        Refuse("The tracking text is too long: its tag would exceed 1024 bytes");
-    }
-    // The limit is a multiple of 8, so the padded length stays within it.
-    const std::uint32_t distance =
-        AlignUp8(static_cast<std::uint32_t>(text.size()) + kTrackingFooterSize);
-    std::vector<std::uint8_t> trailer(text.begin(), text.end());
-    IniXorTracking(trailer.data(), trailer.size());
-    trailer.resize(distance - kTrackingFooterSize, 0);
-    AppendU32Le(trailer, distance);
-    AppendU32Le(trailer, static_cast<std::uint32_t>(text.size()));
-    AppendU32Le(trailer, kTrackingMarker);
-    return trailer;
+    // A tag of an unsigned file lies after the section data and within the reader's reach.
+    const auto size = static_cast<std::uint32_t>(file.size());
+    regionStart_ = std::max(layout_.imageEnd, size - std::min(size, kTrackingMaxDistance));
+    region_.assign(file.begin() + regionStart_, file.end());
+    const std::uint32_t trailer = TrackingTrailerLength(region_);
+    untagged_.assign(region_.begin(), region_.end() - trailer);
+    tagged_ = trailer != 0;
 }
 
-PeLayout ReadPeLayout(std::span<const std::uint8_t> file) {
-    if (file.size() > UINT32_MAX - kTrackingMaxDistance) {
-        Refuse("The file is too large to take a tracking tag");
+TrackingTagPlan TrackingTagBase::Plan(std::string_view text) const {
+    if (!layout_.signedFile()) {
+        std::vector<std::uint8_t> region = untagged_;
+        const std::vector<std::uint8_t> trailer = MakeTrackingTrailer(text);
+        region.insert(region.end(), trailer.begin(), trailer.end());
+        return PlanFor(region);
     }
-    if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') Refuse("Not a PE file");
-    const std::uint32_t pe = LoadU32Le(file.data() + 0x3C);
-    if (pe > file.size() - 4 - kCoffHeaderSize || LoadU32Le(file.data() + pe) != kPeSignature) {
-        Refuse("Not a PE file");
-    }
-    const std::uint8_t* coff = file.data() + pe + 4;
-    const std::uint32_t optional = pe + 4 + kCoffHeaderSize;
-    const std::uint32_t optionalSize = LoadU16Le(coff + 16);
-    if (optionalSize < 2 || optionalSize > file.size() - optional) Refuse("Not a PE file");
-    const std::uint32_t magic = LoadU16Le(file.data() + optional);
-    if (magic != 0x10B && magic != 0x20B) Refuse("Not a PE file");
-    const std::uint32_t countField = optional + (magic == 0x10B ? 92 : 108);
-    const std::uint32_t securityEntry = countField + 4 + kSecurityDirectory * 8;
-    if (securityEntry + 8 > optional + optionalSize ||
-        LoadU32Le(file.data() + countField) <= kSecurityDirectory) {
-        Refuse("Not a PE file");
-    }
+    return PlanFor(TagCertificateEntry(untagged_, text));
+}
 
-    PeLayout layout;
-    layout.checksumField = optional + 64;
-    layout.securityEntry = securityEntry;
-    const std::uint64_t imageEnd =
-        ImageEnd(file, optional, std::uint64_t{optional} + optionalSize, LoadU16Le(coff + 2));
-    if (imageEnd > file.size()) Refuse("The file is shorter than its sections: it is truncated");
-    layout.imageEnd = static_cast<std::uint32_t>(imageEnd);
-    const std::uint32_t offset = LoadU32Le(file.data() + securityEntry);
-    const std::uint32_t size = LoadU32Le(file.data() + securityEntry + 4);
-    if (offset != 0 && size != 0) {
-        if (std::uint64_t{offset} + size != file.size()) {
-            Refuse("The certificate table is not the end of the file");
-        }
-        layout.tableOffset = offset;
-        layout.tableSize = size;
+TrackingTagPlan TrackingTagBase::PlanClear() const {
+    if (!tagged_) return TrackingTagPlan{size(), {}, {}};
+    return PlanFor(untagged_);
+}
+
+// The security directory's size and the checksum, where they change.
+std::vector<FilePatch> TrackingTagBase::HeaderPatches(
+    const std::vector<std::uint8_t>& region) const {
+    std::vector<FilePatch> patches;
+    const std::uint64_t newSize = regionStart_ + region.size();
+    std::uint64_t wordSum =
+        wordSum_ - PeWordSum(region_, regionStart_) + PeWordSum(region, regionStart_);
+    if (layout_.signedFile()) {
+        const auto tableSize = static_cast<std::uint32_t>(newSize - layout_.tableOffset);
+        const std::uint32_t field = layout_.securityEntry + 4;
+        wordSum = wordSum - PeWordSum(U32Bytes(layout_.tableSize), field) +
+                  PeWordSum(U32Bytes(tableSize), field);
+        if (tableSize != layout_.tableSize) patches.push_back({field, U32Bytes(tableSize)});
     }
-    return layout;
+    const std::uint32_t checksum = checksum_ == 0 ? 0 : PeChecksumOfSum(wordSum, newSize);
+    if (checksum != checksum_) patches.push_back({layout_.checksumField, U32Bytes(checksum)});
+    std::sort(patches.begin(), patches.end(),
+              [](const FilePatch& a, const FilePatch& b) { return a.offset < b.offset; });
+    return patches;
+}
+
+TrackingTagPlan TrackingTagBase::PlanFor(const std::vector<std::uint8_t>& region) const {
+    TrackingTagPlan plan;
+    plan.patches = HeaderPatches(region);
+    const std::size_t inPlace = InPlaceLength(region_, region);
+    AddDifferences(region_, region, inPlace, regionStart_, plan.patches);
+    plan.keep = regionStart_ + inPlace;
+    plan.tail.assign(region.begin() + inPlace, region.end());
+    return plan;
+}
+
+void ApplyTrackingTagPlan(const TrackingTagPlan& plan, std::vector<std::uint8_t>& file) {
+    PASSERT(plan.keep <= file.size());
+    file.resize(plan.keep);
+    for (const FilePatch& patch : plan.patches) {
+        PASSERT(patch.offset + patch.bytes.size() <= plan.keep);
+        std::copy(patch.bytes.begin(), patch.bytes.end(), file.begin() + patch.offset);
+    }
+    file.insert(file.end(), plan.tail.begin(), plan.tail.end());
 }
 
 void WriteTrackingTag(std::vector<std::uint8_t>& file, std::string_view text) {
-    const std::vector<std::uint8_t> trailer = MakeTrackingTrailer(text);
-    // Worked on a copy, so that a refusal leaves the caller's bytes as they were.
-    std::vector<std::uint8_t> tagged = file;
-    ClearTrackingTag(tagged);
-    const PeLayout layout = ReadPeLayout(tagged);
-    if (layout.signedFile()) {
-        SignatureEnd(tagged, layout);  // refuses a last entry that holds no signature
-        const std::uint32_t entry = LastCertificateEntry(tagged, layout);
-        const auto grow = static_cast<std::uint32_t>(trailer.size());
-        StoreU32Le(tagged, entry, FileSize(tagged) - entry + grow);
-        StoreU32Le(tagged, layout.securityEntry + 4, layout.tableSize + grow);
-    }
-    tagged.insert(tagged.end(), trailer.begin(), trailer.end());
-    UpdateChecksum(tagged, layout);
-    file.swap(tagged);
+    const TrackingTagPlan plan = TrackingTagBase(file).Plan(text);
+    ApplyTrackingTagPlan(plan, file);
 }
 
 bool ClearTrackingTag(std::vector<std::uint8_t>& file) {
-    const PeLayout layout = ReadPeLayout(file);
-    const std::uint32_t length = TagLength(file, layout);
-    if (length == 0) return false;
-    if (layout.signedFile()) {
-        const std::uint32_t entry = LastCertificateEntry(file, layout);
-        StoreU32Le(file, entry, FileSize(file) - entry - length);
-        StoreU32Le(file, layout.securityEntry + 4, layout.tableSize - length);
-    }
-    file.resize(file.size() - length);
-    UpdateChecksum(file, layout);
+    const TrackingTagBase base(file);
+    if (!base.tagged()) return false;
+    ApplyTrackingTagPlan(base.PlanClear(), file);
     return true;
-}
-
-std::uint32_t PeChecksum(std::span<const std::uint8_t> file, std::uint32_t checksumField) {
-    const auto byteAt = [&](std::size_t i) -> std::uint32_t {
-        const bool inField = i >= checksumField && i - checksumField < 4;
-        return i < file.size() && !inField ? file[i] : 0;
-    };
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i < file.size(); i += 2) {
-        sum += byteAt(i) | byteAt(i + 1) << 8;
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    }
-    return ((sum & 0xFFFF) + (sum >> 16)) + FileSize(file);
 }

@@ -5,39 +5,78 @@
 #include <string_view>
 #include <vector>
 
+#include "installer/core/pelayout.h"
+
 // Stamping a tracking tag (the trailer that ReadTrackingTrailer reads) into an installer file.
-// Every refusal throws PInternalError with a message for the user and leaves the file as it was.
+//
+// A signed file carries the tag inside its signature (signaturetag.h): the certificate entry is
+// rewritten so that the trailer ends the PKCS#7 structure, which ends the file; the signature
+// stays valid, also where Windows allows nothing after that structure but padding. An unsigned
+// file gets the trailer appended. Writing replaces an earlier tag, of either form; clearing
+// gives back the file as it was signed. A non-zero PE checksum is recomputed.
+//
+// Writing is planned rather than done, so that a server can send a tagged download straight
+// from the untagged file: the tagged file is the original's first `keep` bytes with `patches`
+// laid over them, then `tail`. Applying a plan to the bytes it was made from gives exactly what
+// WriteTrackingTag gives.
 
-// The trailer of `text`: the scrambled text, zero bytes up to a multiple of 8 with the footer,
-// then the footer. Refuses a text that the reader would not give back whole: one holding a zero
-// byte, or one whose trailer would be longer than the reader accepts.
-std::vector<std::uint8_t> MakeTrackingTrailer(std::string_view text);
-
-// Where the parts that a tag touches lie in a PE file.
-struct PeLayout {
-    std::uint32_t checksumField = 0;  // file position of the optional header's CheckSum
-    std::uint32_t securityEntry = 0;  // file position of the security directory entry
-    std::uint32_t imageEnd = 0;       // end of the headers and section data
-    std::uint32_t tableOffset = 0;    // certificate table; offset and size 0 when unsigned
-    std::uint32_t tableSize = 0;
-
-    bool signedFile() const noexcept { return tableOffset != 0 && tableSize != 0; }
+struct FilePatch {
+    std::uint64_t offset = 0;
+    std::vector<std::uint8_t> bytes;
 };
 
-// Reads the layout of a PE file (32 or 64 bit). Refuses a file that is not one, one too large
-// to take a tag, a truncated one, and a certificate table that does not end exactly at the end
-// of the file.
-PeLayout ReadPeLayout(std::span<const std::uint8_t> file);
+struct TrackingTagPlan {
+    std::uint64_t keep = 0;          // bytes of the original file kept, from its start
+    std::vector<FilePatch> patches;  // inside [0, keep), in ascending order, not overlapping
+    std::vector<std::uint8_t> tail;  // what follows the kept bytes
 
-// Writes the tag of `text` as the file's tail, replacing an earlier tag. In a signed file the
-// tag becomes the end of the last certificate entry (the entry's length and the security
-// directory's size grow by the trailer's length, a multiple of 8), which the signature does
-// not cover; an unsigned file gets it appended. A non-zero PE checksum is recomputed.
+    std::uint64_t size() const noexcept { return keep + tail.size(); }
+};
+
+// What planning needs of one installer file: its headers' fields, the certificate table's last
+// entry (for an unsigned file, at most its last 1024 bytes) and the running sum of its PE
+// checksum. Made once per file; each plan then costs a few kilobytes of work, whatever the
+// file's size. Planning does not change the base: plans may be made on several threads at once.
+class TrackingTagBase {
+  public:
+    // Reads `file`, all of it (it keeps none but the parts above). Throws PInternalError, with
+    // a message for the user, for a file it cannot tag: not a PE file, truncated, too large, a
+    // certificate table that is damaged, overlaps the image or is not the end of the file, a
+    // signature that is not PKCS#7 signed data, or anything after the signature but padding
+    // and a tag.
+    explicit TrackingTagBase(std::span<const std::uint8_t> file);
+
+    // The plan that makes the file carry `text` as its tag, replacing the one it has. Throws
+    // PInternalError for a text that cannot be a tag: one holding a zero byte, or one whose
+    // trailer would be longer than the installer's reader accepts (1024 bytes from the end).
+    TrackingTagPlan Plan(std::string_view text) const;
+
+    // The plan that removes the file's tag; with no tag, the plan that changes nothing.
+    TrackingTagPlan PlanClear() const;
+
+    bool tagged() const noexcept { return tagged_; }
+    std::uint64_t size() const noexcept { return regionStart_ + region_.size(); }
+
+  private:
+    TrackingTagPlan PlanFor(const std::vector<std::uint8_t>& region) const;
+    std::vector<FilePatch> HeaderPatches(const std::vector<std::uint8_t>& region) const;
+
+    PeLayout layout_;
+    std::uint32_t regionStart_ = 0;     // where the bytes a tag changes begin
+    std::vector<std::uint8_t> region_;  // the file from there to its end
+    std::vector<std::uint8_t> untagged_;
+    bool tagged_ = false;
+    std::uint32_t checksum_ = 0;  // as found; 0 stays 0
+    std::uint64_t wordSum_ = 0;   // PeWordSum of the whole file, its CheckSum counted as zero
+};
+
+// Lays `plan` over `file`, the bytes it was made from.
+void ApplyTrackingTagPlan(const TrackingTagPlan& plan, std::vector<std::uint8_t>& file);
+
+// Writes the tag of `text` into `file`, replacing an earlier one. Refuses as TrackingTagBase
+// and its Plan do, leaving `file` as it was.
 void WriteTrackingTag(std::vector<std::uint8_t>& file, std::string_view text);
 
-// Removes the file's tag; false (and the file unchanged) when it has none. Only a trailer that
-// lies after the section data, and in a signed file after the signature itself, is a tag.
+// Removes the file's tag; false (and the file unchanged) when it has none. Refuses as
+// TrackingTagBase does.
 bool ClearTrackingTag(std::vector<std::uint8_t>& file);
-
-// The PE image checksum of `file`, the four bytes at `checksumField` counted as zero.
-std::uint32_t PeChecksum(std::span<const std::uint8_t> file, std::uint32_t checksumField);

@@ -6,6 +6,7 @@
 
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/littleendian.h"
+#include "plib/perror.h"
 #include "plib/psystem.h"
 #include "protocols/inixor.h"
 
@@ -42,6 +43,16 @@ std::optional<TrackingFooter> TrackingFooterOf(std::span<const std::uint8_t> tai
     return TrackingFooter{LoadU32Le(footer), LoadU32Le(footer + 4), LoadU32Le(footer + 8)};
 }
 
+std::uint32_t TrackingTrailerLength(std::span<const std::uint8_t> bytes) noexcept {
+    const std::optional<TrackingFooter> footer = TrackingFooterOf(bytes);
+    if (!footer || !footer->accepted() || footer->distance > bytes.size() ||
+        footer->distance < kTrackingFooterSize ||
+        footer->length > footer->distance - kTrackingFooterSize) {
+        return 0;
+    }
+    return footer->distance;
+}
+
 std::optional<std::string> ReadTrackingTrailer(const PString& path,
                                                const PStringEncoding* encoding) {
     PFile file = POpenFile(path, "rb", encoding);
@@ -64,6 +75,30 @@ std::optional<std::string> ReadTrackingTrailer(std::span<const std::uint8_t> fil
         std::copy_n(file.begin() + (file.size() - fromEnd), out.size(), out.begin());
         return true;
     });
+}
+
+std::vector<std::uint8_t> MakeTrackingTrailer(std::string_view text, std::uint32_t filler) {
+    if (text.find('\0') != std::string_view::npos) {
+        throw PInternalError(
+            "The tracking text contains a zero byte, where the installer stops reading it");
+    }
+    if (text.size() > kTrackingMaxDistance - kTrackingFooterSize ||
+        filler > kTrackingMaxDistance - kTrackingFooterSize - text.size()) {
+        throw PInternalError("The tracking text is too long: its tag would exceed 1024 bytes");
+    }
+    std::vector<std::uint8_t> trailer(text.begin(), text.end());
+    IniXorTracking(trailer.data(), trailer.size());
+    trailer.resize(trailer.size() + filler, 0);
+    const auto distance = static_cast<std::uint32_t>(trailer.size() + kTrackingFooterSize);
+    AppendU32Le(trailer, distance);
+    AppendU32Le(trailer, static_cast<std::uint32_t>(text.size()));
+    AppendU32Le(trailer, kTrackingMarker);
+    return trailer;
+}
+
+std::vector<std::uint8_t> MakeTrackingTrailer(std::string_view text) {
+    const std::size_t unpadded = text.size() + kTrackingFooterSize;
+    return MakeTrackingTrailer(text, static_cast<std::uint32_t>((8 - unpadded % 8) % 8));
 }
 
 std::string UnscrambleTrackingData(std::span<const std::uint8_t> data) {

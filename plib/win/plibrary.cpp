@@ -1,5 +1,7 @@
 #include "plib/win/plibrary.h"
 
+#include <string>
+
 namespace {
 
 bool HasAddDllDirectory() noexcept {
@@ -36,9 +38,27 @@ bool PRestrictedLibrarySearch() noexcept {
     return offered;
 }
 
+void PRestrictLibrarySearch() noexcept {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const PLibrary kernel("kernel32", PLibrarySearch::kUnrestricted);
+    const auto restrict = kernel.function<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
+    // Older systems without the call keep their search order.
+    if (restrict) restrict(PLibraryLoadFlags(PLibrarySearch::kSystemDirectory));
+}
+
 PLibrary::PLibrary(const char* name, PLibrarySearch choice) {
     const DWORD flags = choice == PLibrarySearch::kUnrestricted || !PRestrictedLibrarySearch()
                             ? 0
                             : PLibraryLoadFlags(choice);
-    module_.reset(LoadLibraryExA(name, nullptr, flags));
+    if (choice != PLibrarySearch::kSystemDirectory) {
+        module_.reset(LoadLibraryExA(name, nullptr, flags));
+        return;
+    }
+    // Named by its full path: a system without the restricted search would otherwise look in
+    // the program's folder first.
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    module_.reset(
+        LoadLibraryExA((std::string(folder, length) + "\\" + name).c_str(), nullptr, flags));
 }

@@ -25,12 +25,17 @@ std::uint32_t PLibraryLoadFlags(PLibrarySearch choice) noexcept;
 // Whether the system has the restricted search: asked once per process, then remembered.
 bool PRestrictedLibrarySearch() noexcept;
 
+// Makes the system folder the only place where the process's later library loads look
+// (SetDefaultDllDirectories), where the system has the call; the first thing each program does.
+void PRestrictLibrarySearch() noexcept;
+
 // A loaded module, freed when the object goes.
 class PLibrary {
   public:
     PLibrary() = default;
     // Loads `name` (8-bit, passed unchanged to the narrow call) with the flags of `choice`;
-    // loaded() tells whether it worked.
+    // loaded() tells whether it worked. With kSystemDirectory, `name` is a file name that is
+    // loaded by its full path in the system folder, also where the flags are not offered.
     PLibrary(const char* name, PLibrarySearch choice);
 
     bool loaded() const noexcept { return static_cast<bool>(module_); }

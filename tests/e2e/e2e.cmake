@@ -68,12 +68,25 @@ set(zb_keyboard_cases keyboard_standard keyboard_custom keyboard_quit readers_pr
 # Screens of other sizes with a taskbar, each a display and a wineserver of its own; and the
 # pixels at 96 DPI against reference pictures.
 set(zb_screens_cases work_area same_at_96 scales click_install_at_144)
-foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases)
+# Signed in every signature shape, then tagged, re-tagged and cleared by zbtag.
+set(zb_signed_cases signed_tags signed_tag_site)
+# What the running program trusts: its mapped image, not the file at its path.
+set(zb_image_cases swapped_exe)
+# Downloaded from zbserve (the native tree's, beside zbtag), tagged at request time.
+set(zb_served_cases served_tag_site)
+foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases zb_signed_cases
+                      zb_image_cases zb_served_cases)
   set(zb_e2e_script e2e_test.py)
   if(case IN_LIST zb_keyboard_cases)
     set(zb_e2e_script keyboard_test.py)
   elseif(case IN_LIST zb_screens_cases)
     set(zb_e2e_script screens_test.py)
+  elseif(case IN_LIST zb_signed_cases)
+    set(zb_e2e_script signed_test.py)
+  elseif(case IN_LIST zb_image_cases)
+    set(zb_e2e_script image_test.py)
+  elseif(case IN_LIST zb_served_cases)
+    set(zb_e2e_script served_test.py)
   endif()
   add_test(NAME e2e_${case}
            COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/${zb_e2e_script}
@@ -86,6 +99,8 @@ foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases)
 endforeach()
 # Four Wine sessions of their own start there, which takes minutes where Wine runs emulated.
 set_tests_properties(e2e_work_area PROPERTIES TIMEOUT 900)
+# Nine runs of the wizard: three signature shapes, each tagged, re-tagged and cleared.
+set_tests_properties(e2e_signed_tags PROPERTIES TIMEOUT 600)
 # Twenty Wine sessions: five DPI steps on four screens.
 set_tests_properties(e2e_scales PROPERTIES TIMEOUT 2400)
 

@@ -24,6 +24,8 @@ import threading
 import time
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tests" / "tools" / "zbtag"))
+from signer import Signer  # noqa: E402
 UNINSTALL_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
 E2E_FOLDER = "C:\\ZbE2E"
 DISPLAY_NAME = "Zembrico Poker"
@@ -885,32 +887,26 @@ def files_of_drive_c(h):
 
 def signed_copy(h, source, name):
     """A copy of `source` signed with a throw-away certificate, as a publisher would ship it;
-    returns it and the certificate."""
+    returns it and its signer."""
     folder = h.work / name
     folder.mkdir(parents=True, exist_ok=True)
-    key, cert = folder / "key.pem", folder / "cert.pem"
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
-                    "-subj", "/CN=Zembrico e2e signing", "-keyout", key, "-out", cert,
-                    "-addext", "extendedKeyUsage=codeSigning"], check=True, capture_output=True)
+    signer = Signer(folder)
     signed = folder / source.name
-    signed.unlink(missing_ok=True)
-    subprocess.run(["osslsigncode", "sign", "-certs", cert, "-key", key, "-n", "Zembrico Setup",
-                    "-in", source, "-out", signed], check=True, capture_output=True)
-    return signed, cert
+    signer.sign(source, signed)
+    return signed, signer
 
 
 def case_hostile_tag(h):
     """A signed installer whose tag was rewritten on its way (an OID that adds a switch and
     nests the key, an ONAME that climbs out of the Start menu): the values are refused, nothing
     is made outside the intended folders, the entry names this product, uninstall removes it."""
-    exe, cert = signed_copy(h, h.bin / "ZembricoInstall.exe", "hostile")
+    exe, signer = signed_copy(h, h.bin / "ZembricoInstall.exe", "hostile")
     tag = exe.parent / "tag.txt"
     tag.write_bytes(b"SITEID=be_zb_ext\nOID=x\\y /u:Other Product\nONAME=" +
                     base64.b64encode(HOSTILE_ONAME.encode()) + b"\nGID=e2e&t=x|y\n")
     subprocess.run([h.zbtag, "write", str(exe), str(tag)], check=True)
-    verified = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", exe],
-                              capture_output=True, text=True)
-    check(verified.returncode == 0, "the tagged installer's signature: " + verified.stdout[-300:])
+    verified, output = signer.verify(exe)
+    check(verified, "the tagged installer's signature: " + output[-300:])
 
     before = files_of_drive_c(h)
     h.remember(ROUNDTRIP_NAME)

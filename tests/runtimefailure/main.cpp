@@ -1,7 +1,7 @@
 // Fails in the way its first argument names, with the runtime handlers installed as the
 // programs install them and its log at the second argument; the Windows tests read the log and
 // the exit code back.
-//   zbruntimefailure purecall|abort|throw|throwint LOGFILE
+//   zbruntimefailure purecall|abort|throw|throwint|overrun LOGFILE
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -33,6 +33,14 @@ class Derived : public Base {
 
 namespace {
 
+// Writes past the end of a local array, as a copy of outside data with a wrong length would,
+// over the stack protector's canary and the return address.
+__attribute__((noinline)) void Overrun(const char* text) {
+    char buffer[8];
+    char* volatile into = buffer;
+    std::strcpy(into, text);
+}
+
 int Fail(const std::string& how) {
     if (how == "purecall") {
         Derived derived;
@@ -42,6 +50,8 @@ int Fail(const std::string& how) {
         throw std::runtime_error("thrown at start-up");
     } else if (how == "throwint") {
         throw 42;
+    } else if (how == "overrun") {
+        Overrun("a text much longer than the buffer it is copied into");
     }
     return 1;
 }

@@ -2,8 +2,11 @@
 //   zbtag write EXE TEXT_FILE    store TEXT_FILE's text as EXE's tag (replacing an earlier one)
 //   zbtag read EXE               print the stored text, read as the installer reads it
 //   zbtag clear EXE              remove the tag
+//   zbtag check EXE              check the signature's digests, padding, checksum and tag
 //   zbtag unscramble FILE        print the text of scrambled tracking data (tinfo.dat)
-// A signed EXE keeps a valid signature: the tag goes into its certificate table.
+//   zbtag mint KEY_FILE TEXT_FILE  print the download code of TEXT_FILE's text (zbserve)
+// A signed EXE keeps a valid signature: the tag goes inside it, as the last bytes of its PKCS#7
+// structure and of the file.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -11,9 +14,12 @@
 #include <vector>
 
 #include "installer/core/hostfile.h"
+#include "installer/core/pelayout.h"
 #include "installer/core/trackingtag.h"
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
+#include "tools/zbtag/check.h"
+#include "tools/zbtag/mint.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -64,12 +70,19 @@ int Run(std::string_view command, char** args, int count) {
     if (command == "write" && count == 2) return Write(args[0], args[1]);
     if (command == "read" && count == 1) return Read(args[0]);
     if (command == "clear" && count == 1) return Clear(args[0]);
+    if (command == "check" && count == 1)
+        return CheckInstallerFile(ReadHostFile(args[0])) == 0 ? 0 : 1;
+    if (command == "mint" && count == 2) {
+        Print(MintDownloadCode(ReadHostFile(args[0]), ReadHostFile(args[1])) + "\n");
+        return 0;
+    }
     if (command == "unscramble" && count == 1) {
         Print(UnscrambleTrackingData(ReadHostFile(args[0])));
         return 0;
     }
     std::fprintf(stderr,
-                 "usage: zbtag write EXE TEXT_FILE | read EXE | clear EXE | unscramble FILE\n");
+                 "usage: zbtag write EXE TEXT_FILE | read EXE | clear EXE | check EXE | "
+                 "unscramble FILE | mint KEY_FILE TEXT_FILE\n");
     return 2;
 }
 

@@ -83,8 +83,10 @@ TEST(RegistrationTexts, EmptyBrandPutsExecutablesDirectlyInFolder) {
 TEST(LaunchCommandLine, FileNameAndOid) {
     InstallParameters p = Params();
     EXPECT_EQ(LaunchCommandLine(p), "ZembricoUpdate.exe");
+    EXPECT_EQ(LaunchArguments(p), "");
     p.oid = "1234";
     EXPECT_EQ(LaunchCommandLine(p), "ZembricoUpdate.exe --o:1234");
+    EXPECT_EQ(LaunchArguments(p), "--o:1234");
     EXPECT_EQ(MainAppPath(p), "C:\\Games\\Zembrico\\ZembricoUpdate.exe");
 }
 

@@ -7,100 +7,55 @@
 
 #include "capturelog.h"
 #include "installer/core/littleendian.h"
+#include "installer/core/samplesignature.h"
+#include "installer/core/signaturetag.h"
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-constexpr std::uint32_t kPe = 0x40;
-constexpr std::uint32_t kOptional = kPe + 24;
-
-void Put32(Bytes& file, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t SecurityEntry(bool pe64) {
-    return kOptional + (pe64 ? 112 : 96) + 4 * 8;
-}
-
-constexpr std::uint32_t kSectionData = 0x180;
-constexpr std::uint32_t kImageEnd = 0x200;
-
-// A PE image whose one section fills 0x180..0x200; `signatureBytes` > 0 adds a certificate
-// table holding one entry with a DER sequence of that many content bytes. A non-zero checksum
-// is set when asked.
-Bytes MakePe(bool pe64, std::uint32_t signatureBytes, bool withChecksum = false) {
-    const std::uint32_t optionalSize = pe64 ? 240 : 224;
-    Bytes file(kImageEnd, 0);
-    file[0] = 'M';
-    file[1] = 'Z';
-    Put32(file, 0x3C, kPe);
-    Put32(file, kPe, 0x00004550);
-    file[kPe + 4] = 0x4C;
-    file[kPe + 5] = 0x01;
-    file[kPe + 6] = 1;  // one section
-    file[kPe + 20] = static_cast<std::uint8_t>(optionalSize);
-    file[kOptional] = 0x0B;
-    file[kOptional + 1] = pe64 ? 0x02 : 0x01;
-    Put32(file, kOptional + 60, kSectionData);  // SizeOfHeaders
-    Put32(file, kOptional + (pe64 ? 108 : 92), 16);
-    const std::uint32_t section = kOptional + optionalSize;
-    Put32(file, section + 16, kImageEnd - kSectionData);
-    Put32(file, section + 20, kSectionData);
-    for (std::size_t i = kSectionData; i < file.size(); ++i) {
-        file[i] = static_cast<std::uint8_t>(i * 7);
-    }
-    if (signatureBytes > 0) {
-        const std::uint32_t offset = static_cast<std::uint32_t>(file.size());
-        const std::uint32_t length = 8 + 4 + signatureBytes;
-        Bytes entry(length, 0xA5);
-        Put32(entry, 0, length);
-        entry[4] = 0x00;
-        entry[5] = 0x02;
-        entry[6] = 0x02;
-        entry[7] = 0x00;
-        entry[8] = 0x30;
-        entry[9] = 0x82;
-        entry[10] = static_cast<std::uint8_t>(signatureBytes >> 8);
-        entry[11] = static_cast<std::uint8_t>(signatureBytes);
-        entry.resize((length + 7) & ~7u, 0);
-        file.insert(file.end(), entry.begin(), entry.end());
-        Put32(file, SecurityEntry(pe64), offset);
-        Put32(file, SecurityEntry(pe64) + 4, static_cast<std::uint32_t>(entry.size()));
-    }
-    if (withChecksum) Put32(file, kOptional + 64, 1);
-    return file;
-}
+using sample::Bytes;
+using sample::kImageEnd;
+using sample::kOptional;
+using sample::kPe;
+using sample::Put32;
 
 std::optional<std::string> ReadBack(const Bytes& file) {
     ScopedCaptureLog quiet;
     return ReadTrackingTrailer(std::span(file));
 }
 
-TEST(MakeTrackingTrailer, PadsToAMultipleOfEightBeforeTheFooter) {
-    const Bytes trailer = MakeTrackingTrailer(std::string(280, 'a'));
-    ASSERT_EQ(trailer.size(), 296u);
-    EXPECT_EQ(Bytes(trailer.begin() + 280, trailer.begin() + 284), Bytes(4, 0));
-    const std::optional<TrackingFooter> footer = TrackingFooterOf(trailer);
-    ASSERT_TRUE(footer);
-    EXPECT_EQ(footer->distance, 296u);
-    EXPECT_EQ(footer->length, 280u);
-    EXPECT_EQ(footer->marker, kTrackingMarker);
-    EXPECT_NE(trailer[0], 'a');  // scrambled
-    EXPECT_EQ(ReadBack(trailer), std::string(280, 'a'));
+Bytes Applied(const TrackingTagPlan& plan, Bytes file) {
+    ApplyTrackingTagPlan(plan, file);
+    return file;
 }
 
-TEST(MakeTrackingTrailer, LengthLimitIsTheReaderLimit) {
-    EXPECT_EQ(MakeTrackingTrailer(std::string(1012, 'x')).size(), 1024u);
-    EXPECT_EQ(ReadBack(MakeTrackingTrailer(std::string(1012, 'x'))), std::string(1012, 'x'));
-    EXPECT_THROW(MakeTrackingTrailer(std::string(1013, 'x')), PInternalError);
+// A signed file whose signature is `shape`'s, its entry's length counting its padding as
+// signing tools write it.
+Bytes SignedWith(const sample::Shape& shape, bool pe64 = false, bool withChecksum = false) {
+    const Bytes signature = sample::Signature(shape);
+    const auto padding = static_cast<std::uint32_t>((8 - (8 + signature.size()) % 8) % 8);
+    return sample::Pe(pe64, sample::Entry(signature, padding), withChecksum);
+}
+
+// `file` with the checksum it should have.
+Bytes WithRightChecksum(Bytes file) {
+    const std::uint32_t field = ReadPeLayout(file).checksumField;
+    Put32(file, field, PeChecksum(file, field));
+    return file;
+}
+
+sample::Shape Timestamped(std::size_t certificates = 60) {
+    sample::Shape shape;
+    shape.certificates = certificates;
+    shape.unauthenticated = true;
+    shape.attributes = sample::Attribute(sample::kTimestamp, sample::Filler(500, 0x31));
+    return shape;
 }
 
 TEST(TrackingTag, UnsignedFileGetsTheTagAppendedOnce) {
     for (bool pe64 : {false, true}) {
-        const Bytes original = MakePe(pe64, 0);
+        const Bytes original = sample::Pe(pe64, {});
         Bytes file = original;
         WriteTrackingTag(file, "SITEID=FR\n");
         EXPECT_EQ(Bytes(file.begin(), file.begin() + original.size()), original);
@@ -116,31 +71,33 @@ TEST(TrackingTag, UnsignedFileGetsTheTagAppendedOnce) {
     }
 }
 
-TEST(TrackingTag, SignedFileKeepsTheTagInsideItsLastCertificate) {
+TEST(TrackingTag, SignedFileCarriesTheTagInsideItsSignature) {
     for (bool pe64 : {false, true}) {
-        const Bytes original = MakePe(pe64, 100);
+        const Bytes original = SignedWith(Timestamped(), pe64);
         const PeLayout before = ReadPeLayout(original);
-        ASSERT_TRUE(before.signedFile());
+        const Bytes entry(original.begin() + before.tableOffset, original.end());
         Bytes file = original;
         WriteTrackingTag(file, "SITEID=DK\n");
         WriteTrackingTag(file, "SITEID=SE\n");  // replaces, does not add
-        const PeLayout after = ReadPeLayout(file);
-        EXPECT_EQ(after.tableOffset, before.tableOffset);
-        EXPECT_EQ(after.tableSize, before.tableSize + 24);
-        // The entry covers the tag.
-        EXPECT_EQ(LoadU32Le(file.data() + after.tableOffset), after.tableSize);
-        // The signature bytes themselves are untouched.
-        EXPECT_TRUE(std::equal(original.begin() + before.tableOffset + 4, original.end(),
-                               file.begin() + before.tableOffset + 4));
         EXPECT_EQ(ReadBack(file), "SITEID=SE\n");
 
+        // The image is untouched but for the table's size; the entry is the tagged one.
+        const PeLayout after = ReadPeLayout(file);
+        EXPECT_EQ(after.tableOffset, before.tableOffset);
+        EXPECT_EQ(after.tableOffset + after.tableSize, file.size());
+        Bytes image(file.begin(), file.begin() + after.tableOffset);
+        Put32(image, before.securityEntry + 4, before.tableSize);
+        EXPECT_EQ(image, Bytes(original.begin(), original.begin() + before.tableOffset));
+        EXPECT_EQ(Bytes(file.begin() + after.tableOffset, file.end()),
+                  TagCertificateEntry(entry, "SITEID=SE\n"));
+
         EXPECT_TRUE(ClearTrackingTag(file));
-        EXPECT_EQ(ReadPeLayout(file).tableSize, before.tableSize);
-        EXPECT_EQ(file.size(), original.size());
+        EXPECT_EQ(file, original);
+        EXPECT_FALSE(ClearTrackingTag(file));
     }
 }
 
-// Ends `file` with a footer (its last 12 bytes overwritten, or appended).
+// The reader's footer, written over the last bytes of `file`.
 Bytes EndingWithFooter(Bytes file, std::uint32_t distance, std::uint32_t length, bool append) {
     if (append) file.resize(file.size() + kTrackingFooterSize, 0);
     Put32(file, file.size() - 12, distance);
@@ -149,78 +106,180 @@ Bytes EndingWithFooter(Bytes file, std::uint32_t distance, std::uint32_t length,
     return file;
 }
 
+// A signature that ends the file with no padding, so that its last bytes are the file's.
+sample::Shape Aligned() {
+    sample::Shape shape;
+    while ((8 + sample::Signature(shape).size()) % 8 != 0) ++shape.certificates;
+    return shape;
+}
+
 TEST(TrackingTag, FootersThatAreNotTagsStay) {
     const struct {
         const char* what;
         Bytes file;
     } cases[] = {
-        // The signature's last bytes look like a footer whose data starts inside the DER.
-        {"inside the signature", EndingWithFooter(MakePe(false, 100), 40, 4, false)},
+        // The signature value's last bytes look like a footer whose data starts inside it.
+        {"inside the signature", EndingWithFooter(SignedWith(Aligned()), 40, 4, false)},
         // An image without overlay whose last section ends like a footer.
-        {"inside the section data", EndingWithFooter(MakePe(false, 0), 16, 4, false)},
+        {"inside the section data", EndingWithFooter(sample::Pe(false, {}), 16, 4, false)},
         // 13 bytes of text cannot lie before a footer 24 bytes from the end.
-        {"text longer than its room", EndingWithFooter(MakePe(false, 0), 24, 13, true)},
+        {"text longer than its room", EndingWithFooter(sample::Pe(false, {}), 24, 13, true)},
     };
     for (const auto& c : cases) {
         Bytes file = c.file;
         EXPECT_FALSE(ClearTrackingTag(file)) << c.what;
         EXPECT_EQ(file, c.file) << c.what;
         WriteTrackingTag(file, "SITEID=RO\n");
-        EXPECT_EQ(file.size(), c.file.size() + 24) << c.what;
         EXPECT_EQ(ReadBack(file), "SITEID=RO\n") << c.what;
         EXPECT_TRUE(ClearTrackingTag(file)) << c.what;
-        EXPECT_EQ(file.size(), c.file.size()) << c.what;
+        EXPECT_EQ(file, c.file) << c.what;
     }
 }
 
+// A signed file tagged as zbtag did before the tag moved inside the signature: the trailer
+// after the padded entry, the entry's length and the table's size grown by it.
+Bytes TaggedTheOlderWay(const Bytes& signedFile, const std::string& text) {
+    const PeLayout layout = ReadPeLayout(signedFile);
+    const Bytes trailer = MakeTrackingTrailer(text);
+    Bytes file = sample::Cat({signedFile, trailer});
+    const auto grow = static_cast<std::uint32_t>(trailer.size());
+    Put32(file, layout.tableOffset, LoadU32Le(file.data() + layout.tableOffset) + grow);
+    Put32(file, layout.securityEntry + 4, layout.tableSize + grow);
+    return file;
+}
+
+TEST(TrackingTag, OlderTagIsReadAndMovedInsideByTheNextWrite) {
+    const Bytes original = SignedWith(Timestamped());
+    const Bytes old = TaggedTheOlderWay(original, "SITEID=BE_ZB_EXT\nGID=7\n");
+    EXPECT_EQ(ReadBack(old), "SITEID=BE_ZB_EXT\nGID=7\n");
+    EXPECT_TRUE(TrackingTagBase(old).tagged());
+
+    Bytes file = old;
+    WriteTrackingTag(file, "SITEID=FR\n");
+    Bytes fromOriginal = original;
+    WriteTrackingTag(fromOriginal, "SITEID=FR\n");
+    EXPECT_EQ(file, fromOriginal);
+
+    file = old;
+    EXPECT_TRUE(ClearTrackingTag(file));
+    EXPECT_EQ(file, original);
+}
+
 TEST(TrackingTag, ChecksumIsKeptRight) {
-    Bytes file = MakePe(false, 64, /*withChecksum=*/true);
-    WriteTrackingTag(file, "SITEID=GR\n");
-    const std::uint32_t field = ReadPeLayout(file).checksumField;
-    EXPECT_EQ(LoadU32Le(file.data() + field), PeChecksum(file, field));
-    EXPECT_NE(LoadU32Le(file.data() + field), 1u);
-
-    Bytes noChecksum = MakePe(false, 64);
+    for (const Bytes& original :
+         {SignedWith(Timestamped(), false, true), sample::Pe(false, {}, true)}) {
+        Bytes file = original;
+        const std::uint32_t field = ReadPeLayout(file).checksumField;
+        WriteTrackingTag(file, "SITEID=GR\n");
+        EXPECT_EQ(LoadU32Le(file.data() + field), PeChecksum(file, field));
+        EXPECT_NE(LoadU32Le(file.data() + field), 1u);
+        ClearTrackingTag(file);
+        EXPECT_EQ(LoadU32Le(file.data() + field), PeChecksum(file, field));
+    }
+    Bytes noChecksum = SignedWith(Timestamped());
     WriteTrackingTag(noChecksum, "SITEID=GR\n");
-    EXPECT_EQ(LoadU32Le(noChecksum.data() + field), 0u);
+    EXPECT_EQ(LoadU32Le(noChecksum.data() + kOptional + 64), 0u);
 }
 
-TEST(PeChecksum, FoldsWordsAndAddsTheLength) {
-    // Words 0x0201 + 0xFFFF fold to 0x0201; odd last byte 0x05; field at 4 skipped.
-    const Bytes bytes = {0x01, 0x02, 0xFF, 0xFF, 0xAA, 0xBB, 0xCC, 0xDD, 0x05};
-    EXPECT_EQ(PeChecksum(bytes, 4), 0x0201u + 0x05u + 9u);
+// Whether `plan` changes nothing of `file` before `from` but the checksum and the security
+// directory's size.
+bool PatchesOnlyHeadersBefore(const TrackingTagPlan& plan, const Bytes& file, std::uint64_t from) {
+    const PeLayout layout = ReadPeLayout(file);
+    for (const FilePatch& patch : plan.patches) {
+        const bool header =
+            (patch.offset == layout.checksumField || patch.offset == layout.securityEntry + 4) &&
+            patch.bytes.size() == 4;
+        if (!header && patch.offset < from) return false;
+    }
+    return plan.keep >= from;
 }
 
-TEST(PeChecksum, FieldCountsAsZeroWhereverItLies) {
-    Bytes bytes = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
-    const std::uint32_t sum = PeChecksum(bytes, 1);
-    Put32(bytes, 1, 0);
-    EXPECT_EQ(PeChecksum(bytes, 1), sum);
-    EXPECT_EQ(sum, 0x0001u + 0x0600u + 0x0807u + 8u);
+TEST(TrackingTagPlan, ChangesOnlyTheHeadersAndTheEntryInFewBytes) {
+    // Signatures whose outer lengths cross 65535 when the tag comes in shift every byte after
+    // the headers that grow; smaller ones keep the whole structure in place.
+    for (std::size_t certificates : {60u, 65300u, 65400u}) {
+        const Bytes original = WithRightChecksum(SignedWith(Timestamped(certificates)));
+        const TrackingTagBase base(original);
+        const TrackingTagPlan plan = base.Plan("SITEID=DK\nGID=4|5\n");
+        const Bytes tagged = Applied(plan, original);
+        EXPECT_EQ(tagged.size(), plan.size());
+        EXPECT_TRUE(PatchesOnlyHeadersBefore(plan, original, kImageEnd)) << certificates;
+        EXPECT_EQ(ReadBack(tagged), "SITEID=DK\nGID=4|5\n");
+        const std::uint32_t field = ReadPeLayout(original).checksumField;
+        EXPECT_EQ(LoadU32Le(tagged.data() + field), PeChecksum(tagged, field));
+        for (std::size_t i = 1; i < plan.patches.size(); ++i) {
+            const FilePatch& previous = plan.patches[i - 1];
+            EXPECT_LT(previous.offset + previous.bytes.size(), plan.patches[i].offset);
+        }
+        if (certificates == 60) {
+            // In place: the tail is the tag attribute, the patches the lengths around it.
+            EXPECT_EQ(plan.keep, kImageEnd + 8 + sample::Signature(Timestamped()).size());
+            EXPECT_LT(plan.tail.size(), 100u);
+            std::size_t patched = 0;
+            for (const FilePatch& patch : plan.patches) patched += patch.bytes.size();
+            EXPECT_LT(patched, 64u);
+        }
+        EXPECT_EQ(Applied(TrackingTagBase(tagged).PlanClear(), tagged), original);
+    }
+}
+
+TEST(TrackingTagPlan, TaggedBuildFilePlansTheSameFiles) {
+    const Bytes original = WithRightChecksum(SignedWith(Timestamped()));
+    Bytes tagged = original;
+    WriteTrackingTag(tagged, std::string(300, 'v'));
+    const TrackingTagBase fromOriginal(original), fromTagged(tagged);
+    EXPECT_FALSE(fromOriginal.tagged());
+    EXPECT_TRUE(fromTagged.tagged());
+    EXPECT_EQ(fromTagged.size(), tagged.size());
+    for (const std::string& text : {std::string("SITEID=FR\n"), std::string(900, 'w')}) {
+        EXPECT_EQ(Applied(fromTagged.Plan(text), tagged),
+                  Applied(fromOriginal.Plan(text), original));
+    }
+    EXPECT_EQ(Applied(fromTagged.PlanClear(), tagged), original);
+    const TrackingTagPlan nothing = fromOriginal.PlanClear();
+    EXPECT_EQ(nothing.keep, original.size());
+    EXPECT_TRUE(nothing.patches.empty());
+    EXPECT_TRUE(nothing.tail.empty());
+}
+
+TEST(TrackingTagPlan, UnsignedFileKeepsEverythingAndGetsTheTrailer) {
+    const Bytes original = sample::Pe(false, {}, true);
+    const TrackingTagPlan plan = TrackingTagBase(original).Plan("SITEID=EE\n");
+    EXPECT_EQ(plan.keep, original.size());
+    EXPECT_EQ(plan.tail, MakeTrackingTrailer("SITEID=EE\n"));
+    ASSERT_EQ(plan.patches.size(), 1u);
+    EXPECT_EQ(plan.patches[0].offset, ReadPeLayout(original).checksumField);
 }
 
 TEST(TrackingTag, Refusals) {
     Bytes notPe(0x200, 0);
-    Bytes badMagic = MakePe(false, 0);
+    Bytes badMagic = sample::Pe(false, {});
     badMagic[kOptional] = 0x07;
-    Bytes fewDirectories = MakePe(false, 0);
+    Bytes fewDirectories = sample::Pe(false, {});
     Put32(fewDirectories, kOptional + 92, 4);
-    Bytes peOutside = MakePe(false, 0);
+    Bytes peOutside = sample::Pe(false, {});
     Put32(peOutside, 0x3C, 0xFFFFFFF0);
-    Bytes notTail = MakePe(false, 100);
+    Bytes notTail = sample::SignedPe();
     notTail.push_back(0);
-    Bytes damagedEntry = MakePe(false, 100);
-    Put32(damagedEntry, ReadPeLayout(damagedEntry).tableOffset, 4);
-    Bytes unpadded = MakePe(false, 101);  // entry of 113 bytes, padded to 120
-    unpadded.resize(unpadded.size() - 4);
-    Put32(unpadded, SecurityEntry(false) + 4, 116);
-    Bytes truncated = MakePe(false, 0);
+    Bytes overImage = sample::SignedPe();
+    Put32(overImage, sample::SecurityEntry(false), kImageEnd - 8);
+    Put32(overImage, sample::SecurityEntry(false) + 4,
+          static_cast<std::uint32_t>(overImage.size() - kImageEnd + 8));
+    Bytes damagedEntry = sample::SignedPe();
+    Put32(damagedEntry, kImageEnd, 4);
+    Bytes unpadded = sample::SignedPe();  // the table ends inside its entry's padding
+    Put32(unpadded, kImageEnd, 13);
+    Put32(unpadded, sample::SecurityEntry(false) + 4, 14);
+    unpadded.resize(kImageEnd + 14);
+    Bytes truncated = sample::Pe(false, {});
     truncated.resize(kImageEnd - 1);
-    Bytes notASignature = MakePe(false, 100);
-    notASignature[ReadPeLayout(notASignature).tableOffset + 10] = 0x7F;  // longer than its entry
-    Bytes sectionsOutside = MakePe(false, 0);
+    Bytes notASignature = sample::Pe(false, sample::Entry(sample::Filler(100, 0x30), 0));
+    Bytes sectionsOutside = sample::Pe(false, {});
     sectionsOutside[kPe + 6] = 0xFF;
     sectionsOutside[kPe + 7] = 0xFF;
+    Bytes dataAfter =
+        sample::Pe(false, sample::Cat({sample::Entry(sample::Signature({}), 0), Bytes(8, 0)}));
+    Put32(dataAfter, kImageEnd, static_cast<std::uint32_t>(dataAfter.size() - kImageEnd));
 
     const struct {
         const char* what;
@@ -233,11 +292,14 @@ TEST(TrackingTag, Refusals) {
         {"no security directory", fewDirectories, "Not a PE file"},
         {"header offset past the end", peOutside, "Not a PE file"},
         {"table not the tail", notTail, "The certificate table is not the end of the file"},
+        {"table over the image", overImage, "The certificate table overlaps the image"},
         {"entry length below its header", damagedEntry, "The certificate table is damaged"},
         {"last entry not padded", unpadded, "The certificate table's size is not a multiple of 8"},
         {"section table past the end", sectionsOutside, "Not a PE file"},
         {"truncated", truncated, "The file is shorter than its sections: it is truncated"},
-        {"signature longer than its entry", notASignature, "The certificate table is damaged"},
+        {"not a signature", notASignature, "The certificate table is damaged"},
+        {"data after the signature", dataAfter,
+         "The certificate entry holds data after its signature that is not a tracking tag"},
     };
     for (const auto& c : cases) {
         Bytes file = c.file;
@@ -248,12 +310,16 @@ TEST(TrackingTag, Refusals) {
             EXPECT_STREQ(e.why(), c.message) << c.what;
         }
         EXPECT_EQ(file, c.file) << c.what;
+        EXPECT_THROW(ClearTrackingTag(file), PInternalError) << c.what;
+        EXPECT_EQ(file, c.file) << c.what;
     }
 
-    Bytes file = MakePe(false, 0);
-    EXPECT_THROW(WriteTrackingTag(file, std::string(1013, 'x')), PInternalError);
-    EXPECT_THROW(WriteTrackingTag(file, std::string("SITEID=FR\0GID=1\n", 16)), PInternalError);
-    EXPECT_EQ(file, MakePe(false, 0));
+    for (Bytes file : {sample::Pe(false, {}), sample::SignedPe()}) {
+        const Bytes original = file;
+        EXPECT_THROW(WriteTrackingTag(file, std::string(1013, 'x')), PInternalError);
+        EXPECT_THROW(WriteTrackingTag(file, std::string("SITEID=FR\0GID=1\n", 16)), PInternalError);
+        EXPECT_EQ(file, original);
+    }
 }
 
 }  // namespace

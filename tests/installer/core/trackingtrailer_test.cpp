@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "capturelog.h"
+#include "plib/perror.h"
 #include "plib/tempfolder.h"
 #include "protocols/inixor.h"
 
@@ -118,6 +120,54 @@ TEST(TrackingTrailer, ReadsFromAFile) {
     EXPECT_FALSE(ReadTrackingTrailer(PString(folder.file("far.exe").c_str()), nullptr));
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"Error in reading file for tInfo",
                                                      "No tInfo found.", "tInfo read error."}));
+}
+
+TEST(MakeTrackingTrailer, PadsToAMultipleOfEightBeforeTheFooter) {
+    const Bytes trailer = MakeTrackingTrailer(std::string(280, 'a'));
+    ASSERT_EQ(trailer.size(), 296u);
+    EXPECT_EQ(Bytes(trailer.begin() + 280, trailer.begin() + 284), Bytes(4, 0));
+    const std::optional<TrackingFooter> footer = TrackingFooterOf(trailer);
+    ASSERT_TRUE(footer);
+    EXPECT_EQ(footer->distance, 296u);
+    EXPECT_EQ(footer->length, 280u);
+    EXPECT_EQ(footer->marker, kTrackingMarker);
+    EXPECT_NE(trailer[0], 'a');  // scrambled
+    EXPECT_EQ(Read(trailer).text, std::string(280, 'a'));
+}
+
+TEST(MakeTrackingTrailer, LengthLimitIsTheReaderLimit) {
+    EXPECT_EQ(MakeTrackingTrailer(std::string(1012, 'x')).size(), 1024u);
+    EXPECT_EQ(Read(MakeTrackingTrailer(std::string(1012, 'x'))).text, std::string(1012, 'x'));
+    EXPECT_THROW(MakeTrackingTrailer(std::string(1013, 'x')), PInternalError);
+    // The filler counts: 1000 characters leave room for 12 filler bytes, not 13.
+    EXPECT_EQ(MakeTrackingTrailer(std::string(1000, 'x'), 12).size(), 1024u);
+    EXPECT_THROW(MakeTrackingTrailer(std::string(1000, 'x'), 13), PInternalError);
+    EXPECT_THROW(MakeTrackingTrailer("", 0xFFFFFFFF), PInternalError);
+    EXPECT_THROW(MakeTrackingTrailer(std::string("SITEID=FR\0GID=1\n", 16)), PInternalError);
+}
+
+TEST(MakeTrackingTrailer, FillerStandsBetweenDataAndFooter) {
+    for (std::uint32_t filler : {0u, 1u, 5u, 300u}) {
+        const Bytes trailer = MakeTrackingTrailer("SITEID=DK\n", filler);
+        ASSERT_EQ(trailer.size(), 10 + filler + 12);
+        EXPECT_TRUE(std::all_of(trailer.begin() + 10, trailer.end() - 12,
+                                [](std::uint8_t b) { return b == 0; }));
+        EXPECT_EQ(Read(trailer).text, "SITEID=DK\n") << filler;
+    }
+}
+
+TEST(TrackingTrailerLength, OnlyAWholeTrailerThatTheReaderTakes) {
+    const Bytes good = FileWithTrailer("SITEID=FR", 4, 0);
+    EXPECT_EQ(TrackingTrailerLength(good), good.size());
+    EXPECT_EQ(TrackingTrailerLength(FileWithTrailer("SITEID=FR")), good.size());
+    Bytes noMarker = good;
+    noMarker.back() = 0;
+    // The data would start before the bytes given.
+    EXPECT_EQ(TrackingTrailerLength(Bytes(good.begin() + 1, good.end())), 0u);
+    EXPECT_EQ(TrackingTrailerLength(noMarker), 0u);
+    EXPECT_EQ(TrackingTrailerLength(WithFooter(good, 11, 0)), 0u);   // inside the footer
+    EXPECT_EQ(TrackingTrailerLength(WithFooter(good, 25, 14)), 0u);  // text over the footer
+    EXPECT_EQ(TrackingTrailerLength(Bytes(11, 0)), 0u);
 }
 
 }  // namespace

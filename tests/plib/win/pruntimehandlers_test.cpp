@@ -101,4 +101,12 @@ TEST(RuntimeFailure, AnExceptionAtTheTopEndsWithTheStartupFailureCodeAndALine) {
     EXPECT_EQ(other.exitCode, static_cast<DWORD>(kExitStartupFailed)) << other;
 }
 
+TEST(RuntimeFailure, AnOverrunStackBufferEndsTheProcessAtOnceWithoutHandlers) {
+    const Outcome outcome = RunChild("overrun");
+    EXPECT_EQ(outcome.exitCode, STATUS_STACK_BUFFER_OVERRUN) << outcome;
+    // Nothing of the overwritten process runs: no handler's line, no top-level catch.
+    EXPECT_FALSE(outcome.has("abort() called")) << outcome;
+    EXPECT_FALSE(outcome.has("... caught in main()")) << outcome;
+}
+
 }  // namespace
