@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "server/jsonlog.h"
 
@@ -24,13 +25,18 @@ std::size_t SessionHub::count() {
     return sessions.size();
 }
 
+// The sessions are posted to outside the lock: the last reference to one may be let go here
+// (its posted call may have run already), and its destructor takes the lock.
 void SessionHub::forEach(void (HttpSession::*act)()) {
-    std::lock_guard guard(lock);
-    for (auto& [raw, weak] : sessions) {
-        if (auto session = weak.lock()) {
-            auto executor = session->socketExecutor();
-            asio::post(executor, [session, act] { (session.get()->*act)(); });
-        }
+    std::vector<std::shared_ptr<HttpSession>> live;
+    {
+        std::lock_guard guard(lock);
+        for (auto& [raw, weak] : sessions)
+            if (auto session = weak.lock()) live.push_back(std::move(session));
+    }
+    for (std::shared_ptr<HttpSession>& session : live) {
+        auto executor = session->socketExecutor();
+        asio::post(executor, [session, act] { (session.get()->*act)(); });
     }
 }
 
