@@ -25,9 +25,9 @@ std::size_t SessionHub::count() {
     return sessions.size();
 }
 
+// The sessions are posted to outside the lock: the last reference to one may be let go here
+// (its posted call may have run already), and its destructor takes the lock.
 void SessionHub::forEach(void (HttpSession::*act)()) {
-    // Taken under the lock, let go outside it: the last owner of a session that has just ended
-    // runs its destructor, which takes the lock too.
     std::vector<std::shared_ptr<HttpSession>> live;
     {
         std::lock_guard guard(lock);
