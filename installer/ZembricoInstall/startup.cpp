@@ -86,7 +86,7 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
     creation.headingFontHeight = IsLinux() ? kWineHeadingHeight : kHeadingHeight;
     creation.commandLine = commandLine ? commandLine : "";
     auto window = std::make_unique<ZembricoInstallWindow>(std::move(creation));
-    StartupTrace("sockets and wizard object (build options, site, analytics connection, picture)");
+    StartupTrace("sockets and wizard object (build options, site, analytics started, picture)");
     if (!window->checkMinimumOsVersion()) {
         ShowStartupError(
             instance,

@@ -68,12 +68,16 @@ set(zb_keyboard_cases keyboard_standard keyboard_custom keyboard_quit readers_pr
 # Screens of other sizes with a taskbar, each a display and a wineserver of its own; and the
 # pixels at 96 DPI against reference pictures.
 set(zb_screens_cases work_area same_at_96 scales click_install_at_144)
-foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases)
+# A network that drops the collector's packets.
+set(zb_network_cases collector_reachable_midway collector_unreachable)
+foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases zb_network_cases)
   set(zb_e2e_script e2e_test.py)
   if(case IN_LIST zb_keyboard_cases)
     set(zb_e2e_script keyboard_test.py)
   elseif(case IN_LIST zb_screens_cases)
     set(zb_e2e_script screens_test.py)
+  elseif(case IN_LIST zb_network_cases)
+    set(zb_e2e_script network_test.py)
   endif()
   add_test(NAME e2e_${case}
            COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/${zb_e2e_script}
