@@ -42,7 +42,7 @@ def open_wizard_while_unreachable(h, exe):
     pending = attempts_to(h.port)
     print("  the wizard showed after %.1f s; connection attempts waiting: %d" % (seconds, pending),
           flush=True)
-    check(pending == 1, "the wizard showed after %.1f s, but no connection attempt was waiting "
+    check(pending >= 1, "the wizard showed after %.1f s, but no connection attempt was waiting "
           "for the collector then: it waited for the network, or took longer than the program "
           "tries" % seconds)
 
