@@ -131,6 +131,8 @@ std::int32_t InstallerWorkerThread::doInstall() {
         PLog("localAppData: %x", params_.useLocalAppData);
         PLog("Has admin rights: %x", params_.hasAdminRights);
         PLog("Locale: %d", params_.locale);
+        // While the analytics connection is still being tried, this waits for its outcome (a few
+        // seconds at most), which the log tells before what the window logged after it.
         EarlyLogQueue::instance().flush();
 
         std::int32_t code = kInstallComplete;

@@ -62,9 +62,9 @@ int RunMessageLoop(HWND window) {
     }
 }
 
-// Up to CoInitializeEx the way to the wizard makes no user-interface call: the first one (COM's is
-// one) waits until the system has the desktop up, a while in a fresh Wine session, and the work
-// before it overlaps that wait.
+// Up to create() the way to the wizard makes no user-interface call: the first one waits until
+// the system has the desktop up, a while in a fresh Wine session, and the work before it overlaps
+// that wait.
 int RunWizard(HINSTANCE instance, const char* commandLine) {
     HRESULT com = E_FAIL;
     ScopeExit uninitialize([&com] {
@@ -78,7 +78,7 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
     creation.headingFontHeight = IsLinux() ? kWineHeadingHeight : kHeadingHeight;
     creation.commandLine = commandLine ? commandLine : "";
     auto window = std::make_unique<ZembricoInstallWindow>(std::move(creation));
-    StartupTrace("sockets and wizard object (build options, site, analytics connection, picture)");
+    StartupTrace("sockets and wizard object (build options, site, analytics started, picture)");
     if (!window->checkMinimumOsVersion()) {
         ShowStartupError(
             instance,
@@ -88,15 +88,17 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
     }
     window->prepare();
     StartupTrace("wizard state (folders, previous location, tracking data, language, space)");
-    com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    StartupTrace("COM (waits for the desktop)");
     window->create();
-    StartupTrace("window, icon, fonts and looks");
+    StartupTrace("window, icon, fonts and looks (waits for the desktop)");
     window->initialise();
     StartupTrace("controls, texts and the first screen view");
     ::ShowWindow(window->hwnd(), SW_SHOW);
     ::UpdateWindow(window->hwnd());
     StartupTrace("first paint");
+    // Nothing the first screen shows needs COM (the shell's folders and links come with the
+    // installation): it starts once the window is up.
+    com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    StartupTrace("COM");
     return RunMessageLoop(window->hwnd());
 }
 

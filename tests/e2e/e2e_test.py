@@ -67,16 +67,30 @@ def wait_until(condition, seconds=WOULD_HANG):
 
 class Collector:
     """An analytics collection host on the loopback: keeps the bodies of the POSTs of each
-    connection (one per run of the program) in order."""
+    connection (one per run of the program) in order. Made `reachable=False`, it answers no
+    connection attempt until open(), as a network that drops the packets: its listener's queue
+    of one is kept full."""
 
-    def __init__(self, port):
+    def __init__(self, port, reachable=True):
         self.connections = []
         self._open = 0
         self._lock = threading.Lock()
         self._server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         self._server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self._server.bind(("127.0.0.1", port))
-        self._server.listen(8)
+        self._server.listen(8 if reachable else 0)
+        self._filler = None
+        if reachable:
+            self.open()
+        else:
+            self._filler = socket.create_connection(("127.0.0.1", port))
+
+    def open(self):
+        """Answers from now on: attempts dropped meanwhile get through at their next retry."""
+        if self._filler:
+            self._server.accept()[0].close()
+            self._filler.close()
+            self._filler = None
         threading.Thread(target=self._accept, daemon=True).start()
 
     def _accept(self):
@@ -135,6 +149,8 @@ class Collector:
             return [list(hits) for hits in self.connections]
 
     def close(self):
+        if self._filler:
+            self._filler.close()
         # Wakes the accepting thread: a socket closed while accept() waits keeps listening.
         try:
             self._server.shutdown(socket.SHUT_RDWR)
@@ -572,10 +588,16 @@ def case_analytics_order(h):
           "queued lines: %s" % queued_lines(h.unix_path(entry["InstallLocation"])))
     h.drive("command", PRIMARY, "gone", 30)
     check(h.exit_code() == EXIT_LAUNCHED, "Launch did not end with 0")
+    check_one_runs_hits(h.collector)
+
+
+def check_one_runs_hits(collector):
+    """The hits of a whole run, launch included, are at the collector in the order of the
+    wizard's milestones, each to both accounts."""
     # The program has ended, which closes its connection; the collector reads it to the end.
-    wait_until(h.collector.all_closed)
+    wait_until(collector.all_closed)
     runs = []
-    for hits in h.collector.runs():
+    for hits in collector.runs():
         run = []
         for body in hits:
             fields = dict(part.partition("=")[::2] for part in body.split("&"))

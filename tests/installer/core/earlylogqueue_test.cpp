@@ -103,6 +103,71 @@ TEST(EarlyLogQueue, LinesNoLogTookGoToALogOfTheirOwn) {
     EXPECT_EQ(log.lines(), Lines{}) << "written lines are forgotten";
 }
 
+TEST(EarlyLogQueue, APlaceKeepsItsLineBeforeTheLinesAddedAfterIt) {
+    EarlyLogQueue queue;
+    queue.add("first");
+    EarlyLogQueue::Place place = queue.hold();
+    queue.add("later");
+    place.fill("filled %d", 2);
+    place.fill("a second fill is ignored");
+    ScopedCaptureLog log;
+    queue.flush();
+    EXPECT_EQ(log.lines(), (Lines{"first", "filled 2", "later"}));
+}
+
+TEST(EarlyLogQueue, APlaceGivenUpLeavesNoLine) {
+    EarlyLogQueue queue;
+    {
+        EarlyLogQueue::Place place = queue.hold();
+        queue.add("later");
+        EarlyLogQueue::Place moved = std::move(place);
+    }
+    EarlyLogQueue::Place released = queue.hold();
+    released.release();
+    released.fill("after its release");
+    ScopedCaptureLog log;
+    queue.flush();
+    EXPECT_EQ(log.lines(), Lines{"later"});
+}
+
+TEST(EarlyLogQueue, WhileAPlaceIsOpenALoggerGetsNothingBeforeIt) {
+    EarlyLogQueue queue;
+    EarlyLogQueue::Place place = queue.hold();
+    ScopedCaptureLog log;
+    queue.add("behind the place");
+    EXPECT_EQ(log.lines(), Lines{});
+    std::thread filler([&place] { place.fill("the place"); });
+    // Returns once the place is filled, whichever thread comes first.
+    queue.flush();
+    filler.join();
+    EXPECT_EQ(log.lines(), (Lines{"the place", "behind the place"}));
+    queue.add("now");
+    EXPECT_EQ(log.lines().back(), "now") << "with no place open, lines are written at once";
+}
+
+TEST(EarlyLogQueue, APlaceTakenWhileLoggingWritesAtOnce) {
+    EarlyLogQueue queue;
+    ScopedCaptureLog log;
+    EarlyLogQueue::Place place = queue.hold();
+    queue.add("next");
+    place.fill("filled");
+    EXPECT_EQ(log.lines(), (Lines{"next", "filled"}));
+}
+
+TEST(EarlyLogQueue, ALogOfItsOwnWaitsForAnOpenPlace) {
+    EarlyLogQueue queue;
+    TempFolder folder;
+    const PString path(folder.file("startup.log").c_str());
+    EarlyLogQueue::Place place = queue.hold();
+    queue.add("behind the place");
+    std::thread filler([&place] { place.fill("the place"); });
+    queue.writeTo(path, nullptr);
+    filler.join();
+    Lines lines = LogLines(TempFolder::read(path.c_str()));
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(Lines(lines.end() - 2, lines.end()), (Lines{"the place", "behind the place"}));
+}
+
 TEST(EarlyLog, QueuesInTheProcessQueueWhileNoLogExistsAndWritesAtOnceAfter) {
     ASSERT_FALSE(PLogIsOn());
     EarlyLog("queued %d", 1);
