@@ -19,7 +19,7 @@ std::vector<std::string> ParsePayloadList(std::string_view text);
 // The values of the uninstall key that say what the installation made.
 struct UninstallRecord {
     std::string installFolder;       // "InstallLocation"
-    std::string fullDisplayName;     // "DisplayName": the name of every shortcut
+    std::string fullDisplayName;     // "DisplayName": names every shortcut (AsPlainFileName)
     std::string groupFolder;         // "CSMPGroup", else "SMPGroup"
     std::vector<std::string> links;  // "DTLink", "CSMLink", "SMLink", "QLLink" that are present
 };
