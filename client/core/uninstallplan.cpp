@@ -91,7 +91,7 @@ UninstallPlan PlanUninstall(const UninstallRecord& record,
     AddOnce(plan.files, prefix + "Uninstall " + d + ".lnk");
     for (const std::string& file : payloadFiles)
         if (!IsUserSettings(file)) AddOnce(plan.files, prefix + file);
-    for (const char* own : {"tinfo.dat", "app.ini", "Install.log"})
+    for (const char* own : {"tinfo.dat", "app.ini", "Install.log", kPayloadListName})
         AddOnce(plan.files, prefix + own);
     for (const std::string& folder : PayloadFolders(payloadFiles))
         plan.folders.push_back(prefix + folder);

@@ -63,6 +63,7 @@ TEST(PlanUninstall, NamesShortcutsAsTheRegistrationDid) {
                   "C:\\Z\\tinfo.dat",
                   "C:\\Z\\app.ini",
                   "C:\\Z\\Install.log",
+                  "C:\\Z\\payload.lst",
               }));
     record.fullDisplayName = "Zembrico Poker - Acme Ltd.";
     EXPECT_EQ(PlanUninstall(record, {}).files[2], "C:\\Z\\Uninstall Zembrico Poker - Acme Ltd.lnk");
