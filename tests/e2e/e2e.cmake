@@ -61,7 +61,7 @@ set(zb_e2e_cases standard finished_close options_quit progress_continue running_
     min_os no_messages licence_and_space custom_folder disk_error previous_folder tagged_site
     long_queued_line
     analytics_order default_build default_roundtrip custom_roundtrip hostile_tag
-    any_script)
+    any_script refused_folder operator_names)
 # The wizard with the keyboard alone (real X key presses through xdotool) and as screen readers
 # read it.
 set(zb_keyboard_cases keyboard_standard keyboard_custom keyboard_quit readers_progress)
