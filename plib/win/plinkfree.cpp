@@ -23,13 +23,19 @@ bool SameWide(std::wstring_view a, std::wstring_view b) {
                                 static_cast<int>(b.size()), /*bIgnoreCase=*/TRUE) == CSTR_EQUAL;
 }
 
-// The system's path of an open item, without the "\\?\" prefix.
+// The system's path of an open item, without the "\\?\" prefix. Some network file systems
+// cannot normalise a name; the name as opened (links already followed) then stands in.
 std::wstring FinalOf(HANDLE handle) {
     std::vector<wchar_t> buffer(MAX_PATH);
     DWORD length = 0;
+    DWORD form = FILE_NAME_NORMALIZED;
     for (;;) {
         length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+                                           form | VOLUME_NAME_DOS);
+        if (length == 0 && form == FILE_NAME_NORMALIZED) {
+            form = FILE_NAME_OPENED;
+            continue;
+        }
         if (length == 0) return {};
         if (length < buffer.size()) break;
         buffer.resize(length + 1);
