@@ -49,8 +49,8 @@ class PlantedLink {
         return text;
     }
 
-    // Runs a program of the machine (Wine starts a Unix program as it starts its own) and
-    // waits for it.
+    // Starts a program of the machine (Wine starts a Unix program as it starts its own); the
+    // caller waits for what it does.
     static void Run(const std::string& commandLine) {
         const std::string program = commandLine.substr(0, commandLine.find(' '));
         const std::wstring application = L"Z:\\bin\\" + std::filesystem::path(program).wstring();
@@ -59,15 +59,15 @@ class PlantedLink {
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
         if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &process))
-            return;
+                            nullptr, &startup, &process) ||
+            !process.hProcess)
+            return;  // Wine gives a Unix program no process handle, and no thread handle to close
         const UniqueHandle processHandle(process.hProcess);
         const UniqueHandle threadHandle(process.hThread);
-        WaitForSingleObject(process.hProcess, 30000);
     }
 
     // Whether the link came to be (or went, for `present` false) within the time a program
-    // of the machine takes at most; Wine may report the program's end a little early.
+    // of the machine takes at most.
     bool WaitUntilPresent(bool present) const {
         for (int looks = 0; looks < 400; ++looks) {
             if ((GetFileAttributesW(windowsPath_.c_str()) != INVALID_FILE_ATTRIBUTES) == present)
