@@ -3,6 +3,8 @@
 #include <objbase.h>
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "installer/MyCWnd/mycbitmaps.h"
 #include "installer/MyCWnd/mycfocus.h"
@@ -23,6 +25,7 @@
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
 #include "plib/win/plibrary.h"
+#include "plib/win/poldfiles.h"
 #include "plib/win/presource.h"
 #include "plib/win/unique.h"
 
@@ -125,10 +128,15 @@ int RunSteps(HINSTANCE instance, const char* commandLine) {
 // Support asks for a log also when no installation started: what no Install.log took (a
 // start-up failure, a run that ended on the options screen) goes to one in the temporary folder.
 void KeepUnwrittenLines() {
+    constexpr char kStem[] = "ZembricoInstall";
     PString path = PTemporaryFolder(&PMixedEncoding());
     if (path.empty()) return;
-    path += UnguessableLogName("ZembricoInstall").c_str();
+    const std::string folder(path.view().substr(0, path.length() - 1));
+    path += UnguessableLogName(kStem).c_str();
     EarlyLogQueue::instance().writeTo(path, &PMixedEncoding());
+    PRemoveOldFiles(
+        folder, [&](std::string_view name) { return IsUnguessableLogName(name, kStem); },
+        kKeptTemporaryLogs);
 }
 
 }  // namespace

@@ -168,6 +168,8 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     int messageBox(const PString& title, const PString& text, const PString& first,
                    const PString& second, int width, int height);
     void installErrorBox(MessageKey key);
+    // Says that the install folder cannot be used and offers the default folder.
+    void refusedFolderBox();
 
     template <typename Control>
     Control& control(WizardSlot slot) const {

@@ -130,3 +130,15 @@ std::string UnguessableLogName(const char* stem) {
     std::snprintf(name, sizeof name, "-%016llx.log", static_cast<unsigned long long>(bits));
     return stem + std::string(name);
 }
+
+bool IsUnguessableLogName(std::string_view name, std::string_view stem) {
+    constexpr std::string_view kEnd = ".log";
+    constexpr std::size_t kDigits = 16;
+    if (name.size() != stem.size() + 1 + kDigits + kEnd.size() || !name.starts_with(stem) ||
+        name[stem.size()] != '-' || !name.ends_with(kEnd))
+        return false;
+    const std::string_view digits = name.substr(stem.size() + 1, kDigits);
+    return std::all_of(digits.begin(), digits.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    });
+}

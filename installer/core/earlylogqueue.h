@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "plib/plog.h"
@@ -79,6 +80,11 @@ class EarlyLogQueue {
 // cannot have been planted there as a link to another file, which an elevated program would
 // then append to.
 std::string UnguessableLogName(const char* stem);
+// Whether `name` is one that UnguessableLogName(stem) gives (hex digits in either case).
+bool IsUnguessableLogName(std::string_view name, std::string_view stem);
+// How many logs of one stem the temporary folder keeps: a run that writes a new one removes the
+// older ones beyond the newest, so that runs that end early do not pile them up.
+inline constexpr std::size_t kKeptTemporaryLogs = 5;
 
 // The one logging call for code that may run before Install.log exists (start-up, the window
 // thread, and what they call): the line is written now or, while no log is installed, kept for

@@ -74,7 +74,7 @@ endfunction()
 zb_e2e_cases(e2e_test.py standard finished_close options_quit progress_continue running_client
              min_os no_messages licence_and_space custom_folder disk_error previous_folder
              tagged_site long_queued_line analytics_order default_build default_roundtrip
-             custom_roundtrip hostile_tag any_script)
+             custom_roundtrip hostile_tag any_script refused_folder operator_names)
 # The wizard with the keyboard alone (real X key presses through xdotool) and as screen readers
 # read it.
 zb_e2e_cases(keyboard_test.py keyboard_standard keyboard_custom keyboard_quit readers_progress)

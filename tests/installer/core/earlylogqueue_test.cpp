@@ -186,4 +186,16 @@ TEST(UnguessableLogName, IsTheStemAndSixteenRandomHexDigits) {
     EXPECT_NE(first, second);
 }
 
+TEST(IsUnguessableLogName, OnlyNamesTheStemsOwnLogs) {
+    EXPECT_TRUE(IsUnguessableLogName(UnguessableLogName("ZembricoInstall"), "ZembricoInstall"));
+    EXPECT_TRUE(IsUnguessableLogName("ZembricoInstall-0123456789ABCDEF.log", "ZembricoInstall"));
+    for (const char* other :
+         {"ZembricoInstall.log", "ZembricoInstall-0123456789abcde.log",
+          "ZembricoInstall-0123456789abcdef0.log", "ZembricoInstall-0123456789abcdeg.log",
+          "ZembricoInstall-0123456789abcdef.txt", "ZembricoInstall_0123456789abcdef.log",
+          "ZembricoUninstall-0123456789abcdef.log", "xZembricoInstall-0123456789abcdef.log",
+          "ZembricoInstall-0123456789abcdef.log.bak"})
+        EXPECT_FALSE(IsUnguessableLogName(other, "ZembricoInstall")) << other;
+}
+
 }  // namespace
