@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """How fast and how lean the setup program is, next to the installers people already use.
 
-    bench/bench.py --win32 build/win32 [--work build/bench] [--runs 3] [--many]
+    bench/bench.py --win32 build/win32 [--work build/bench] [--runs 3] [--startup-runs 9] [--many]
 
 Run by `./zb bench` (which builds both trees first and starts a virtual display and the Wine
 server). Every row is measured side by side in the same run, ours and the peer's runs alternating;
-each figure is the median of --runs runs with the spread (min-max) beside it. The table is
-printed and written to <work>/results.md.
+each figure is the median of --runs runs (--startup-runs for the first window) with the spread
+(min-max) beside it. The Wine mode (native or emulated) is the first line of the output; the
+table is printed and written to <work>/results.md. A row is (title, ours, peer, ours / peer);
+a group of rows may come from a script of its own, as the first window's do (firstwindow.py).
 
 Rows:
   install     a complete installation under Wine of a client-like payload (~100 MiB in several
@@ -16,7 +18,9 @@ Rows:
   memory      peak working set during that installation
   start-up    process start to the first painted window: our wizard against NSIS's first page,
               and, as the floor under both, a program that only shows a window with the
-              wizard's 24 system controls under the setup program's manifest (bench/floor)
+              wizard's 24 system controls under the setup program's manifest (bench/floor);
+              ours against the floor; and the wizard with its analytics collector's packets
+              dropped against the same with a collector that answers
   size        the setup program without payload and pictures against NSIS's installer stub
   decode      our LZMA driver (zbpack --test, native Release build) against `xz --format=raw`
               and, where installed, 7-Zip, on the data stream of the client-like payload: time
@@ -386,15 +390,29 @@ def decode_rows(work, zbpack, payload, runs):
     return rows, dictionary
 
 
+def wine_mode():
+    binfmt = "/proc/sys/fs/binfmt_misc/qemu-i386"
+    if os.path.exists(binfmt):
+        with open(binfmt) as entry:
+            if entry.readline().startswith("enabled"):
+                return "emulated (qemu-i386)"
+    return "native"
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--win32", required=True, help="the Windows build tree")
     parser.add_argument("--work", default=os.path.join(ROOT, "build", "bench"))
     parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--startup-runs", type=int, default=9,
+                        help="runs of the first-window rows (a single start varies by tens of "
+                             "per cent)")
     parser.add_argument("--many", action="store_true",
                         help="also install ~20,000 small files (slow: Wine's per-file work)")
     args = parser.parse_args()
     runs = args.runs
+    mode = wine_mode()
+    print("Wine mode: %s" % mode, flush=True)
     args.work = os.path.abspath(args.work)
     os.makedirs(args.work, exist_ok=True)
     zbbench = os.path.join(args.win32, "bin", "zbbench.exe")
@@ -402,8 +420,6 @@ def main():
     zbpack = build_release_zbpack(os.path.join(args.work, "native-release"))
     payloads = prepare_payloads(args.work, zbpack,
                                 ["big", "small"] + (["many"] if args.many else []))
-    mode = "emulated (qemu-i386)" if os.path.exists("/proc/sys/fs/binfmt_misc/qemu-i386") and \
-        open("/proc/sys/fs/binfmt_misc/qemu-i386").readline().startswith("enabled") else "native"
 
     decode, dictionary = decode_rows(args.work, zbpack, payloads["big"], runs)
     dictionary_mib = max(1, dictionary // MIB)
@@ -412,22 +428,11 @@ def main():
     rows.append(("peak working set during that installation", ours_peak.text(fmt_mib),
                  nsis_peak.text(fmt_mib), ours_peak.median / nsis_peak.median))
 
-    # Start-up, against an NSIS installer of the payload our setup program carries: both check
-    # or read the same bytes before their first page.
     if os.path.exists(setup):
+        # Imported here: it takes its helpers from this file.
+        from firstwindow import first_window_rows
         nsis_setup = setup_peer(args.work, zbpack, args.win32, dictionary_mib)
-        floor = os.path.join(args.win32, "bin", "zbfloor.exe")
-
-        def first_paint(program):
-            return lambda: (float(wine([zbbench, "startup", windows_path(program)])),)
-
-        series = alternate(runs, {"ours": first_paint(setup), "nsis": first_paint(nsis_setup),
-                                  "floor": first_paint(floor)})
-        ours_up, nsis_up, floor_up = series["ours"][0], series["nsis"][0], series["floor"][0]
-        rows.append(("start to first painted window", ours_up.text(fmt_s), nsis_up.text(fmt_s),
-                     ours_up.median / nsis_up.median))
-        rows.append(("  floor: 24 system controls, same manifest, nothing else",
-                     floor_up.text(fmt_s), nsis_up.text(fmt_s), floor_up.median / nsis_up.median))
+        rows += first_window_rows(args.win32, zbbench, nsis_setup, args.startup_runs)
     else:
         rows.append(("start to first painted window", "setup program not built", "-", None))
 
@@ -447,8 +452,10 @@ def main():
     for name in ["small"] + (["many"] if args.many else []):
         rows += install_rows(zbbench, args.work, name, payloads[name], dictionary_mib, runs)[0]
 
-    lines = ["Wine mode: %s; %d CPUs; median of %d alternating runs, (min-max); ratio = ours / "
-             "peer (below 1: we are faster or smaller)" % (mode, os.cpu_count(), runs), "",
+    lines = ["Wine mode: %s; %d CPUs; load %.1f %.1f %.1f at the end; median of %d alternating "
+             "runs (first window: %d), (min-max); ratio = ours / peer (below 1: we are faster or "
+             "smaller)" % ((mode, os.cpu_count()) + os.getloadavg() + (runs, args.startup_runs)),
+             "",
              "| measure | ours | peer | ours / peer |", "|---|---|---|---|"]
     for title, a, b, ratio in rows:
         lines.append("| %s | %s | %s | %s |" % (title, a, b, "-" if ratio is None else "%.2f" % ratio))

@@ -29,3 +29,17 @@ endforeach()
 # uninstaller.
 add_custom_target(client_messages DEPENDS ${ZB_MESSAGES_RESOURCE})
 add_dependencies(ZembricoUninstall client_messages)
+# The uninstaller carries the list of the payload's files ("ZB"/132), the only files it may
+# delete from the install folder: ZB_PAYLOAD_DIR's and the two programs.
+set(zb_payload_list ${zb_client_generated}/payload.lst)
+file(GLOB_RECURSE zb_payload_sources CONFIGURE_DEPENDS ${ZB_PAYLOAD_DIR}/*)
+add_custom_command(OUTPUT ${zb_payload_list}
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${ZB_PAYLOAD_DIR} -DLIST=${zb_payload_list}
+          "-DPROGRAMS=$<TARGET_FILE_NAME:ZembricoUpdate>$<SEMICOLON>$<TARGET_FILE_NAME:ZembricoUninstall>"
+          -P ${PROJECT_SOURCE_DIR}/client/payloadlist.cmake
+  DEPENDS ${zb_payload_sources} ${PROJECT_SOURCE_DIR}/client/payloadlist.cmake
+  COMMENT "Listing the payload's files for the uninstaller" VERBATIM)
+add_custom_target(client_payload_list DEPENDS ${zb_payload_list})
+add_dependencies(ZembricoUninstall client_payload_list)
+set_property(SOURCE ${PROJECT_SOURCE_DIR}/client/ZembricoUninstall/ZembricoUninstall.rc APPEND
+             PROPERTY OBJECT_DEPENDS ${zb_payload_list})

@@ -115,8 +115,13 @@ void EncIniFile::readFromFile(const PString& name, const PStringEncoding* encodi
             PString("Unable to open ini file '").append(name.c_str()).append("'");
         throw PInternalError(message.c_str());
     }
+    readFromStream(file.get());
+}
+
+void EncIniFile::readFromStream(std::FILE* file) {
+    clear();
     Parser parser(*this);
-    for (int c = std::fgetc(file.get()); c != EOF; c = std::fgetc(file.get())) {
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
         parser.feed(static_cast<char>(c));
     }
     parser.finish();
@@ -139,6 +144,10 @@ void EncIniFile::writeToFile(const PString& name, const PStringEncoding* encodin
             PString("Unable to open ini file '").append(name.c_str()).append("' for writing");
         throw PInternalError(message.c_str());
     }
+    writeToStream(std::move(file), name);
+}
+
+void EncIniFile::writeToStream(PFile file, const PString& name) const {
     for (const auto& section : sections_) {
         std::fprintf(file.get(), "[%s]\n", section->name().c_str());
         for (const EncIniItem& item : section->items()) {

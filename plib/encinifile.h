@@ -2,10 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "plib/pstring.h"
+#include "plib/psystem.h"
 
 class PStringEncoding;
 
@@ -63,10 +65,15 @@ class EncIniFile {
     // Throws PInternalError("Unable to open ini file '<name>'") when the file cannot be opened.
     void readFromFile(const PString& name, const PStringEncoding* encoding);
     void readFromMemory(const void* data, std::size_t length);
+    // Reads the rest of `file`, as readFromFile reads its file.
+    void readFromStream(std::FILE* file);
     // Creates or truncates the file (text mode: LF becomes CR LF on Windows) and writes
     // "[name]", then "name=value" for each item, then an empty line, for each section. Throws
     // PInternalError("Unable to open ini file '<name>' for writing").
     void writeToFile(const PString& name, const PStringEncoding* encoding) const;
+    // Writes the document to `file` as writeToFile does and closes it; `name` is the file's
+    // name for the error, PInternalError("Unable to write ini file '<name>'").
+    void writeToStream(PFile file, const PString& name) const;
 
     // The first section called `name`, or null. Sections keep their addresses while they exist.
     EncIniSection* findSection(const char* name) noexcept;

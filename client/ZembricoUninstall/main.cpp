@@ -33,9 +33,10 @@ void LoadMessages() {
 }
 
 int Run() {
-    // The log is outside the install folder, which the removal takes away.
+    // The log is outside the install folder, which the removal takes away, under a name no one
+    // could have planted as a link for this elevated program to write through.
     const std::string logPath =
-        TempFolderPath() + ReadClientBuild("").params.brand + "Uninstall.log";
+        NewTemporaryLogPath((ReadClientBuild("").params.brand + "Uninstall").c_str());
     PLogInit(std::make_unique<PLogFile>(logPath.c_str(), 0, &PMixedEncoding()));
     EarlyLogQueue::instance().flush();
     LoadMessages();

@@ -1,16 +1,21 @@
 #include "client/ZembricoUninstall/uninstaller.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "client/ZembricoUninstall/uninstallprompts.h"
 #include "client/common/clientbuild.h"
 #include "client/common/clientsystem.h"
 #include "client/core/uninstallcodes.h"
+#include "installer/core/registrationplan.h"
+#include "installer/core/resourceids.h"
 #include "plib/perror.h"
 #include "plib/plog.h"
 #include "plib/pstringencoding.h"
 #include "plib/psystem.h"
+#include "plib/win/plinkfree.h"
+#include "plib/win/pprivatefolder.h"
+#include "plib/win/pprocess.h"
+#include "plib/win/presource.h"
 #include "plib/win/prunningclient.h"
 #include "plib/win/pwidenarrow.h"
 #include "plib/win/unique.h"
@@ -19,11 +24,6 @@ namespace {
 
 // How long the temporary copy waits for the original uninstaller to end.
 constexpr DWORD kOriginalExitTimeoutMs = 60000;
-
-bool SamePath(const std::string& a, const std::string& b) {
-    return CompareStringOrdinal(PToWide(a.c_str()).c_str(), -1, PToWide(b.c_str()).c_str(), -1,
-                                TRUE) == CSTR_EQUAL;
-}
 
 std::optional<std::string> ReadString(HKEY key, const char* name) {
     const std::wstring wideName = PToWide(name);
@@ -51,15 +51,30 @@ std::optional<DWORD> ReadDword(HKEY key, const char* name) {
     return value;
 }
 
-std::vector<std::string> ReadPayloadList(const std::string& installFolder) {
-    PFile file = POpenFile(PString((installFolder + "\\" + kPayloadListName).c_str()), "rb",
-                           &PMixedEncoding());
-    if (!file) return {};
-    std::string text;
-    char buffer[4096];
-    for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
-        text.append(buffer, read);
-    return ParsePayloadList(text);
+// The files the installation put into its folder, as the build listed them in this program:
+// nothing in the folder, which someone else may have written to, says what to delete there.
+std::vector<std::string> PayloadList() {
+    const auto bytes = PResourceBytes(nullptr, kPayloadListResource, kResourceType);
+    return ParsePayloadList(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(path.rfind('\\') + 1);
+}
+
+// The original uninstaller when `processId` still names it (a process id can be given again
+// once its process has gone); null when it has ended.
+UniqueHandle OriginalProcess(std::uint32_t processId, const std::string& originalPath) {
+    UniqueHandle process(
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) return process;
+    wchar_t image[MAX_PATH * 2];
+    DWORD length = MAX_PATH * 2;
+    if (!QueryFullProcessImageNameW(process.get(), 0, image, &length) ||
+        !PSamePath(std::string(PFromWide(image, length).view()), originalPath))
+        return UniqueHandle();
+    return process;
 }
 
 }  // namespace
@@ -68,14 +83,11 @@ Uninstaller::Uninstaller(UninstallArguments args, std::string logPath)
     : args_(std::move(args)), keyPath_(UninstallKeyPath(args_)), logPath_(std::move(logPath)) {}
 
 int Uninstaller::run() {
-    // A process whose current folder is the install folder keeps that folder from being removed.
-    SetCurrentDirectoryW(PToWide(TempFolderPath().c_str()).c_str());
+    // A process whose current folder is the install folder keeps that folder from being removed;
+    // the system folder is one that no one but the system can write to.
+    SetCurrentDirectoryW(PToWide(PString(PSystemFolder().c_str())).c_str());
     PLog("Uninstall '%s'", keyPath_.c_str());
-    if (args_.originalProcess) {
-        // The number is a handle the original made inheritable for this process.
-        UniqueHandle original(ULongToHandle(*args_.originalProcess));
-        return finishForOriginal(original.get());
-    }
+    if (args_.originalProcess) return finishForOriginal(*args_.originalProcess);
     return runInteractive();
 }
 
@@ -103,14 +115,13 @@ int Uninstaller::runInteractive() {
         }
     }
 
-    std::vector<std::string> keep;
     const std::string self = ProgramPath();
-    const UninstallPlan plan = PlanUninstall(record, ReadPayloadList(record.installFolder));
-    if (std::any_of(plan.files.begin(), plan.files.end(),
-                    [&](const std::string& file) { return SamePath(file, self); }))
-        keep = {self, record.installFolder + "\\" + kPayloadListName};
-    Removal removal = remove(record, keep);
-    // After a failure the uninstaller, its list and the key stay, so that the user can try again.
+    const UninstallPlan plan = PlanUninstall(record, PayloadList());
+    const bool selfInPlan =
+        std::any_of(plan.files.begin(), plan.files.end(),
+                    [&](const std::string& file) { return PSamePath(file, self); });
+    Removal removal = remove(record, selfInPlan ? std::optional(self) : std::nullopt);
+    // After a failure the uninstaller and the key stay, so that the user can try again.
     if (!removal.failed && removal.deferred && !startContinuation()) {
         removal.failed = true;
         PLog("Cannot continue from a temporary copy: '%s' stays", self.c_str());
@@ -123,18 +134,18 @@ int Uninstaller::runInteractive() {
     return kUninstallRemoved;
 }
 
-int Uninstaller::finishForOriginal(HANDLE original) {
-    PLog("Continuing from the temporary copy '%s'", ProgramPath().c_str());
-    if (WaitForSingleObject(original, kOriginalExitTimeoutMs) != WAIT_OBJECT_0)
-        PLog("The original uninstaller has not ended");
+int Uninstaller::finishForOriginal(std::uint32_t originalProcess) {
+    const std::string self = ProgramPath();
+    PLog("Continuing from the temporary copy '%s'", self.c_str());
     UninstallRecord record;
     int language = 0;
-    int code = kUninstallNotFound;
-    if (readRecord(record, language))
-        code = remove(record, {}).failed ? kUninstallIncomplete : kUninstallRemoved;
-    // A temporary file cannot delete itself either: it goes when Windows next starts.
-    MoveFileExW(PToWide(ProgramPath().c_str()).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    return code;
+    if (!readRecord(record, language)) return kUninstallNotFound;
+    const UniqueHandle original =
+        OriginalProcess(originalProcess, record.installFolder + "\\" + FileNameOf(self));
+    if (original && WaitForSingleObject(original.get(), kOriginalExitTimeoutMs) != WAIT_OBJECT_0)
+        PLog("The original uninstaller has not ended");
+    // The command processor that started this copy removes its folder once it has ended.
+    return remove(record, std::nullopt).failed ? kUninstallIncomplete : kUninstallRemoved;
 }
 
 bool Uninstaller::readRecord(UninstallRecord& record, int& language) const {
@@ -153,28 +164,54 @@ bool Uninstaller::readRecord(UninstallRecord& record, int& language) const {
     return true;
 }
 
+const PLinkFreeFolder& Uninstaller::placeOf(const UninstallRecord& record,
+                                            const std::string& path) {
+    // Below the install folder every name is the installation's own; the program group lies in
+    // the programs folder; a recorded shortcut in the folder it names.
+    std::string base = FolderOf(path);
+    const auto below = [&](const std::string& folder) {
+        return !folder.empty() && path.size() > folder.size() + 1 && path[folder.size()] == '\\' &&
+               PSamePath(path.substr(0, folder.size()), folder);
+    };
+    if (below(record.installFolder))
+        base = record.installFolder;
+    else if (below(record.groupFolder))
+        base = FolderOf(record.groupFolder);
+    auto found = places_.find(base);
+    if (found == places_.end()) found = places_.emplace(base, PLinkFreeFolder(base)).first;
+    return found->second;
+}
+
 Uninstaller::Removal Uninstaller::remove(const UninstallRecord& record,
-                                         const std::vector<std::string>& keep) {
+                                         const std::optional<std::string>& keep) {
     Removal removal;
-    const UninstallPlan plan = PlanUninstall(record, ReadPayloadList(record.installFolder));
+    const UninstallPlan plan = PlanUninstall(record, PayloadList());
     for (const std::string& file : plan.files) {
-        if (std::any_of(keep.begin(), keep.end(),
-                        [&](const std::string& kept) { return SamePath(kept, file); })) {
+        if (keep && PSamePath(*keep, file)) {
             removal.deferred = true;
             continue;
         }
-        if (!removeFile(file)) removal.failed = true;
+        if (!removeFile(placeOf(record, file), file)) removal.failed = true;
     }
-    for (const std::string& folder : plan.folders) removeFolder(folder);
+    for (const std::string& folder : plan.folders) removeFolder(placeOf(record, folder), folder);
     // The key goes last, and only when everything else went: otherwise the user can try again.
     if (!removal.failed && !removal.deferred && !removeKey()) removal.failed = true;
     return removal;
 }
 
-bool Uninstaller::removeFile(const std::string& path) {
-    if (DeleteFileW(PToWide(path.c_str()).c_str())) {
-        PLog("Removed file: %s", path.c_str());
-        return true;
+bool Uninstaller::removeFile(const PLinkFreeFolder& place, const std::string& path) {
+    switch (place.remove(path)) {
+        case PLinkFree::kDone:
+            PLog("Removed file: %s", path.c_str());
+            return true;
+        case PLinkFree::kAbsent:
+            return true;
+        case PLinkFree::kLinked:
+            // Whatever stands there now is not what the installation made where it made it.
+            PLog("Not removed, a link is on its way: %s", path.c_str());
+            return true;
+        case PLinkFree::kFailed:
+            break;
     }
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
@@ -182,10 +219,18 @@ bool Uninstaller::removeFile(const std::string& path) {
     return false;
 }
 
-void Uninstaller::removeFolder(const std::string& path) {
-    if (RemoveDirectoryW(PToWide(path.c_str()).c_str())) {
-        PLog("Removed folder: %s", path.c_str());
-        return;
+void Uninstaller::removeFolder(const PLinkFreeFolder& place, const std::string& path) {
+    switch (place.remove(path)) {
+        case PLinkFree::kDone:
+            PLog("Removed folder: %s", path.c_str());
+            return;
+        case PLinkFree::kAbsent:
+            return;
+        case PLinkFree::kLinked:
+            PLog("Folder kept, a link is on its way: %s", path.c_str());
+            return;
+        case PLinkFree::kFailed:
+            break;
     }
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
@@ -207,35 +252,38 @@ bool Uninstaller::removeKey() {
 
 bool Uninstaller::startContinuation() {
     const std::string self = ProgramPath();
-    const std::string copy = TempFolderPath() + "zbuninstall-" +
-                             std::to_string(GetCurrentProcessId()) + "-" +
-                             std::to_string(GetTickCount()) + ".exe";
+    // The copy runs elevated: from a folder no one else can write to, never the user's
+    // temporary folder, where a planted DLL or a swapped file would run with it.
+    PPrivateFolder folder("zbuninstall");
+    if (!folder.valid()) {
+        PLog("Cannot make a folder for the temporary copy: %s",
+             SystemErrorMessage(GetLastError()).c_str());
+        return false;
+    }
+    const std::string copy = folder.path() + "\\" + FileNameOf(self);
     if (!CopyFileW(PToWide(self.c_str()).c_str(), PToWide(copy.c_str()).c_str(),
-                   /*bFailIfExists=*/FALSE)) {
+                   /*bFailIfExists=*/TRUE)) {
         PLog("Cannot copy '%s' to '%s': %s", self.c_str(), copy.c_str(),
              SystemErrorMessage(GetLastError()).c_str());
         return false;
     }
-    HANDLE inheritable = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(),
-                         &inheritable, SYNCHRONIZE, /*bInheritHandle=*/TRUE, 0))
+    const std::string processor = PSystemFolder() + "\\cmd.exe";
+    const std::optional<std::string> line = ContinuationCommandLine(
+        processor, copy, folder.path(), args_, static_cast<std::uint32_t>(GetCurrentProcessId()));
+    if (!line) {
+        PLog("Cannot continue: the display name or oid holds a quote or a percent sign");
         return false;
-    UniqueHandle original(inheritable);
-    std::wstring commandLine = PToWide(
-        ContinuationCommandLine(copy, args_, static_cast<std::uint32_t>(HandleToULong(inheritable)))
-            .c_str());
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
+    }
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(PToWide(copy.c_str()).c_str(), commandLine.data(), nullptr, nullptr,
-                        /*bInheritHandles=*/TRUE, 0, nullptr,
-                        PToWide(TempFolderPath().c_str()).c_str(), &startup, &process)) {
-        PLog("Cannot start '%s': %s", copy.c_str(), SystemErrorMessage(GetLastError()).c_str());
-        DeleteFileW(PToWide(copy.c_str()).c_str());
+    if (!PCreateProcessFromSystemFolder(processor, *line, process)) {
+        PLog("Cannot start '%s': %s", processor.c_str(),
+             SystemErrorMessage(GetLastError()).c_str());
         return false;
     }
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
+    // From now on the command processor removes the folder, once the copy has ended.
+    folder.release();
     PLog("Continuing from '%s'", copy.c_str());
     return true;
 }

@@ -4,6 +4,7 @@
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
+#include "plib/win/poldfiles.h"
 #include "plib/win/pwidenarrow.h"
 
 std::string SystemErrorMessage(DWORD code) {
@@ -30,7 +31,16 @@ void ShowFailure(const std::string& message) {
     MessageBoxW(nullptr, PToWide(message.c_str()).c_str(), L"Zembrico", MB_OK | MB_ICONERROR);
 }
 
+std::string NewTemporaryLogPath(const char* logStem) {
+    const std::string folder = TempFolderPath();
+    PRemoveOldFiles(
+        folder.substr(0, folder.size() - 1),
+        [logStem](std::string_view name) { return IsUnguessableLogName(name, logStem); },
+        kKeptTemporaryLogs - 1);
+    return folder + UnguessableLogName(logStem);
+}
+
 void KeepUnwrittenLines(const char* logStem) {
-    EarlyLogQueue::instance().writeTo(
-        PString((TempFolderPath() + UnguessableLogName(logStem)).c_str()), &PMixedEncoding());
+    EarlyLogQueue::instance().writeTo(PString(NewTemporaryLogPath(logStem).c_str()),
+                                      &PMixedEncoding());
 }

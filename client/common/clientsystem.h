@@ -17,6 +17,10 @@ std::string TempFolderPath();
 
 // The last word of a program that failed: `message` in an error box with no owner.
 void ShowFailure(const std::string& message);
+// A new log in the temporary folder that no one could have planted there,
+// "<logStem>-<random>.log" (UnguessableLogName); the older logs of the stem beyond the newest
+// few (kKeptTemporaryLogs) go.
+std::string NewTemporaryLogPath(const char* logStem);
 // Lines logged while no log was open (EarlyLog) go to a log of their own in the temporary
-// folder, "<logStem>-<random>.log", rather than nowhere.
+// folder (NewTemporaryLogPath) rather than nowhere.
 void KeepUnwrittenLines(const char* logStem);

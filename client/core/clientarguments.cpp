@@ -98,11 +98,21 @@ std::optional<UninstallArguments> ParseUninstallArguments(std::string_view comma
     return args;
 }
 
-std::string ContinuationCommandLine(const std::string& copyPath, const UninstallArguments& args,
-                                    std::uint32_t originalProcess) {
-    std::string line = PMixedJoin({"\"", copyPath, "\" /u:", args.displayName});
-    if (!args.oid.empty()) line += " /o:" + args.oid;
-    return line + " /c:" + std::to_string(originalProcess);
+std::optional<std::string> ContinuationCommandLine(const std::string& commandProcessor,
+                                                   const std::string& copyPath,
+                                                   const std::string& copyFolder,
+                                                   const UninstallArguments& args,
+                                                   std::uint32_t originalProcess) {
+    for (const std::string* text :
+         {&commandProcessor, &copyPath, &copyFolder, &args.displayName, &args.oid}) {
+        if (text->find_first_of("\"%") != std::string::npos) return std::nullopt;
+    }
+    std::string line =
+        PMixedJoin({"\"", commandProcessor, "\" /d /q /v:off /e:on /c start \"\" /wait \"",
+                    copyPath, "\" \"/u:", args.displayName, "\""});
+    if (!args.oid.empty()) line = PMixedJoin({line, " \"/o:", args.oid, "\""});
+    return PMixedJoin(
+        {line, " /c:", std::to_string(originalProcess), " & rd /s /q \"", copyFolder, "\""});
 }
 
 std::string UninstallKeyPath(const UninstallArguments& args) {

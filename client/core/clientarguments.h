@@ -15,8 +15,8 @@ std::string LauncherOperatorId(std::string_view commandLine);
 struct UninstallArguments {
     std::string displayName;  // "/u:", without the operator name
     std::string oid;          // "/o:", may be empty
-    // "/c:": set only in the temporary copy, the handle value of the original uninstaller's
-    // process, which the copy waits for before it removes the original's file.
+    // "/c:": set only in the temporary copy, the process id of the original uninstaller, which
+    // the copy waits for before it removes the original's file.
     std::optional<std::uint32_t> originalProcess;
 };
 
@@ -27,9 +27,18 @@ struct UninstallArguments {
 // number.
 std::optional<UninstallArguments> ParseUninstallArguments(std::string_view commandLine);
 
-// The command line that starts the temporary copy at `copyPath` to finish the removal.
-std::string ContinuationCommandLine(const std::string& copyPath, const UninstallArguments& args,
-                                    std::uint32_t originalProcess);
+// The command line of the command processor `commandProcessor` (its full path) that starts the
+// temporary copy at `copyPath` to finish the removal, waits for it to end and then removes
+// `copyFolder`, the copy's own folder, with what it holds: a running program cannot remove its
+// own file, and the processor outlives the copy. The processor runs no AutoRun command and
+// expands nothing ("/d", "/v:off"), and every text stands in quotes, which keep "&", "|", "<",
+// ">" and "^" literal. Nothing when a text holds a quote or "%", which the processor would still
+// read.
+std::optional<std::string> ContinuationCommandLine(const std::string& commandProcessor,
+                                                   const std::string& copyPath,
+                                                   const std::string& copyFolder,
+                                                   const UninstallArguments& args,
+                                                   std::uint32_t originalProcess);
 
 // The uninstall key below HKEY_LOCAL_MACHINE: the registration's key of that display name and
 // oid.

@@ -5,6 +5,7 @@
 
 #include "installer/core/payloadarchive.h"
 #include "installer/core/programtext.h"
+#include "installer/core/windowsfilename.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 
@@ -75,7 +76,8 @@ std::vector<std::string> ParsePayloadList(std::string_view text) {
 UninstallPlan PlanUninstall(const UninstallRecord& record,
                             const std::vector<std::string>& payloadFiles) {
     UninstallPlan plan;
-    const std::string& d = record.fullDisplayName;
+    // Shortcuts and the group are named as the registration named them.
+    const std::string d = AsPlainFileName(record.fullDisplayName);
     for (const std::string& link : record.links)
         if (EndsWithNoCase(link, ".lnk")) AddOnce(plan.files, link);
     if (!record.groupFolder.empty()) {
@@ -89,7 +91,7 @@ UninstallPlan PlanUninstall(const UninstallRecord& record,
     AddOnce(plan.files, prefix + "Uninstall " + d + ".lnk");
     for (const std::string& file : payloadFiles)
         if (!IsUserSettings(file)) AddOnce(plan.files, prefix + file);
-    for (const char* own : {"tinfo.dat", "app.ini", "Install.log"})
+    for (const char* own : {"tinfo.dat", "app.ini", "Install.log", kPayloadListName})
         AddOnce(plan.files, prefix + own);
     for (const std::string& folder : PayloadFolders(payloadFiles))
         plan.folders.push_back(prefix + folder);

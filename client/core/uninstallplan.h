@@ -7,19 +7,20 @@
 // What removing an installation deletes, worked out from what the installation recorded, so
 // that the uninstaller only carries it out.
 
-// The file in the install folder that lists the payload's files, one relative path a line
-// ("\" between folders, UTF-8). The build writes it into the payload; it lists itself.
+// The list of the payload's files that earlier builds put into the install folder; it is an
+// installation's own file to remove, never a list to read.
 inline constexpr char kPayloadListName[] = "payload.lst";
 
-// The relative paths of a payload list, in the program's text encoding. Empty lines and paths
-// that could leave the install folder (IsSafeRelativePath) are skipped; CR LF and LF both end a
-// line.
+// The relative paths of a payload list, one a line ("\" between folders, UTF-8): the build
+// writes it into the uninstaller (resource kPayloadListResource). The paths come back in the
+// program's text encoding; empty lines and paths that could leave the install folder
+// (IsSafeRelativePath) are skipped; CR LF and LF both end a line.
 std::vector<std::string> ParsePayloadList(std::string_view text);
 
 // The values of the uninstall key that say what the installation made.
 struct UninstallRecord {
     std::string installFolder;       // "InstallLocation"
-    std::string fullDisplayName;     // "DisplayName": the name of every shortcut
+    std::string fullDisplayName;     // "DisplayName": names every shortcut (AsPlainFileName)
     std::string groupFolder;         // "CSMPGroup", else "SMPGroup"
     std::vector<std::string> links;  // "DTLink", "CSMLink", "SMLink", "QLLink" that are present
 };
@@ -30,7 +31,8 @@ struct UninstallPlan {
 };
 
 // The shortcuts (recorded links, the group's two, the install folder's uninstall shortcut),
-// then the payload's files, tinfo.dat, app.ini and Install.log; then the program group, the
+// then the payload's files, tinfo.dat, app.ini, Install.log and an earlier build's
+// payload.lst; then the program group, the
 // payload's folders deepest first, and the install folder. Recorded links that do not name a
 // ".lnk" file are left alone, and so is any file called user.ini or user.ini.bak: the user's
 // settings stay. Without an install folder only the shortcuts and the group are planned.

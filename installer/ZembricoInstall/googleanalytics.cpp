@@ -4,10 +4,9 @@
 
 #include <cwchar>
 #include <iterator>
+#include <system_error>
 #include <vector>
 
-#include "installer/core/earlylogqueue.h"
-#include "installer/core/httprequest.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pmodule.h"
@@ -77,17 +76,63 @@ std::string ProductVersionOf(const PString& path) {
     return std::string(version, strnlen(version, versionSize));
 }
 
-GoogleAnalytics::GoogleAnalytics(std::string_view collectionHost, std::string appVersion) {
+GoogleAnalytics::GoogleAnalytics(std::string_view collectionHost, std::string appVersion)
+    : logPlace_(EarlyLogQueue::instance().hold()) {
     identity_.appVersion = std::move(appVersion);
+    const UrlParts address = CollectAddress(collectionHost);
+    collectUrl_ = ComposeUrl(address.host, address.port, address.path);
+    try {
+        connector_ = std::thread([this, address] { connect(address); });
+    } catch (const std::system_error&) {
+        connect(address);
+    }
+}
+
+GoogleAnalytics::~GoogleAnalytics() {
+    if (connector_.joinable()) connector_.join();
+}
+
+void GoogleAnalytics::connect(const UrlParts& address) {
     try {
         socket_.create();
-        const UrlParts address = CollectAddress(collectionHost);
-        collectUrl_ = ComposeUrl(address.host, address.port, address.path);
         socket_.connect(address.host, address.port);
-        enabled_ = true;
     } catch (const PSystemError& e) {
-        EarlyLog("PSystemError caught in GoogleAnalytics::GoogleAnalytics(): %s", e.why());
+        logPlace_.fill("PSystemError caught in GoogleAnalytics::GoogleAnalytics(): %s", e.why());
+        disable();
+        return;
     }
+    logPlace_.release();
+    sendWaitingHits();
+}
+
+void GoogleAnalytics::sendWaitingHits() {
+    {
+        std::lock_guard lock(postLock_);
+        try {
+            for (const std::string& request : waiting_)
+                socket_.send(request.data(), request.size());
+        } catch (const PSystemError& e) {
+            EarlyLog("PSystemError caught in GoogleAnalytics::sendWaitingHits(): %s", e.why());
+        }
+        waiting_.clear();
+        state_ = State::kConnected;
+    }
+    settled_.notify_all();
+}
+
+void GoogleAnalytics::disable() {
+    {
+        std::lock_guard lock(postLock_);
+        waiting_.clear();
+        state_ = State::kFailed;
+    }
+    settled_.notify_all();
+}
+
+bool GoogleAnalytics::awaitConnection() {
+    std::unique_lock lock(postLock_);
+    settled_.wait(lock, [this] { return state_ != State::kConnecting; });
+    return state_ == State::kConnected;
 }
 
 void GoogleAnalytics::setIdentity(std::string_view appNameBase, std::string_view generalAccount,
@@ -121,13 +166,16 @@ void GoogleAnalytics::event(std::string_view category, std::string_view action,
 }
 
 void GoogleAnalytics::post(const AnalyticsHit& hit) {
-    if (!enabled_) return;
     std::lock_guard lock(postLock_);
+    if (state_ == State::kFailed) return;
     identity_.clientId = AnalyticsClientId();
     for (const std::string& body : HitPayloads(identity_, hit)) {
         UrlParts url = ParseUrl(collectUrl_);
         std::string request = ComposePost(url, body.size(), "application/x-www-form-urlencoded");
         request += body;
-        socket_.send(request.data(), request.size());
+        if (state_ == State::kConnecting)
+            waiting_.push_back(std::move(request));
+        else
+            socket_.send(request.data(), request.size());
     }
 }

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "installer/ZembricoInstall/imagepayload.h"
+#include "installer/ZembricoInstall/installfolder.h"
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/messagekeys.h"
@@ -117,13 +118,11 @@ std::int32_t InstallerWorkerThread::doInstall() {
     });
     SetLastError(0);
     try {
-        if (!CreateAllDirectories(params_.installFolder)) {
-            const DWORD error = GetLastError();
-            throw PSystemError(
-                message(TXTINS_Cannot_create_folder_XN0X, params_.installFolder).c_str(),
-                static_cast<std::int32_t>(error));
-        }
+        const std::string protection = makeInstallFolder();
         const std::string logPath = params_.installFolder + "\\" + "Install.log";
+        // A link left in an older folder under the log's name must not take the lines elsewhere.
+        if (installFolder_->checkFile(logPath) == PLinkFree::kLinked)
+            installFolder_->remove(logPath);
         PLogInit(std::make_unique<PLogFile>(logPath.c_str(), 0, &PMixedEncoding()));
         PLog("Log File Path: %s", logPath.c_str());
         PLog("OS Version: %x", static_cast<unsigned>(GetVersion()));
@@ -131,10 +130,14 @@ std::int32_t InstallerWorkerThread::doInstall() {
         PLog("localAppData: %x", params_.useLocalAppData);
         PLog("Has admin rights: %x", params_.hasAdminRights);
         PLog("Locale: %d", params_.locale);
+        // While the analytics connection is still being tried, this waits for its outcome (a few
+        // seconds at most), which the log tells before what the window logged after it.
         EarlyLogQueue::instance().flush();
 
         std::int32_t code = kInstallComplete;
-        if (!extractArchive()) {
+        const bool extracted = extractArchive();
+        if (extracted) PLog("%s", protection.c_str());
+        if (!extracted) {
             PLog("Install failed: archive error");
             code = kInstallArchiveError;
         } else if (registerInstallation() != 0) {
@@ -175,6 +178,17 @@ std::int32_t InstallerWorkerThread::doInstall() {
         PLog(stopped ? "Install canceled by user." : "General error occurred.");
         return stopped ? kInstallStopped : kInstallGeneralError;
     }
+}
+
+std::string InstallerWorkerThread::makeInstallFolder() {
+    std::string protection;
+    if (!MakeInstallFolder(params_.installFolder, protection)) {
+        const DWORD error = GetLastError();
+        throw PSystemError(message(TXTINS_Cannot_create_folder_XN0X, params_.installFolder).c_str(),
+                           static_cast<std::int32_t>(error));
+    }
+    installFolder_ = std::make_unique<PLinkFreeFolder>(params_.installFolder);
+    return protection;
 }
 
 void InstallerWorkerThread::cancelCheck() {
@@ -226,8 +240,12 @@ ExtractTarget::FileHandle InstallerWorkerThread::openFile(const PString& fullPat
     if (slash != std::string::npos) {
         const std::string folder = path.substr(0, slash);
         if (!knownFolders_.contains(folder)) {
-            if (!CreateAllDirectories(folder)) {
-                const DWORD error = GetLastError();
+            const PLinkFree made = folder == params_.installFolder
+                                       ? PLinkFree::kDone
+                                       : installFolder_->makeFolders(folder);
+            if (made != PLinkFree::kDone) {
+                const DWORD error =
+                    made == PLinkFree::kLinked ? ERROR_CANT_ACCESS_FILE : GetLastError();
                 throw PSystemError(message(TXTINS_Cannot_create_folder_XN0X, folder).c_str(),
                                    static_cast<std::int32_t>(error));
             }
@@ -238,9 +256,12 @@ ExtractTarget::FileHandle InstallerWorkerThread::openFile(const PString& fullPat
             POpenFile(fullPath, "rb", &PMixedEncoding()))
             return nullptr;
     }
-    PFile file = POpenFile(fullPath, "wb", &PMixedEncoding());
+    UniqueFile created;
+    const PLinkFree made = installFolder_->createFile(path, created);
+    PFile file = made == PLinkFree::kDone ? PFileOfHandle(std::move(created), "wb") : nullptr;
     if (!file) {
-        const DWORD error = GetLastError();
+        // A link on the way is answered as Windows answers a path it must not follow.
+        const DWORD error = made == PLinkFree::kLinked ? ERROR_CANT_ACCESS_FILE : GetLastError();
         throw PSystemError(message(TXTINS_Cannot_open_file_XN0X, path).c_str(),
                            static_cast<std::int32_t>(error));
     }

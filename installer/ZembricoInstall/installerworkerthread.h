@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <span>
 #include <string>
@@ -17,6 +18,7 @@
 #include "installer/ZembricoInstall/googleanalytics.h"
 #include "installer/core/installparameters.h"
 #include "installer/core/payloadarchive.h"
+#include "plib/win/plinkfree.h"
 
 // The payload archive: its bytes, valid for the whole installation, and, when set, `read`,
 // which gives the same bytes a piece at a time and lets each piece's memory go (ImageBlockReader).
@@ -80,6 +82,9 @@ class InstallerWorkerThread final : public ExtractTarget {
     void workerThread();
     // The code to post when the thread ends.
     std::int32_t doInstall();
+    // Makes the install folder (MakeInstallFolder) and installFolder_; returns the log's line
+    // about its protection. Throws PSystemError when the folder cannot be made.
+    std::string makeInstallFolder();
     void cancelCheck();
     void post(std::int32_t code, LPARAM detail);
     PString message(std::uint32_t key, const std::string& argument) const;
@@ -101,6 +106,9 @@ class InstallerWorkerThread final : public ExtractTarget {
     UINT messageId_ = 0;
     std::thread thread_;
     std::atomic<bool> running_{false};
+    // The install folder of the installation under way, in which nothing is written through a
+    // link (an older folder that others could write to may hold one).
+    std::unique_ptr<PLinkFreeFolder> installFolder_;
     std::map<FileHandle, std::string> openFiles_;
     // Of the extraction under way: the folders already made or found, each looked for once,
     // and the last percentage posted, each posted once.

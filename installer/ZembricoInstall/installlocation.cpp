@@ -6,6 +6,7 @@
 #include "installer/core/installspace.h"
 #include "installer/core/messagetable.h"
 #include "installer/core/payloadarchive.h"
+#include "installer/core/registrationplan.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
@@ -18,27 +19,6 @@ namespace {
 
 std::string Narrow(const PString& text) {
     return std::string(text.view());
-}
-
-// The string value `name` of HKEY_LOCAL_MACHINE `keyPath`, opened for reading only; nothing
-// when the value is missing or not a string, "" when it is empty.
-std::optional<std::string> ReadMachineString(const std::string& keyPath, const char* name) {
-    UniqueRegKey key;
-    DWORD type = 0;
-    DWORD bytes = 0;
-    if (PRegOpenKey(HKEY_LOCAL_MACHINE, PString(keyPath.c_str()), 0, KEY_READ, key) !=
-            ERROR_SUCCESS ||
-        PRegValueSize(key.get(), name, type, bytes, &PMixedEncoding()) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
-        return std::nullopt;
-    PString value;
-    if (PRegReadString(key.get(), name, value, &PMixedEncoding()) != ERROR_SUCCESS)
-        return std::nullopt;
-    return Narrow(value);
-}
-
-std::string ShellFolder(int csidl) {
-    return Narrow(PShellFolderPath(csidl, &PMixedEncoding()));
 }
 
 struct SpaceCache {
@@ -112,6 +92,25 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM detail, LPARAM dat
 
 }  // namespace
 
+std::optional<std::string> ReadMachineString(const std::string& keyPath, const char* name) {
+    UniqueRegKey key;
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (PRegOpenKey(HKEY_LOCAL_MACHINE, PString(keyPath.c_str()), 0, KEY_READ, key) !=
+            ERROR_SUCCESS ||
+        PRegValueSize(key.get(), name, type, bytes, &PMixedEncoding()) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::nullopt;
+    PString value;
+    if (PRegReadString(key.get(), name, value, &PMixedEncoding()) != ERROR_SUCCESS)
+        return std::nullopt;
+    return Narrow(value);
+}
+
+std::string ShellFolder(int csidl) {
+    return Narrow(PShellFolderPath(csidl, &PMixedEncoding()));
+}
+
 std::string ComputeDefaultFolder(const InstallParameters& params) {
     std::string programFiles =
         ReadMachineString("Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
@@ -130,8 +129,7 @@ void ComputeShellFolders(InstallParameters& params) {
         params.commonStartMenuFolder = ShellFolder(CSIDL_COMMON_STARTMENU);
     }
     params.quickLaunchFolder = ShellFolder(CSIDL_APPDATA);
-    if (!params.quickLaunchFolder.empty())
-        params.quickLaunchFolder += "\\Microsoft\\Internet Explorer\\Quick Launch";
+    if (!params.quickLaunchFolder.empty()) params.quickLaunchFolder += kQuickLaunchBelowAppData;
     if (params.useLocalAppData) params.localAppDataFolder = ShellFolder(CSIDL_LOCAL_APPDATA);
 }
 

@@ -13,6 +13,12 @@
 // Where the client is installed and whether it fits there. Texts are in the program's mixed
 // encoding (Windows-1252, or UTF-8 after a 0x10 marker).
 
+// The string value `name` of HKEY_LOCAL_MACHINE `keyPath`, opened for reading only; nothing
+// when the value is missing or not a string, "" when it is empty.
+std::optional<std::string> ReadMachineString(const std::string& keyPath, const char* name);
+// The shell folder `csidl`; empty when Windows cannot resolve it.
+std::string ShellFolder(int csidl);
+
 // The default install folder: the machine's programs folder ("C:\Program Files" when the
 // registry does not name one), "\" and `params.workFolderName`.
 std::string ComputeDefaultFolder(const InstallParameters& params);

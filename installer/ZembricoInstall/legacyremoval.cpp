@@ -9,6 +9,7 @@
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
+#include "plib/win/pprivatefolder.h"
 #include "plib/win/pprocess.h"
 #include "plib/win/pregistry.h"
 #include "plib/win/unique.h"
@@ -26,12 +27,6 @@ std::optional<std::string> UninstallString(const std::string& registryName) {
     PString value;
     if (!PRegReadStringHklm(path, "UninstallString", value) || value.empty()) return std::nullopt;
     return std::string(value.view());
-}
-
-// The Windows temporary folder, ending in a backslash; read wide, so that a user name outside
-// the code page still gives the real folder.
-std::string TemporaryFolder() {
-    return std::string(PTemporaryFolder(&PMixedEncoding()).view());
 }
 
 }  // namespace
@@ -62,18 +57,26 @@ void ZembricoInstallWindow::UninstallPreviousVersion(const std::string& registry
     const std::optional<std::string> uninstaller = LegacyUninstallerPath(*value, registryName);
     if (!uninstaller) return;
     try {
-        const PString copy((TemporaryFolder() + std::string(kLegacyUninstallerCopyName)).c_str());
-        PCopyFile(PString(uninstaller->c_str()), copy, &PMixedEncoding());
-        const PString commandLine(LegacyUninstallCommandLine(copy.view(), registryName).c_str());
+        // The copy runs elevated: it goes to a folder no one else can write to, not to the
+        // user's temporary folder, and goes again once it has ended.
+        PPrivateFolder folder("zbremove");
+        if (!folder.valid())
+            throw PSystemError("Cannot make a folder for the old uninstaller",
+                               static_cast<std::int32_t>(GetLastError()));
+        const std::string copy = folder.path() + "\\" + std::string(kLegacyUninstallerCopyName);
+        PCopyFile(PString(uninstaller->c_str()), PString(copy.c_str()), &PMixedEncoding());
         PROCESS_INFORMATION process{};
-        if (!PCreateProcess(&copy, &commandLine, nullptr, &PMixedEncoding(), process))
-            throw PSystemError((std::string("Cannot start '") + copy.c_str() + "'").c_str(),
+        if (!PCreateProcessFromSystemFolder(copy, LegacyUninstallCommandLine(copy, registryName),
+                                            process))
+            throw PSystemError((std::string("Cannot start '") + copy + "'").c_str(),
                                static_cast<std::int32_t>(GetLastError()));
         UniqueHandle processHandle(process.hProcess);
         UniqueHandle threadHandle(process.hThread);
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD exitCode = 0;
         GetExitCodeProcess(process.hProcess, &exitCode);
+        if (!folder.remove())
+            EarlyLog("The old uninstaller's copy is still in use: it goes when Windows restarts");
     } catch (const PError& e) {
         EarlyLog("PError caught in ZembricoInstallWindow::UninstallPreviousVersion(): %s", e.why());
     } catch (...) {

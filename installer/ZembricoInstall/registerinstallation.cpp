@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <optional>
+
 #include "installer/ZembricoInstall/installerworkerthread.h"
 #include "installer/core/registrationplan.h"
 #include "plib/perror.h"
@@ -55,21 +57,36 @@ std::int32_t InstallerWorkerThread::registerInstallation() {
     }
 
     const ShortcutPlan plan = PlanShortcuts(params_, texts);
-    const auto link = [&](const std::string& target, const std::string& file,
-                          const std::string& arguments) {
+    // Shortcuts go to the user's own folders too: none is written through a link there.
+    const auto link = [&](const PLinkFreeFolder& folder, const std::string& target,
+                          const std::string& file, const std::string& arguments) {
         const PString argumentText(arguments.c_str());
         const PString iconFile(texts.iconFile.c_str());
-        PCreateShortcut(&PMixedEncoding(), PString(target.c_str()), PString(file.c_str()),
-                        PString(params_.installFolder.c_str()),
-                        arguments.empty() ? nullptr : &argumentText, &iconFile, params_.iconIndex);
+        const HRESULT result = PCreateShortcut(&PMixedEncoding(), PString(target.c_str()), folder,
+                                               file, PString(params_.installFolder.c_str()),
+                                               arguments.empty() ? nullptr : &argumentText,
+                                               &iconFile, params_.iconIndex);
+        if (result == HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE))
+            PLog("Shortcut not made, a link is on its way: '%s'", file.c_str());
     };
-    const auto linkToApp = [&](const std::string& file) {
-        link(texts.mainApp, file, texts.mainAppArgs);
+    const auto linkToApp = [&](const PLinkFreeFolder& folder, const std::string& file) {
+        link(folder, texts.mainApp, file, texts.mainAppArgs);
     };
-    const auto linkToUninstaller = [&](const std::string& file) {
-        link(texts.uninstaller, file, texts.uninstallArgs);
+    const auto linkToUninstaller = [&](const PLinkFreeFolder& folder, const std::string& file) {
+        link(folder, texts.uninstaller, file, texts.uninstallArgs);
     };
-    if (!plan.uninstallShortcut.empty()) linkToUninstaller(plan.uninstallShortcut);
+    // Makes `folder` below `base` for shortcuts; false, logged, when it cannot be made.
+    const auto shortcutFolder = [](PLinkFreeFolder& base, const std::string& folder) {
+        // The shell folder itself is the system's; a missing one is made as the system names it.
+        if (!base.valid() && CreateAllDirectories(base.path())) base = PLinkFreeFolder(base.path());
+        const PLinkFree made = base.makeFolders(folder);
+        if (made == PLinkFree::kDone) return true;
+        const std::string why =
+            made == PLinkFree::kLinked ? "a link is on its way" : LastErrorText();
+        PLog("Cannot create program shortcuts in '%s': %s", folder.c_str(), why.c_str());
+        return false;
+    };
+    if (!plan.uninstallShortcut.empty()) linkToUninstaller(*installFolder_, plan.uninstallShortcut);
     if (params_.oldWindows) Sleep(1000);
 
     PLog("\nOptions:");
@@ -81,32 +98,25 @@ std::int32_t InstallerWorkerThread::registerInstallation() {
     PLog("Programs: %s", params_.programsFolder.c_str());
 
     if (plan.groupFolder.empty()) {
-        PLog("No program group: the display name is not a plain folder name");
+        PLog("No program group: %s", plan.noGroupReason.c_str());
     } else {
         writeString(plan.groupValueName.c_str(), plan.groupFolder);
-        if (CreateAllDirectories(plan.groupFolder)) {
-            linkToApp(plan.groupAppShortcut);
-            linkToUninstaller(plan.groupUninstallShortcut);
-        } else {
-            PLog("Cannot create program shortcuts in '%s': %s", plan.groupFolder.c_str(),
-                 LastErrorText().c_str());
+        PLinkFreeFolder programs(FolderOf(plan.groupFolder));
+        if (shortcutFolder(programs, plan.groupFolder)) {
+            linkToApp(programs, plan.groupAppShortcut);
+            linkToUninstaller(programs, plan.groupUninstallShortcut);
         }
     }
-    if (plan.desktop) {
-        linkToApp(plan.desktop->file);
-        writeString(plan.desktop->valueName.c_str(), plan.desktop->file);
-    }
-    if (plan.startMenu) {
-        linkToApp(plan.startMenu->file);
-        writeString(plan.startMenu->valueName.c_str(), plan.startMenu->file);
+    for (const std::optional<ShortcutPlace>& place : {plan.desktop, plan.startMenu}) {
+        if (!place) continue;
+        linkToApp(PLinkFreeFolder(FolderOf(place->file)), place->file);
+        writeString(place->valueName.c_str(), place->file);
     }
     if (plan.quickLaunch) {
-        if (CreateAllDirectories(params_.quickLaunchFolder)) {
-            linkToApp(plan.quickLaunch->file);
+        PLinkFreeFolder appData(QuickLaunchBase(params_.quickLaunchFolder));
+        if (shortcutFolder(appData, params_.quickLaunchFolder)) {
+            linkToApp(appData, plan.quickLaunch->file);
             writeString(plan.quickLaunch->valueName.c_str(), plan.quickLaunch->file);
-        } else {
-            PLog("Cannot create program shortcuts in '%s': %s", params_.quickLaunchFolder.c_str(),
-                 LastErrorText().c_str());
         }
     }
     return failed ? -1 : 0;

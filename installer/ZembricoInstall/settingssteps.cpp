@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <ctime>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -15,10 +16,36 @@
 #include "plib/win/ptime.h"
 #include "protocols/inixor.h"
 
+namespace {
+
+// A new file at `path` below `folder`, open in the C library's `mode` ("wb", "wt"); null when
+// it cannot be made there, the reason logged.
+PFile NewFile(const PLinkFreeFolder& folder, const std::string& path, const char* mode) {
+    UniqueFile created;
+    const PLinkFree made = folder.createFile(path, created);
+    if (made == PLinkFree::kLinked) PLog("Not written through a link: '%s'", path.c_str());
+    return made == PLinkFree::kDone ? PFileOfHandle(std::move(created), mode) : nullptr;
+}
+
+// The settings folder below the local application data folder `appData`, made when missing
+// (a file in its way goes); false when it cannot be used, the reason logged.
+bool UseSettingsFolder(const PLinkFreeFolder& appData, const std::string& candidate) {
+    PLinkFree made = appData.makeFolders(candidate);
+    if (made == PLinkFree::kFailed && GetLastError() == ERROR_ALREADY_EXISTS) {
+        // A file has the folder's name: it goes, so that the folder can be made.
+        if (appData.remove(candidate) == PLinkFree::kDone) made = appData.makeFolders(candidate);
+    }
+    if (made == PLinkFree::kLinked)
+        PLog("Local settings directory not used, a link is on its way: '%s'", candidate.c_str());
+    return made == PLinkFree::kDone;
+}
+
+}  // namespace
+
 void InstallerWorkerThread::storeTInfoFile() {
     try {
-        const PString path((params_.installFolder + "\\tinfo.dat").c_str());
-        PDeleteFile(path, &PMixedEncoding());
+        const std::string path = params_.installFolder + "\\tinfo.dat";
+        installFolder_->remove(path);
         if (params_.trackingText.empty()) return;
         const PTimeZoneBias zone = PCurrentTimeZoneBias();
         params_.trackingText = TInfoPlainText(
@@ -27,7 +54,7 @@ void InstallerWorkerThread::storeTInfoFile() {
         std::vector<std::uint8_t> scrambled(params_.trackingText.begin(),
                                             params_.trackingText.end());
         IniXorTracking(scrambled.data(), scrambled.size());
-        PFile file = POpenFile(path, "wb", &PMixedEncoding());
+        PFile file = NewFile(*installFolder_, path, "wb");
         if (!file) {
             PLog("Error in open tInfo file");
             return;
@@ -35,7 +62,7 @@ void InstallerWorkerThread::storeTInfoFile() {
         if (!PWriteAndClose(std::move(file), scrambled.data(), scrambled.size())) {
             // A cut tracking file would read back as other tracking data: none is better.
             PLog("Error in write tInfo file");
-            PDeleteFile(path, &PMixedEncoding());
+            installFolder_->remove(path);
         }
     } catch (const PError& e) {
         PLog("PError caught in InstallerWorkerThread::StoreTInfoFile(): %s", e.why());
@@ -47,26 +74,14 @@ void InstallerWorkerThread::storeTInfoFile() {
 void InstallerWorkerThread::setUserIniFile() {
     try {
         std::string folder = params_.installFolder;
+        // The settings folder lies in the user's own folder: nothing there is followed.
+        std::optional<PLinkFreeFolder> appData;
+        const PLinkFreeFolder* place = installFolder_.get();
         if (const std::string candidate = SettingsFolderCandidate(params_); !candidate.empty()) {
-            const PString candidateName(candidate.c_str());
-            bool present = false;
-            try {
-                present = PDirectoryExists(candidateName, &PMixedEncoding());
-            } catch (const PInternalError&) {
-                // A file has the folder's name: it goes, so that the folder can be made.
-                PDeleteFile(candidateName, &PMixedEncoding());
-            }
-            if (present) {
+            appData.emplace(params_.localAppDataFolder);
+            if (UseSettingsFolder(*appData, candidate)) {
                 folder = candidate;
-            } else {
-                // A folder that cannot be made leaves user.ini in the install folder rather than
-                // unwritten.
-                try {
-                    if (PMakeDirectory(candidateName, &PMixedEncoding())) folder = candidate;
-                } catch (const PInternalError& e) {
-                    PLog("PInternalError caught in InstallerWorkerThread::SetUserIniFile(): %s",
-                         e.why());
-                }
+                place = &*appData;
             }
         }
         PLog("Local settings directory: '%s'", folder.c_str());
@@ -74,10 +89,18 @@ void InstallerWorkerThread::setUserIniFile() {
         const std::string iniPath = folder + "\\user.ini";
         const PString iniName(iniPath.c_str());
         EncIniFile ini;
-        if (PFileExists(iniName, &PMixedEncoding())) {
+        UniqueFile existing;
+        const PLinkFree found = place->openFile(iniPath, existing);
+        if (found != PLinkFree::kAbsent) {
             bool read = false;
             try {
-                ini.readFromFile(iniName, &PMixedEncoding());
+                if (found == PLinkFree::kLinked)
+                    throw PInternalError(("Not read through a link: '" + iniPath + "'").c_str());
+                const PFile file =
+                    found == PLinkFree::kDone ? PFileOfHandle(std::move(existing), "rt") : nullptr;
+                if (!file)
+                    throw PInternalError(("Unable to open ini file '" + iniPath + "'").c_str());
+                ini.readFromStream(file.get());
                 read = true;
             } catch (const PInternalError& e) {
                 PLog("PInternalError caught in InstallerWorkerThread::SetUserIniFile() - read: %s",
@@ -89,10 +112,13 @@ void InstallerWorkerThread::setUserIniFile() {
             }
             if (read && !params_.overrideUserIni) return;
             // An existing user.ini.bak makes this fail; the write below then replaces user.ini.
-            PRenameFile(iniName, PString((iniPath + ".bak").c_str()), &PMixedEncoding());
+            place->rename(iniPath, iniPath + ".bak");
         }
         ApplyUserIniSettings(ini, params_.locale);
-        ini.writeToFile(iniName, &PMixedEncoding());
+        PFile file = NewFile(*place, iniPath, "wt");
+        if (!file)
+            throw PInternalError(("Unable to open ini file '" + iniPath + "' for writing").c_str());
+        ini.writeToStream(std::move(file), iniName);
     } catch (const PError& e) {
         PLog("PError caught in InstallerWorkerThread::SetUserIniFile(): %s", e.why());
     } catch (...) {
@@ -104,7 +130,7 @@ void InstallerWorkerThread::storeAppIniFile() {
     if (!params_.universal || params_.workFolderName.empty()) return;
     try {
         const std::string path = params_.installFolder + "\\app.ini";
-        if (PFileExists(PString(path.c_str()), &PMixedEncoding())) {
+        if (installFolder_->checkFile(path) != PLinkFree::kAbsent) {
             PLog("app.ini file already exists");
             return;
         }
@@ -112,7 +138,10 @@ void InstallerWorkerThread::storeAppIniFile() {
              params_.workFolderName.c_str());
         EncIniFile ini;
         FillAppIni(ini, params_.site, params_.workFolderName);
-        ini.writeToFile(PString(path.c_str()), &PMixedEncoding());
+        PFile file = NewFile(*installFolder_, path, "wt");
+        if (!file)
+            throw PInternalError(("Unable to open ini file '" + path + "' for writing").c_str());
+        ini.writeToStream(std::move(file), PString(path.c_str()));
     } catch (const PError& e) {
         PLog("PError caught in InstallerWorkerThread::StoreAppIniFile(): %s", e.why());
     } catch (...) {

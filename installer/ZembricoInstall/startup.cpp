@@ -3,6 +3,8 @@
 #include <objbase.h>
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "installer/MyCWnd/mycbitmaps.h"
 #include "installer/MyCWnd/mycfocus.h"
@@ -23,6 +25,7 @@
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
 #include "plib/win/plibrary.h"
+#include "plib/win/poldfiles.h"
 #include "plib/win/presource.h"
 #include "plib/win/unique.h"
 
@@ -62,9 +65,9 @@ int RunMessageLoop(HWND window) {
     }
 }
 
-// Up to CoInitializeEx the way to the wizard makes no user-interface call: the first one (COM's is
-// one) waits until the system has the desktop up, a while in a fresh Wine session, and the work
-// before it overlaps that wait.
+// Up to create() the way to the wizard makes no user-interface call: the first one waits until
+// the system has the desktop up, a while in a fresh Wine session, and the work before it overlaps
+// that wait.
 int RunWizard(HINSTANCE instance, const char* commandLine) {
     HRESULT com = E_FAIL;
     ScopeExit uninitialize([&com] {
@@ -78,7 +81,7 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
     creation.headingFontHeight = IsLinux() ? kWineHeadingHeight : kHeadingHeight;
     creation.commandLine = commandLine ? commandLine : "";
     auto window = std::make_unique<ZembricoInstallWindow>(std::move(creation));
-    StartupTrace("sockets and wizard object (build options, site, analytics connection, picture)");
+    StartupTrace("sockets and wizard object (build options, site, analytics started, picture)");
     if (!window->checkMinimumOsVersion()) {
         ShowStartupError(
             instance,
@@ -88,15 +91,17 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
     }
     window->prepare();
     StartupTrace("wizard state (folders, previous location, tracking data, language, space)");
-    com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    StartupTrace("COM (waits for the desktop)");
     window->create();
-    StartupTrace("window, icon, fonts and looks");
+    StartupTrace("window, icon, fonts and looks (waits for the desktop)");
     window->initialise();
     StartupTrace("controls, texts and the first screen view");
     ::ShowWindow(window->hwnd(), SW_SHOW);
     ::UpdateWindow(window->hwnd());
     StartupTrace("first paint");
+    // Nothing the first screen shows needs COM (the shell's folders and links come with the
+    // installation): it starts once the window is up.
+    com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    StartupTrace("COM");
     return RunMessageLoop(window->hwnd());
 }
 
@@ -123,10 +128,15 @@ int RunSteps(HINSTANCE instance, const char* commandLine) {
 // Support asks for a log also when no installation started: what no Install.log took (a
 // start-up failure, a run that ended on the options screen) goes to one in the temporary folder.
 void KeepUnwrittenLines() {
+    constexpr char kStem[] = "ZembricoInstall";
     PString path = PTemporaryFolder(&PMixedEncoding());
     if (path.empty()) return;
-    path += UnguessableLogName("ZembricoInstall").c_str();
+    const std::string folder(path.view().substr(0, path.length() - 1));
+    path += UnguessableLogName(kStem).c_str();
     EarlyLogQueue::instance().writeTo(path, &PMixedEncoding());
+    PRemoveOldFiles(
+        folder, [&](std::string_view name) { return IsUnguessableLogName(name, kStem); },
+        kKeptTemporaryLogs);
 }
 
 }  // namespace

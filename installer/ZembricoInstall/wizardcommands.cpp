@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "installer/MyCWnd/mycfocus.h"
+#include "installer/ZembricoInstall/installfolder.h"
 #include "installer/ZembricoInstall/installlog.h"
 #include "installer/ZembricoInstall/launchmainapp.h"
 #include "installer/ZembricoInstall/startasuser.h"
@@ -117,6 +118,12 @@ void ZembricoInstallWindow::startInstall() {
     params_.allUsers =
         params_.hasAdminRights && control<MyCCheckBox>(WizardSlot::kAllUsers).checked();
     params_.installFolder = folderText();
+    // Nothing is written before the folder is known to be one the installation may own.
+    if (!InstallFolderIsUsable(params_.installFolder)) {
+        EarlyLog("Install folder refused: '%s'", params_.installFolder.c_str());
+        refusedFolderBox();
+        return;
+    }
 
     if (runningClientGivenUp()) {
         ::DestroyWindow(hwnd());
@@ -216,6 +223,14 @@ int ZembricoInstallWindow::messageBox(const PString& title, const PString& text,
     return MyMsgBox::Run(request, width,
                          FittingHeight(text, request.bodyFont, width, height, !second.empty(),
                                        MyMsgBox::Scale(hwnd(), width, height)));
+}
+
+void ZembricoInstallWindow::refusedFolderBox() {
+    const PString displayName(params_.displayName.c_str());
+    messageBox(WizardText(TXTINS_Installing_N0, displayName),
+               WizardText(TXTINS_N0_cannot_be_the_install_folde_ELL,
+                          PString(params_.installFolder.c_str()), PString(defaultFolder_.c_str())),
+               WizardText(TXTINS_OK), PString(), 360, 280);
 }
 
 void ZembricoInstallWindow::installErrorBox(MessageKey key) {

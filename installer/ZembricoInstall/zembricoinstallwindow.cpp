@@ -41,8 +41,8 @@ ZembricoInstallWindow::ZembricoInstallWindow(WizardCreation creation)
     const bool read =
         !text.empty() && ReadBuildOptions(text.data(), text.size(), siteCode, params_, settings_);
     if (text.empty()) EarlyLog("Error read configuration");
-    // The analytics client connects after the site is chosen, so that the log tells the site
-    // first, then whether analytics is on.
+    // The analytics client takes its place in the log after the site is chosen, so that the log
+    // tells the site first, then whether analytics is on.
     worker_ = std::make_unique<InstallerWorkerThread>(creation_.collectionHost, creation_.payload);
     ParseCommandLine(creation_.commandLine, options_);
     if (!read) return;
@@ -58,6 +58,9 @@ ZembricoInstallWindow::ZembricoInstallWindow(WizardCreation creation)
 }
 
 ZembricoInstallWindow::~ZembricoInstallWindow() {
+    // The analytics connection may still be tried for a few seconds, and the end waits for it:
+    // the window is gone from the screen when the user asked.
+    if (hwnd()) ::ShowWindow(hwnd(), SW_HIDE);
     // The worker posts to this window until it ends: stop it while the window still exists.
     worker_.reset();
     if (theWindow == this) theWindow = nullptr;

@@ -50,7 +50,7 @@ inline constexpr char kWizardTitle[] = "Setup Zembrico";
 // installation, and the owner of everything that installation needs.
 class ZembricoInstallWindow final : public MyCTopWindow {
   public:
-    // Reads the build options and the tracking data's site, connects the analytics client,
+    // Reads the build options and the tracking data's site, starts the analytics connection,
     // parses the command line and decodes the background picture. Unreadable build options
     // leave the build values empty and the background unset ("Error read configuration" in the
     // log). Like prepare(), it makes no user-interface call: start-up runs both while the
@@ -168,6 +168,8 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     int messageBox(const PString& title, const PString& text, const PString& first,
                    const PString& second, int width, int height);
     void installErrorBox(MessageKey key);
+    // Says that the install folder cannot be used and offers the default folder.
+    void refusedFolderBox();
 
     template <typename Control>
     Control& control(WizardSlot slot) const {

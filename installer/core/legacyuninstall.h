@@ -13,7 +13,8 @@
 std::optional<std::string> LegacyUninstallerPath(std::string_view uninstallString,
                                                  std::string_view registryName);
 
-// The name of the temporary copy an uninstaller runs from, inside the temporary folder.
+// The name of the copy an old uninstaller runs from, in a folder of its own that only
+// administrators may open.
 inline constexpr std::string_view kLegacyUninstallerCopyName = "_unps.exe";
 
 // The command line of the copy at `copyPath`: the path (unquoted), " /u:" and the registry name.

@@ -98,6 +98,7 @@ const MessageKeyEntry kMessageKeyTable[kMessageKeyCount] = {
     {"TXTINS_MB", TXTINS_MB},
     {"TXTINS_Make_New_Folder", TXTINS_Make_New_Folder},
     {"TXTINS_N0_Language_Support", TXTINS_N0_Language_Support},
+    {"TXTINS_N0_cannot_be_the_install_folde_ELL", TXTINS_N0_cannot_be_the_install_folde_ELL},
     {"TXTINS_Nearly_thereXX", TXTINS_Nearly_thereXX},
     {"TXTINS_Network_Status", TXTINS_Network_Status},
     {"TXTINS_Next", TXTINS_Next},

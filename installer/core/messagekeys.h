@@ -155,9 +155,10 @@ enum MessageKey : std::uint16_t {
     TXTINS_Download = 145,
     TXTINS_Download_and_Install_WebView2 = 146,
     TXTINS_Please_download_WebView2_to_si_ELL_1 = 147,
+    TXTINS_N0_cannot_be_the_install_folde_ELL = 148,
 };
 
-inline constexpr std::uint32_t kMessageKeyCount = 148;
+inline constexpr std::uint32_t kMessageKeyCount = 149;
 
 // One entry of the key table: a key name and its id.
 struct MessageKeyEntry {

@@ -21,12 +21,12 @@ std::optional<std::string> PlaceIn(const std::string& folder, const std::string&
 }
 
 std::optional<std::string> LinkIn(const std::string& folder, const RegistrationTexts& texts) {
-    return PlaceIn(folder, PMixedJoin({texts.fullDisplayName, ".lnk"}));
+    return PlaceIn(folder, PMixedJoin({texts.fileName, ".lnk"}));
 }
 
 std::optional<std::string> UninstallLinkIn(const std::string& folder,
                                            const RegistrationTexts& texts) {
-    return PlaceIn(folder, PMixedJoin({"Uninstall ", texts.fullDisplayName, ".lnk"}));
+    return PlaceIn(folder, PMixedJoin({"Uninstall ", texts.fileName, ".lnk"}));
 }
 
 // The common folder when all users is chosen and it is known, else the user's own folder.
@@ -36,6 +36,18 @@ const std::string& ChooseFolder(const InstallParameters& params, const std::stri
 }
 
 }  // namespace
+
+std::string QuickLaunchBase(std::string_view quickLaunchFolder) {
+    constexpr std::string_view kBelow = kQuickLaunchBelowAppData;
+    if (quickLaunchFolder.size() > kBelow.size() && quickLaunchFolder.ends_with(kBelow))
+        return std::string(quickLaunchFolder.substr(0, quickLaunchFolder.size() - kBelow.size()));
+    return FolderOf(quickLaunchFolder);
+}
+
+std::string FolderOf(std::string_view path) {
+    const size_t slash = path.rfind('\\');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
+}
 
 std::string MainAppPath(const InstallParameters& params) {
     return InInstallFolder(params, params.brand + "Update.exe");
@@ -63,6 +75,7 @@ RegistrationTexts MakeRegistrationTexts(const InstallParameters& params) {
     t.fullDisplayName = params.oname.empty()
                             ? params.displayName
                             : PMixedJoin({params.displayName, " - ", params.oname});
+    t.fileName = AsPlainFileName(t.fullDisplayName);
     t.iconFile = InInstallFolder(params, params.iconPath);
     t.uninstaller = InInstallFolder(params, params.brand + "Uninstall.exe");
     t.mainApp = MainAppPath(params);
@@ -98,9 +111,9 @@ ShortcutPlan PlanShortcuts(const InstallParameters& params, const RegistrationTe
 
     const bool commonGroup = params.allUsers && !params.commonProgramsFolder.empty();
     plan.groupValueName = commonGroup ? "CSMPGroup" : "SMPGroup";
-    const std::optional<std::string> group =
-        PlaceIn(ChooseFolder(params, params.commonProgramsFolder, params.programsFolder),
-                texts.fullDisplayName);
+    const std::string& programs =
+        ChooseFolder(params, params.commonProgramsFolder, params.programsFolder);
+    const std::optional<std::string> group = PlaceIn(programs, texts.fileName);
     const std::optional<std::string> groupApp = group ? LinkIn(*group, texts) : std::nullopt;
     const std::optional<std::string> groupUninstall =
         group ? UninstallLinkIn(*group, texts) : std::nullopt;
@@ -108,6 +121,9 @@ ShortcutPlan PlanShortcuts(const InstallParameters& params, const RegistrationTe
         plan.groupFolder = *group;
         plan.groupAppShortcut = *groupApp;
         plan.groupUninstallShortcut = *groupUninstall;
+    } else {
+        plan.noGroupReason = programs.empty() ? "the programs folder is unknown"
+                                              : "the display name is not a plain folder name";
     }
 
     const auto place = [&texts](const std::string& folder, const char* valueName) {

@@ -13,9 +13,21 @@
 inline constexpr char kUninstallKeyPrefix[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
+// Where the Quick Launch folder lies in the application data folder.
+inline constexpr char kQuickLaunchBelowAppData[] = "\\Microsoft\\Internet Explorer\\Quick Launch";
+
+// The shell folder that `quickLaunchFolder` was made from: the application data folder when it
+// ends in kQuickLaunchBelowAppData, else the folder above it. The folders between the two are
+// the installation's to make.
+std::string QuickLaunchBase(std::string_view quickLaunchFolder);
+
+// The folder `path` lies in: everything before its last backslash ("" without one).
+std::string FolderOf(std::string_view path);
+
 // The texts every registration value and shortcut is built from.
 struct RegistrationTexts {
     std::string fullDisplayName;  // D: display name, " - " + oname when there is one
+    std::string fileName;         // D as it names shortcuts and the group (AsPlainFileName)
     std::string iconFile;         // I: install folder + "\" + icon path
     std::string uninstaller;      // U: install folder + "\" + brand + "Uninstall.exe"
     std::string mainApp;          // M: install folder + "\" + brand + "Update.exe"
@@ -54,17 +66,19 @@ struct ShortcutPlace {
     std::string valueName;
 };
 
-// Where the shortcuts go. Folders that are unknown (empty) give no shortcut, or the user's own
-// folder in place of an unknown common one. Every file and the group lie directly inside the
-// folder meant for them (LiesDirectlyIn); a full display name that would put one elsewhere
-// gives no such shortcut: an empty uninstall shortcut, an empty group folder (and no group
-// shortcuts), an absent place.
+// Where the shortcuts go, named after the full display name as a file name (`fileName`).
+// Folders that are unknown (empty) give no shortcut, or the user's own folder in place of an
+// unknown common one. Every file and the group lie directly inside the folder meant for them
+// (LiesDirectlyIn); a name that would put one elsewhere gives no such shortcut: an empty
+// uninstall shortcut, an empty group folder (and no group shortcuts, `noGroupReason` saying
+// why), an absent place.
 struct ShortcutPlan {
     std::string uninstallShortcut;  // in the install folder, always made
     std::string groupFolder;        // program group; value "CSMPGroup" or "SMPGroup"
     std::string groupValueName;
     std::string groupAppShortcut;
     std::string groupUninstallShortcut;
+    std::string noGroupReason;                 // for the log, when there is no group
     std::optional<ShortcutPlace> desktop;      // value "DTLink"
     std::optional<ShortcutPlace> startMenu;    // value "CSMLink" or "SMLink"
     std::optional<ShortcutPlace> quickLaunch;  // value "QLLink"

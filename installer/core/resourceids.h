@@ -9,6 +9,9 @@ inline constexpr wchar_t kResourceType[] = L"ZB";
 inline constexpr int kPayloadResource = 130;
 // The build-options text.
 inline constexpr int kBuildOptionsResource = 131;
+// The uninstaller's list of the payload's files (client/core/uninstallplan.h), which it alone
+// may delete from the install folder.
+inline constexpr int kPayloadListResource = 132;
 // The compiled message table.
 inline constexpr int kMessageTableResource = 205;
 // The first background picture; the build's background index counts from it (108, ...).

@@ -6,7 +6,6 @@
 
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/trackinglines.h"
-#include "installer/core/windowsfilename.h"
 #include "plib/pbase64.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
@@ -71,12 +70,15 @@ bool IsOperatorName(std::string_view encoded) {
     } catch (const PError&) {
         return false;
     }
+    // The name is shown as it is; where it names files, AsPlainFileName makes it fit.
     std::size_t count = 0;
+    std::int32_t last = 0;
     const auto reader = PMixedEncoding().createReader(name);
     for (std::int32_t cp = reader->next(); cp > 0; cp = reader->next()) {
-        if (!IsNameCharacter(cp) || ++count > 64 || (count == 1 && cp == '.')) return false;
+        if (!IsNameCharacter(cp) || ++count > 64 || (count == 1 && cp == ' ')) return false;
+        last = cp;
     }
-    return count > 0 && IsPlainFileName(name.view());
+    return count > 0 && last != ' ';
 }
 
 struct TrackingRule {

@@ -10,11 +10,11 @@
 //  - SITEID (build-options section, app.ini): ASCII letters, digits, "_" and "-", at most 32.
 //  - OID (uninstall key name, uninstaller and launcher arguments, tinfo.dat): ASCII letters,
 //    digits, ".", "_" and "-", at most 64.
-//  - ONAME (Base64 of UTF-8; shortcut, program group and uninstall entry names, the window):
-//    only Base64 characters (either alphabet, "=" padding), decoding to valid UTF-8 of 1 to 64
-//    characters, none above U+FFFF, no control, surrogate or direction-changing character, no
-//    leading or trailing dot or blank, a plain Windows file name (IsPlainFileName: no separator,
-//    ":" or other forbidden character, no device name).
+//  - ONAME (Base64 of UTF-8; the window, the uninstall entry, and, made a plain file name by
+//    AsPlainFileName, shortcut and program group names): only Base64 characters (either
+//    alphabet, "=" padding), decoding to valid UTF-8 of 1 to 64 characters, none above U+FFFF,
+//    no control, surrogate or direction-changing character, no leading or trailing blank. A
+//    real operator's name ("Royal Casino A/S", "Acme Ltd.") passes as it is.
 //  - GID (analytics form field, tinfo.dat): ASCII letters, digits, ".", "_", "~", "-" and "|",
 //    at most 128.
 //  - THM and TSL (tinfo.dat): printable ASCII, at most 64.

@@ -1,6 +1,8 @@
 #include "plib/win/pfile.h"
 
 #include <direct.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <cerrno>
 #include <cstring>
@@ -178,4 +180,15 @@ PString PDirectorySearch::name() const {
 
 std::uint32_t PDirectorySearch::attributes() const noexcept {
     return wideSearch_ ? wideRecord_.dwFileAttributes : narrowRecord_.dwFileAttributes;
+}
+
+PFile PFileOfHandle(UniqueFile handle, const char* mode) {
+    const bool write = mode[0] == 'w';
+    const int flags = (write ? _O_WRONLY : _O_RDONLY) | (mode[1] == 't' ? _O_TEXT : _O_BINARY);
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle.get()), flags);
+    if (descriptor == -1) return nullptr;
+    handle.release();
+    PFile file(_fdopen(descriptor, mode));
+    if (!file) _close(descriptor);
+    return file;
 }

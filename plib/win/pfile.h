@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "plib/pstring.h"
+#include "plib/psystem.h"
 #include "plib/win/unique.h"
 
 class PStringEncoding;
@@ -44,6 +45,11 @@ PString PTemporaryFolder(const PStringEncoding* encoding);
 // Copies `source` over `target`. Throws PInternalError "Unable to copy file: '" + source +
 // "' err=" + the system error code on failure.
 void PCopyFile(const PString& source, const PString& target, const PStringEncoding* encoding);
+
+// The C library's stream over the open file `handle`, which it then owns; `mode` is one of
+// "rb", "rt", "wb" and "wt" and must fit the handle's access. Null (the handle closed) when the
+// library cannot take it.
+PFile PFileOfHandle(UniqueFile handle, const char* mode);
 
 // One directory search at a time, skipping "." and "..". The wide-or-narrow form is chosen when
 // the object is made; names are given through its encoding.

@@ -3,6 +3,8 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "plib/pstringencoding.h"
 #include "plib/win/pcodepage.h"
@@ -142,8 +144,8 @@ char* Chars(PSysText& text, IShellLinkA*) noexcept {
 }
 
 template <typename Link>
-HRESULT FillAndSave(Link* link, PSysText& target, PSysText& directory, PSysText& arguments,
-                    PSysText& icon, int iconIndex, const wchar_t* shortcutFile) {
+void Fill(Link* link, PSysText& target, PSysText& directory, PSysText& arguments, PSysText& icon,
+          int iconIndex) {
     link->SetPath(Chars(target, link));
     link->SetWorkingDirectory(Chars(directory, link));
     if (Chars(arguments, link)) {
@@ -152,47 +154,70 @@ HRESULT FillAndSave(Link* link, PSysText& target, PSysText& directory, PSysText&
     if (icon.units() > 0) {
         link->SetIconLocation(Chars(icon, link), iconIndex);
     }
-    IPersistFile* rawFile = nullptr;
-    const HRESULT result =
-        link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile));
-    if (FAILED(result)) {
-        return result;
-    }
-    const ComPtr<IPersistFile> file(rawFile);
-    return file->Save(shortcutFile, /*fRemember=*/TRUE);
+}
+
+// The link's bytes as the shell saves them to a file.
+HRESULT SaveToMemory(IUnknown* link, std::vector<std::uint8_t>& bytes) {
+    IPersistStream* rawPersist = nullptr;
+    HRESULT result =
+        link->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&rawPersist));
+    if (FAILED(result)) return result;
+    const ComPtr<IPersistStream> persist(rawPersist);
+    IStream* rawStream = nullptr;
+    result = CreateStreamOnHGlobal(nullptr, /*fDeleteOnRelease=*/TRUE, &rawStream);
+    if (FAILED(result)) return result;
+    const ComPtr<IStream> stream(rawStream);
+    result = persist->Save(stream.get(), /*fClearDirty=*/TRUE);
+    STATSTG stat{};
+    if (SUCCEEDED(result)) result = stream->Stat(&stat, STATFLAG_NONAME);
+    if (SUCCEEDED(result)) result = stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    if (FAILED(result)) return result;
+    bytes.resize(static_cast<std::size_t>(stat.cbSize.QuadPart));
+    ULONG read = 0;
+    result = stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+    return SUCCEEDED(result) && read != bytes.size() ? E_FAIL : result;
+}
+
+HRESULT WriteNewFile(const PLinkFreeFolder& folder, const std::string& path,
+                     const std::vector<std::uint8_t>& bytes) {
+    UniqueFile file;
+    const PLinkFree made = folder.createFile(path, file);
+    if (made == PLinkFree::kLinked) return HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE);
+    if (made != PLinkFree::kDone) return HRESULT_FROM_WIN32(GetLastError());
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        return HRESULT_FROM_WIN32(GetLastError());
+    return written == bytes.size() ? S_OK : HRESULT_FROM_WIN32(ERROR_DISK_FULL);
 }
 
 }  // namespace
 
 HRESULT PCreateShortcut(const PStringEncoding* encoding, const PString& targetPath,
-                        const PString& shortcutFile, const PString& workingDirectory,
-                        const PString* arguments, const PString* iconFile, int iconIndex) {
+                        const PLinkFreeFolder& folder, const std::string& shortcutFile,
+                        const PString& workingDirectory, const PString* arguments,
+                        const PString* iconFile, int iconIndex) {
     const bool wide = PWideFor(encoding);
     PSysText target(targetPath, encoding, wide);
     PSysText directory(workingDirectory, encoding, wide);
     PSysText argumentText(arguments, encoding, wide);
     PSysText icon(iconFile, encoding, wide);
-    // The persistent-file interface takes wide names in both forms.
-    PUtf16Block file;
-    if (wide) {
-        PStringToUtf16(file, shortcutFile, encoding);
-    } else {
-        PSysText narrowFile(shortcutFile, encoding, /*wide=*/false);
-        PAnsiToUtf16(file, PString(narrowFile.a()));
-    }
     void* raw = nullptr;
-    const HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                            wide ? IID_IShellLinkW : IID_IShellLinkA, &raw);
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      wide ? IID_IShellLinkW : IID_IShellLinkA, &raw);
     if (FAILED(result)) {
         return result;
     }
+    std::vector<std::uint8_t> bytes;
     if (wide) {
         const ComPtr<IShellLinkW> link(static_cast<IShellLinkW*>(raw));
-        return FillAndSave(link.get(), target, directory, argumentText, icon, iconIndex,
-                           file.c_str());
+        Fill(link.get(), target, directory, argumentText, icon, iconIndex);
+        result = SaveToMemory(link.get(), bytes);
+    } else {
+        const ComPtr<IShellLinkA> link(static_cast<IShellLinkA*>(raw));
+        Fill(link.get(), target, directory, argumentText, icon, iconIndex);
+        result = SaveToMemory(link.get(), bytes);
     }
-    const ComPtr<IShellLinkA> link(static_cast<IShellLinkA*>(raw));
-    return FillAndSave(link.get(), target, directory, argumentText, icon, iconIndex, file.c_str());
+    return FAILED(result) ? result : WriteNewFile(folder, shortcutFile, bytes);
 }
 
 bool PBrowseForFolder(HWND owner, const PString& title, BFFCALLBACK callback, LPARAM callbackData,

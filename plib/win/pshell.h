@@ -6,8 +6,10 @@
 #include <shlobj.h>
 
 #include <cstdint>
+#include <string>
 
 #include "plib/pstring.h"
+#include "plib/win/plinkfree.h"
 
 class PStringEncoding;
 
@@ -25,12 +27,16 @@ std::intptr_t PShellExecute(HWND owner, const PString* verb, const PString& file
 // Opens a document or address with the verb "open", shown normally.
 std::intptr_t PShellOpen(const PString& file, const PStringEncoding* encoding);
 
-// Writes a shell link at `shortcutFile` to `targetPath` with its working directory, the
-// arguments when given and the icon when `iconFile` is given and not empty. COM must be
-// initialised on the calling thread. Returns the system's result code.
+// Writes a shell link at `shortcutFile`, below `folder`, to `targetPath` with its working
+// directory, the arguments when given and the icon when `iconFile` is given and not empty. The
+// shell makes the link's bytes; the file is written as a new file that follows no link
+// (PLinkFreeFolder::createFile), replacing what stood there. COM must be initialised on the
+// calling thread. Returns the system's result code; a link on the way gives
+// HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE).
 HRESULT PCreateShortcut(const PStringEncoding* encoding, const PString& targetPath,
-                        const PString& shortcutFile, const PString& workingDirectory,
-                        const PString* arguments, const PString* iconFile, int iconIndex);
+                        const PLinkFreeFolder& folder, const std::string& shortcutFile,
+                        const PString& workingDirectory, const PString* arguments,
+                        const PString* iconFile, int iconIndex);
 
 // Shows the system's folder dialog (file-system folders only, new style, rooted at the desktop)
 // owned by `owner`. When a folder is chosen its path is appended to `out` through `encoding`

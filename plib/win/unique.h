@@ -90,6 +90,13 @@ struct ModuleTraits {
     static void close(Handle h) noexcept { ::FreeLibrary(h); }
 };
 
+// Memory the system allocated for the caller with LocalAlloc (security descriptors, messages).
+struct LocalMemoryTraits {
+    using Handle = void*;
+    static Handle empty() noexcept { return nullptr; }
+    static void close(Handle h) noexcept { ::LocalFree(h); }
+};
+
 using UniqueHandle = UniqueAny<HandleTraits>;
 using UniqueFile = UniqueAny<FileHandleTraits>;
 using UniqueFind = UniqueAny<FindHandleTraits>;
@@ -103,6 +110,7 @@ using UniqueRegion = UniqueAny<GdiObjectTraits<HRGN>>;
 using UniqueHdc = UniqueAny<HdcTraits>;
 using UniqueCursor = UniqueAny<CursorTraits>;
 using UniqueModule = UniqueAny<ModuleTraits>;
+using UniqueLocalMemory = UniqueAny<LocalMemoryTraits>;
 
 // A window's device context from GetDC, released to its window (ReleaseDC needs both).
 class UniqueWindowDc {

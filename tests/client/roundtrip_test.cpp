@@ -17,6 +17,7 @@
 #include "installer/ZembricoInstall/installtestkit.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/registrationplan.h"
+#include "plib/win/plantedlink.h"
 #include "plib/win/unique.h"
 
 namespace fs = std::filesystem;
@@ -98,13 +99,30 @@ Finished RunAnswering(const std::string& commandLine, const std::vector<int>& an
     return finished;
 }
 
-// The uninstaller's temporary copies in the temporary folder.
+fs::path WindowsTemp() {
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    return fs::path(windows) / "Temp";
+}
+
+// The folders of the uninstaller's temporary copies, which only administrators can open.
 std::set<fs::path> TemporaryCopies() {
     std::set<fs::path> copies;
-    for (const auto& entry : fs::directory_iterator(fs::temp_directory_path()))
+    for (const auto& entry : fs::directory_iterator(WindowsTemp()))
         if (entry.path().filename().string().rfind("zbuninstall-", 0) == 0)
             copies.insert(entry.path());
     return copies;
+}
+
+// The text of every uninstaller log in the temporary folder.
+std::string UninstallerLogs() {
+    std::string text;
+    for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("ZembricoUninstall-", 0) == 0 && name.ends_with(".log"))
+            text += ReadFile(entry.path());
+    }
+    return text;
 }
 
 std::string LocalAppData() {
@@ -151,6 +169,7 @@ class ClientRoundTrip : public testing::Test {
             fs::create_directories(*folder);
         }
         settingsFolder_ = fs::path(params_.localAppDataFolder) / params_.workFolderName;
+        copiesBefore_ = TemporaryCopies();
     }
 
     void TearDown() override {
@@ -164,9 +183,9 @@ class ClientRoundTrip : public testing::Test {
         std::error_code ignored;
         fs::remove_all(root_, ignored);
         fs::remove_all(settingsFolder_, ignored);
-        // The uninstaller's temporary copies wait for the next start of Windows to go; a test
-        // prefix does not restart.
-        for (const fs::path& copy : TemporaryCopies()) fs::remove(copy, ignored);
+        // A copy that a failing test left running keeps its folder.
+        for (const fs::path& copy : TemporaryCopies())
+            if (!copiesBefore_.contains(copy)) fs::remove_all(copy, ignored);
         CoUninitialize();
     }
 
@@ -188,7 +207,8 @@ class ClientRoundTrip : public testing::Test {
         ASSERT_EQ(codes.back(), kInstallComplete);
         ASSERT_TRUE(fs::exists(installed("ZembricoUninstall.exe")));
         ASSERT_TRUE(fs::exists(installed("ZembricoUpdate.exe")));
-        ASSERT_TRUE(fs::exists(installed("payload.lst")));
+        // The uninstaller carries the list of what it may remove; the folder holds none.
+        ASSERT_FALSE(fs::exists(installed("payload.lst")));
         ASSERT_TRUE(fs::exists(settingsFolder_ / "user.ini"));
     }
 
@@ -218,27 +238,30 @@ class ClientRoundTrip : public testing::Test {
     }
 
     // Everything the installation made is gone (the temporary copy finishes after the
-    // uninstaller has ended), and the user's settings are still there.
+    // uninstaller has ended, and its folder goes after it), and the user's settings are still
+    // there.
     void expectRemoved(const std::vector<fs::path>& shortcuts, const fs::path& group) {
         EXPECT_TRUE(WaitUntil([&] {
             return !KeyExists(key()) && !fs::exists(params_.installFolder);
         })) << "key or install folder still there";
+        EXPECT_TRUE(WaitUntil([&] { return TemporaryCopies() == copiesBefore_; }))
+            << "the temporary copy was left behind";
         for (const fs::path& shortcut : shortcuts) EXPECT_FALSE(fs::exists(shortcut)) << shortcut;
         EXPECT_FALSE(fs::exists(group)) << group;
         EXPECT_FALSE(fs::exists(params_.installFolder));
         EXPECT_TRUE(fs::exists(fs::path(params_.installFolder).parent_path()));
         EXPECT_EQ(ReadFile(settingsFolder_ / "user.ini"), "[PipeOption]\r\nLocale=4\r\n\r\n");
-        const fs::path log = fs::temp_directory_path() / "ZembricoUninstall.log";
         EXPECT_TRUE(WaitUntil([&] {
-            return ReadFile(log).find("Removed registry key: HKEY_LOCAL_MACHINE\\" + key()) !=
+            return UninstallerLogs().find("Removed registry key: HKEY_LOCAL_MACHINE\\" + key()) !=
                    std::string::npos;
-        })) << log;
+        })) << "the uninstaller's logs";
     }
 
     static constexpr const wchar_t* kFranceWindowClass = L"FraVessantOnlinePokerLobbyWindowClass";
 
     std::vector<std::uint8_t> payload_;
     fs::path root_, settingsFolder_;
+    std::set<fs::path> copiesBefore_;
     InstallParameters params_;
     PROCESS_INFORMATION client_{};
 };
@@ -270,8 +293,8 @@ TEST_F(ClientRoundTrip, InstallLaunchRefuseWhileRunningThenRemove) {
               (std::vector<std::string>{d + " deinstallieren", d + " deinstallieren"}));
     EXPECT_TRUE(KeyExists(key()));
     for (const fs::path& shortcut : shortcuts) EXPECT_TRUE(fs::exists(shortcut)) << shortcut;
-    for (const char* file : {"ZembricoUninstall.exe", "ZembricoUpdate.exe", "payload.lst",
-                             "app.ini", "Install.log", "readme.txt"})
+    for (const char* file :
+         {"ZembricoUninstall.exe", "ZembricoUpdate.exe", "app.ini", "Install.log", "readme.txt"})
         EXPECT_TRUE(fs::exists(installed(file))) << file;
 
     closeClient();
@@ -334,10 +357,9 @@ TEST_F(ClientRoundTrip, FileThatCannotBeRemovedKeepsKeyAndUninstaller) {
     // Yes, then OK to the notice that names the log.
     const Finished incomplete = RunAnswering(uninstallCommand(), {kYes, kYes});
     EXPECT_EQ(incomplete.exitCode, static_cast<DWORD>(kUninstallIncomplete));
-    // A temporary copy is made before the uninstaller ends, and stays until Windows restarts.
     EXPECT_EQ(TemporaryCopies(), copiesBefore) << "a temporary copy went on with the removal";
     EXPECT_TRUE(KeyExists(key()));
-    for (const char* file : {"readme.txt", "ZembricoUninstall.exe", "payload.lst"})
+    for (const char* file : {"readme.txt", "ZembricoUninstall.exe"})
         EXPECT_TRUE(fs::exists(installed(file))) << file;
     EXPECT_FALSE(fs::exists(installed("ZembricoUpdate.exe")));
 
@@ -348,6 +370,51 @@ TEST_F(ClientRoundTrip, FileThatCannotBeRemovedKeepsKeyAndUninstaller) {
     const std::string d = fullDisplayName();
     expectRemoved({fs::path(params_.desktopFolder) / (d + ".lnk")},
                   fs::path(params_.programsFolder) / d);
+}
+
+// The finding of a review: with the folder of an older entry at a drive's root and a list in it
+// that names another file, the uninstaller deleted that file. What the uninstaller removes from
+// a folder is what its own image lists, whatever a list there says.
+TEST_F(ClientRoundTrip, ListInTheFolderChoosesNothing) {
+    params_.universal = 0;
+    params_.site.clear();
+    install();
+    WriteFile(installed("payload.lst"), "mine.txt\r\n..\\outside.txt\r\n");
+    WriteFile(installed("mine.txt"), "the user's own file");
+    // The entry of an older installation that took the folder above as its own.
+    const fs::path above = fs::path(params_.installFolder).parent_path();
+    WriteFile(above / "payload.lst", "outside.txt\r\n");
+    WriteFile(above / "outside.txt", "not the installation's");
+    const Finished removed = RunAnswering(uninstallCommand(), {kYes, kYes});
+    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(kUninstallRemoved));
+    EXPECT_TRUE(WaitUntil([&] { return !KeyExists(key()); }));
+    EXPECT_EQ(ReadFile(installed("mine.txt")), "the user's own file");
+    EXPECT_EQ(ReadFile(above / "outside.txt"), "not the installation's");
+    EXPECT_FALSE(fs::exists(installed("readme.txt")));
+    EXPECT_FALSE(fs::exists(installed("payload.lst"))) << "an earlier build's list goes";
+}
+
+// A link planted in the install folder where the payload has a folder leads the removal
+// nowhere: the files of the same names outside stay.
+TEST_F(ClientRoundTrip, PlantedLinkInTheFolderLeadsNowhere) {
+    params_.universal = 0;
+    params_.site.clear();
+    install();
+    const fs::path outside = root_ / "outside";
+    fs::create_directories(outside);
+    for (const char* name : {"client.ini", "tables.dat", "empty.log"})
+        WriteFile(outside / name, std::string("outside ") + name);
+    fs::remove_all(installed("data"));
+    const PlantedLink link(installed("data"), outside);
+    if (!link.planted()) GTEST_SKIP() << "no links can be planted here";
+    const Finished removed = RunAnswering(uninstallCommand(), {kYes, kYes});
+    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(kUninstallRemoved));
+    EXPECT_TRUE(WaitUntil([&] { return !KeyExists(key()); }));
+    for (const char* name : {"client.ini", "tables.dat", "empty.log"})
+        EXPECT_EQ(ReadFile(outside / name), std::string("outside ") + name);
+    EXPECT_FALSE(fs::exists(installed("readme.txt")));
+    EXPECT_TRUE(WaitUntil([&] { return TemporaryCopies() == copiesBefore_; }))
+        << "the temporary copy was left behind";
 }
 
 }  // namespace

@@ -57,46 +57,38 @@ zb_installer(ZembricoE2ENoMessages NO_MESSAGES)
 add_test(NAME e2e_font_links COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/font_links.py)
 set_tests_properties(e2e_font_links PROPERTIES FIXTURES_SETUP zb_font_links TIMEOUT 120 LABELS e2e)
 
-set(zb_e2e_cases standard finished_close options_quit progress_continue running_client
-    min_os no_messages licence_and_space custom_folder disk_error previous_folder tagged_site
-    long_queued_line
-    analytics_order default_build default_roundtrip custom_roundtrip hostile_tag
-    any_script)
+# Each script's cases. One wizard at a time: the cases share the display, the prefix and the
+# collector's port.
+function(zb_e2e_cases script)
+  foreach(case IN LISTS ARGN)
+    add_test(NAME e2e_${case}
+             COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/${script}
+                     --bin ${CMAKE_BINARY_DIR}/bin --work ${zb_e2e_dir}
+                     --screenshots ${CMAKE_BINARY_DIR}/screenshots/e2e
+                     --zbtag ${zb_zbtag} --port ${ZB_E2E_COLLECTOR_PORT} ${case})
+    set_tests_properties(e2e_${case} PROPERTIES RESOURCE_LOCK zb_e2e_gui TIMEOUT 180 LABELS e2e
+                         FIXTURES_REQUIRED zb_font_links)
+  endforeach()
+endfunction()
+
+zb_e2e_cases(e2e_test.py standard finished_close options_quit progress_continue running_client
+             min_os no_messages licence_and_space custom_folder disk_error previous_folder
+             tagged_site long_queued_line analytics_order default_build default_roundtrip
+             custom_roundtrip hostile_tag any_script refused_folder operator_names)
 # The wizard with the keyboard alone (real X key presses through xdotool) and as screen readers
 # read it.
-set(zb_keyboard_cases keyboard_standard keyboard_custom keyboard_quit readers_progress)
+zb_e2e_cases(keyboard_test.py keyboard_standard keyboard_custom keyboard_quit readers_progress)
 # Screens of other sizes with a taskbar, each a display and a wineserver of its own; and the
 # pixels at 96 DPI against reference pictures.
-set(zb_screens_cases work_area same_at_96 scales click_install_at_144)
+zb_e2e_cases(screens_test.py work_area same_at_96 scales click_install_at_144)
 # Signed in every signature shape, then tagged, re-tagged and cleared by zbtag.
-set(zb_signed_cases signed_tags signed_tag_site)
+zb_e2e_cases(signed_test.py signed_tags signed_tag_site)
 # What the running program trusts: its mapped image, not the file at its path.
-set(zb_image_cases swapped_exe)
+zb_e2e_cases(image_test.py swapped_exe)
+# A network that drops the collector's packets.
+zb_e2e_cases(network_test.py collector_reachable_midway collector_unreachable)
 # Downloaded from zbserve (the native tree's, beside zbtag), tagged at request time.
-set(zb_served_cases served_tag_site)
-foreach(case IN LISTS zb_e2e_cases zb_keyboard_cases zb_screens_cases zb_signed_cases
-                      zb_image_cases zb_served_cases)
-  set(zb_e2e_script e2e_test.py)
-  if(case IN_LIST zb_keyboard_cases)
-    set(zb_e2e_script keyboard_test.py)
-  elseif(case IN_LIST zb_screens_cases)
-    set(zb_e2e_script screens_test.py)
-  elseif(case IN_LIST zb_signed_cases)
-    set(zb_e2e_script signed_test.py)
-  elseif(case IN_LIST zb_image_cases)
-    set(zb_e2e_script image_test.py)
-  elseif(case IN_LIST zb_served_cases)
-    set(zb_e2e_script served_test.py)
-  endif()
-  add_test(NAME e2e_${case}
-           COMMAND ${ZB_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/${zb_e2e_script}
-                   --bin ${CMAKE_BINARY_DIR}/bin --work ${zb_e2e_dir}
-                   --screenshots ${CMAKE_BINARY_DIR}/screenshots/e2e
-                   --zbtag ${zb_zbtag} --port ${ZB_E2E_COLLECTOR_PORT} ${case})
-  # One wizard at a time: the cases share the display, the prefix and the collector's port.
-  set_tests_properties(e2e_${case} PROPERTIES RESOURCE_LOCK zb_e2e_gui TIMEOUT 180 LABELS e2e
-                       FIXTURES_REQUIRED zb_font_links)
-endforeach()
+zb_e2e_cases(served_test.py served_tag_site)
 # Four Wine sessions of their own start there, which takes minutes where Wine runs emulated.
 set_tests_properties(e2e_work_area PROPERTIES TIMEOUT 900)
 # Nine runs of the wizard: three signature shapes, each tagged, re-tagged and cleared.

@@ -67,16 +67,30 @@ def wait_until(condition, seconds=WOULD_HANG):
 
 class Collector:
     """An analytics collection host on the loopback: keeps the bodies of the POSTs of each
-    connection (one per run of the program) in order."""
+    connection (one per run of the program) in order. Made `reachable=False`, it answers no
+    connection attempt until open(), as a network that drops the packets: its listener's queue
+    of one is kept full."""
 
-    def __init__(self, port):
+    def __init__(self, port, reachable=True):
         self.connections = []
         self._open = 0
         self._lock = threading.Lock()
         self._server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         self._server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self._server.bind(("127.0.0.1", port))
-        self._server.listen(8)
+        self._server.listen(8 if reachable else 0)
+        self._filler = None
+        if reachable:
+            self.open()
+        else:
+            self._filler = socket.create_connection(("127.0.0.1", port))
+
+    def open(self):
+        """Answers from now on: attempts dropped meanwhile get through at their next retry."""
+        if self._filler:
+            self._server.accept()[0].close()
+            self._filler.close()
+            self._filler = None
         threading.Thread(target=self._accept, daemon=True).start()
 
     def _accept(self):
@@ -135,6 +149,8 @@ class Collector:
             return [list(hits) for hits in self.connections]
 
     def close(self):
+        if self._filler:
+            self._filler.close()
         # Wakes the accepting thread: a socket closed while accept() waits keeps listening.
         try:
             self._server.shutdown(socket.SHUT_RDWR)
@@ -572,10 +588,16 @@ def case_analytics_order(h):
           "queued lines: %s" % queued_lines(h.unix_path(entry["InstallLocation"])))
     h.drive("command", PRIMARY, "gone", 30)
     check(h.exit_code() == EXIT_LAUNCHED, "Launch did not end with 0")
+    check_one_runs_hits(h.collector)
+
+
+def check_one_runs_hits(collector):
+    """The hits of a whole run, launch included, are at the collector in the order of the
+    wizard's milestones, each to both accounts."""
     # The program has ended, which closes its connection; the collector reads it to the end.
-    wait_until(h.collector.all_closed)
+    wait_until(collector.all_closed)
     runs = []
-    for hits in h.collector.runs():
+    for hits in collector.runs():
         run = []
         for body in hits:
             fields = dict(part.partition("=")[::2] for part in body.split("&"))
@@ -642,17 +664,24 @@ def case_custom_roundtrip(h):
     roundtrip_cleaned(h, steps, "German", ROUNDTRIP_NAME + " deinstallieren", refuse=True)
 
 
+def temporary_copies(h):
+    """The folders of the uninstaller's temporary copies and the old uninstallers' copies."""
+    temp = h.unix_path("C:\\windows\\temp")
+    return set(temp.glob("zbuninstall-*")) | set(temp.glob("zbremove-*"))
+
+
 def roundtrip_cleaned(h, *args, **options):
     settings = h.unix_path("C:\\users")
-    temp_before = set(settings.glob("*/Temp/zbuninstall-*"))
     ini_before = set(settings.glob(ROUNDTRIP_SETTINGS))
+    copies_before = temporary_copies(h)
     try:
         roundtrip(h, *args, **options)
+        check(wait_until(lambda: temporary_copies(h) == copies_before),
+              "temporary copies left behind: %s" % (temporary_copies(h) - copies_before))
     finally:
         h.drive("closeclass", CLIENT_CLASS, 10, quiet=True)
-        # The uninstaller's temporary copy waits for a restart of Windows to go.
-        for path in set(settings.glob("*/Temp/zbuninstall-*")) - temp_before:
-            path.unlink(missing_ok=True)
+        for path in temporary_copies(h) - copies_before:
+            shutil.rmtree(path, ignore_errors=True)
         for path in set(settings.glob(ROUNDTRIP_SETTINGS)) - ini_before:
             shutil.rmtree(path.parent, ignore_errors=True)
 
@@ -811,7 +840,10 @@ def case_any_script(h):
     h.remember(SCRIPT_NAME)
     h.drive("regset", UNINSTALL_KEY + LEGACY_NAME, "UninstallString",
             '"%s\\unins.exe" /u:%s' % (LEGACY_FOLDER, LEGACY_NAME))
+    copies_before = temporary_copies(h)
     with script_profile(h) as profile:
+        report = SCRIPT_TEMP + "\\unps.ran"
+        h.drive("env", "ZB_FAKE_UNINSTALLER_REPORT", report)
         lines = h.open_wizard(
             tagged, "command", CUSTOM, "visible", FOLDER_EDIT, 1, 5,
             "settext", FOLDER_EDIT, SCRIPT_PARENT, "command", BROWSE, "folderbox", 20,
@@ -822,12 +854,18 @@ def case_any_script(h):
             "box", 30, "shot", "box-legacy-script", "answer", "first",
             "box", INSTALL_TIMEOUT, "answer", "close", "nobox", shot_prefix="e2e-")
         # "folderok" fails when the browser does not accept the folder.
-        ran = profile / "Temp" / "_unps.exe.ran"
-        check(ran.is_file(), "the legacy uninstaller did not run from the temporary folder")
-        copy = SCRIPT_TEMP + "\\_unps.exe"
-        check(ran.read_bytes().decode("utf-16-le") ==
-              "%s /u:%s\n%s\n" % (copy, LEGACY_NAME, copy),
-              "the legacy uninstaller's record: %r" % ran.read_bytes().decode("utf-16-le"))
+        ran = h.unix_path(report)
+        check(ran.is_file(), "the legacy uninstaller did not run")
+        # From a copy in a folder of its own that only administrators can open, in the system
+        # folder, and gone afterwards.
+        command, copy, current = ran.read_bytes().decode("utf-16-le").split("\n")[:3]
+        # The folder named as the Windows folder gives it, the module as the disk has it.
+        check(re.fullmatch(r"C:\\windows\\temp\\zbremove-[0-9a-f]{16}\\_unps\.exe", copy,
+                           re.IGNORECASE) and
+              command.lower() == ("%s /u:%s" % (copy, LEGACY_NAME)).lower(),
+              "the legacy uninstaller's record: %r" % [command, copy])
+        check(current.lower() == "c:\\windows\\system32", "run in %r" % current)
+        check(temporary_copies(h) == copies_before, "the old uninstaller's copy stays")
         entry, folder = check_script_installation(h, profile)
         user_ini = next(profile.glob("AppData/Local/*/user.ini"))
         kept = user_ini.read_bytes()
@@ -839,7 +877,7 @@ def case_any_script(h):
         check(client[:2] == [SCRIPT_NAME, "Site: RUSO"], "the client shows %s" % client)
         h.drive("closeclass", CLIENT_CLASS, 30)
         uninstall_and_check(h, SCRIPT_NAME, entry, folder, None, user_ini, kept)
-        check((profile / "Temp" / "ZembricoUninstall.log").is_file(),
+        check(list((profile / "Temp").glob("ZembricoUninstall-*.log")),
               "the uninstaller did not log into the temporary folder")
 
 
@@ -898,8 +936,9 @@ def signed_copy(h, source, name):
 
 def case_hostile_tag(h):
     """A signed installer whose tag was rewritten on its way (an OID that adds a switch and
-    nests the key, an ONAME that climbs out of the Start menu): the values are refused, nothing
-    is made outside the intended folders, the entry names this product, uninstall removes it."""
+    nests the key, an ONAME that would climb out of the Start menu as a file name): the OID is
+    refused, the ONAME only shown, nothing is made outside the intended folders, the entry names
+    this product, uninstall removes it."""
     exe, signer = signed_copy(h, h.bin / "ZembricoInstall.exe", "hostile")
     tag = exe.parent / "tag.txt"
     tag.write_bytes(b"SITEID=be_zb_ext\nOID=x\\y /u:Other Product\nONAME=" +
@@ -926,13 +965,18 @@ def hostile_install_and_uninstall(h, exe, before):
     h.drive("close", "gone", 30)
     check(h.exit_code() == EXIT_QUIT, "closing after completion did not end with -1")
 
-    check(entry.get("DisplayName") == ROUNDTRIP_NAME, "DisplayName: %r" % entry.get("DisplayName"))
+    # The name is only shown: the entry carries it as it is, the files its plain form.
+    check(entry.get("DisplayName") == ROUNDTRIP_NAME + " - " + HOSTILE_ONAME,
+          "DisplayName: %r" % entry.get("DisplayName"))
+    file_name = ROUNDTRIP_NAME + " - " + HOSTILE_ONAME.replace("\\", "_")
+    check(pathlib.PureWindowsPath(entry["CSMPGroup"]).name == file_name,
+          "the program group: " + entry["CSMPGroup"])
     command = entry.get("UninstallString", "")
     check(command.endswith('ZembricoUninstall.exe" /u:' + ROUNDTRIP_NAME),
           "the uninstall string: " + command)
     check(not h.uninstall_entry(ROUNDTRIP_NAME + " - x"), "a key named after the OID")
     log = (folder / "Install.log").read_text(errors="replace")
-    check("Other Product" not in log and "zbpwn" not in log, "the raw values reached the log")
+    check("Other Product" not in log, "the refused value reached the log")
     settings = [p.parent for p in h.unix_path("C:\\users").glob(ROUNDTRIP_SETTINGS)]
     check(len(settings) == 1, "user.ini: %s" % settings)
     intended = [folder, h.unix_path(entry["CSMPGroup"])] + settings + [
@@ -953,6 +997,83 @@ def hostile_install_and_uninstall(h, exe, before):
     # user.ini stays by design; everything else the installation made is gone.
     left = outside(files_of_drive_c(h) - before, settings)
     check(not left, "left after uninstall: %s" % left)
+
+
+def case_refused_folder(h):
+    """A drive as install folder, typed: a box says why, nothing is written, the options
+    screen stays; a folder of its own then installs."""
+    lines = h.open_wizard(h.bin / "ZembricoE2E.exe", "command", CUSTOM, "visible", FOLDER_EDIT,
+                          1, 5, "settext", FOLDER_EDIT, "C:", "click", LICENCE,
+                          "enabled", PRIMARY, 1, "command", PRIMARY, "box", 20,
+                          "shot", "box-refused-folder", shot_prefix="e2e-")
+    # The box draws its text itself: the screenshot shows it, the log below says why.
+    check("box: Installing " + DISPLAY_NAME in lines, "no box for C: %s" % lines)
+    lines = h.drive("answer", "first", "visible", PROGRESS, 0, 5, "visible", PRIMARY, 1, 5,
+                    "text", PRIMARY, "Install", 5, "settext", FOLDER_EDIT, "C:\\",
+                    "command", PRIMARY, "box", 20, "answer", "first", "print", FOLDER_EDIT)
+    check("text %d: C:\\" % FOLDER_EDIT in lines, "the folder field: %s" % lines)
+    check(not h.uninstall_entry(), "a refused folder was installed into")
+    h.remember()
+    h.drive("settext", FOLDER_EDIT, E2E_FOLDER + "\\Refused\\Zembrico", "command", PRIMARY,
+            "text", PRIMARY, LAUNCH_TEXT, INSTALL_TIMEOUT, "box", 30, "answer", "close")
+    entry = h.uninstall_entry()
+    check(entry.get("InstallLocation") == E2E_FOLDER + "\\Refused\\Zembrico",
+          "installed into %r" % entry.get("InstallLocation"))
+    log = (h.unix_path(entry["InstallLocation"]) / "Install.log").read_text(errors="replace")
+    check("Install folder refused: 'C:'" in log and "Install folder refused: 'C:\\'" in log,
+          "the refusals are not in Install.log")
+    check("Install folder made for administrators: users may only read it" in log,
+          "the install folder's protection is not in Install.log")
+    h.drive("close", "gone", 30)
+    check(h.exit_code() == EXIT_QUIT, "closing after completion did not end with -1")
+
+
+# Real operators' names: the file-name form each takes in the shortcuts and the program group.
+OPERATOR_NAMES = [("Royal Casino A/S", "Royal Casino A_S"), ("Acme Ltd.", "Acme Ltd")]
+
+
+def case_operator_names(h):
+    """Operators named with a slash or a trailing dot: the wizard and the uninstall entry show
+    the name as it is, the shortcuts and the program group carry it as a file name, and the
+    uninstaller finds and removes them."""
+    settings = h.unix_path("C:\\users")
+    ini_before = set(settings.glob(ROUNDTRIP_SETTINGS))
+    try:
+        for number, (name, file_name) in enumerate(OPERATOR_NAMES):
+            install_operator(h, number, name, file_name)
+    finally:
+        for path in set(settings.glob(ROUNDTRIP_SETTINGS)) - ini_before:
+            shutil.rmtree(path.parent, ignore_errors=True)
+
+
+def install_operator(h, number, name, file_name):
+    oid = "op%d" % number
+    tagged = h.tagged("operator%d" % number, "ZembricoInstall.exe",
+                      b"SITEID=be_zb_ext\nOID=" + oid.encode() + b"\nONAME=" +
+                      base64.b64encode(name.encode()) + b"\n")
+    key = ROUNDTRIP_NAME + " - " + oid
+    h.remember(key)
+    lines = h.open_wizard(tagged, "shot", "options-operator-%d" % number,
+                          "lines", "ZembricoInstaller", 5, shot_prefix="e2e-")
+    check("line: Operated by " + name in lines, "the operator line: %s" % lines)
+    h.drive("click", LICENCE, "command", PRIMARY, "box", INSTALL_TIMEOUT, "answer", "close",
+            "nobox")
+    entry, folder = h.check_standard_installation(key)
+    check(entry.get("DisplayName") == ROUNDTRIP_NAME + " - " + name,
+          "DisplayName: %r" % entry.get("DisplayName"))
+    shown_as = ROUNDTRIP_NAME + " - " + file_name
+    for value in ("DTLink", "QLLink", "CSMLink"):
+        check(pathlib.PureWindowsPath(entry[value]).name == shown_as + ".lnk",
+              "%s: %s" % (value, entry[value]))
+    check(pathlib.PureWindowsPath(entry["CSMPGroup"]).name == shown_as,
+          "the program group: " + entry["CSMPGroup"])
+    check((h.unix_path(entry["CSMPGroup"]) / ("Uninstall " + shown_as + ".lnk")).is_file(),
+          "no uninstall shortcut in the group")
+    h.drive("close", "gone", 30)
+    check(h.exit_code() == EXIT_QUIT, "closing after completion did not end with -1")
+    user_ini = next(h.unix_path("C:\\users").glob(ROUNDTRIP_SETTINGS))
+    uninstall_and_check(h, key, entry, folder, "Uninstall " + ROUNDTRIP_NAME + " - " + name,
+                        user_ini, user_ini.read_bytes())
 
 
 def background_index(screenshot):

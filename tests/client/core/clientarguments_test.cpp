@@ -94,18 +94,46 @@ TEST(ParseUninstallArguments, AnOidThatWouldAddASwitchIsNotRegistered) {
     }
 }
 
+// What the command processor hands the copy is the part from its quoted path on, up to "&".
+std::string CopyCommandLine(const std::string& processorLine) {
+    const size_t start = processorLine.find("/wait ") + 6;
+    return processorLine.substr(start, processorLine.rfind(" & rd ") - start);
+}
+
 TEST(ContinuationCommandLine, RoundTripsThroughTheParser) {
-    UninstallArguments args{"Zembrico Poker - x", "77", std::nullopt};
-    const std::string line = ContinuationCommandLine("C:\\Users\\A B\\Temp\\zbun1.exe", args, 1234);
-    EXPECT_EQ(line, "\"C:\\Users\\A B\\Temp\\zbun1.exe\" /u:Zembrico Poker - x /o:77 /c:1234");
-    const auto parsed = ParseUninstallArguments(line);
+    UninstallArguments args{"Zembrico Poker - A&B <x> ^|", "77", std::nullopt};
+    const std::optional<std::string> line =
+        ContinuationCommandLine("C:\\Windows\\system32\\cmd.exe", "C:\\Windows\\Temp\\zb-1\\u.exe",
+                                "C:\\Windows\\Temp\\zb-1", args, 1234);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(
+        *line,
+        "\"C:\\Windows\\system32\\cmd.exe\" /d /q /v:off /e:on /c start \"\" /wait "
+        "\"C:\\Windows\\Temp\\zb-1\\u.exe\" \"/u:Zembrico Poker - A&B <x> ^|\" \"/o:77\" /c:1234 & "
+        "rd /s /q \"C:\\Windows\\Temp\\zb-1\"");
+    const auto parsed = ParseUninstallArguments(CopyCommandLine(*line));
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->displayName, args.displayName);
     EXPECT_EQ(parsed->oid, "77");
     EXPECT_EQ(parsed->originalProcess, 1234u);
 
     args.oid.clear();
-    EXPECT_EQ(ContinuationCommandLine("c.exe", args, 8), "\"c.exe\" /u:Zembrico Poker - x /c:8");
+    const auto withoutOid = ContinuationCommandLine("cmd.exe", "c.exe", "f", args, 8);
+    ASSERT_TRUE(withoutOid);
+    EXPECT_EQ(CopyCommandLine(*withoutOid), "\"c.exe\" \"/u:Zembrico Poker - A&B <x> ^|\" /c:8");
+}
+
+// A quote would end a quoted text early, and "%" expands even inside quotes.
+TEST(ContinuationCommandLine, RefusesTextsTheProcessorWouldRead) {
+    const UninstallArguments plain{"Zembrico Poker", "", std::nullopt};
+    EXPECT_TRUE(ContinuationCommandLine("cmd.exe", "c.exe", "f", plain, 1));
+    EXPECT_FALSE(ContinuationCommandLine("cmd.exe", "c.exe", "f",
+                                         {"Zembrico \" & del x", "", std::nullopt}, 1));
+    EXPECT_FALSE(
+        ContinuationCommandLine("cmd.exe", "c.exe", "f", {"Zembrico %PATH%", "", std::nullopt}, 1));
+    EXPECT_FALSE(
+        ContinuationCommandLine("cmd.exe", "c.exe", "f", {"Zembrico", "%x%", std::nullopt}, 1));
+    EXPECT_FALSE(ContinuationCommandLine("cmd.exe", "C:\\a%b\\c.exe", "f", plain, 1));
 }
 
 }  // namespace

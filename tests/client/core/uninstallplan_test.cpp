@@ -48,6 +48,27 @@ TEST(PlanUninstall, RemovesWhatTheInstallationMade) {
               (Strings{record.groupFolder, in + "data\\cards", in + "data", record.installFolder}));
 }
 
+// The shortcuts and the group carry the display name in the form the registration gave them.
+TEST(PlanUninstall, NamesShortcutsAsTheRegistrationDid) {
+    UninstallRecord record;
+    record.installFolder = "C:\\Z";
+    record.fullDisplayName = "Zembrico Poker - Royal Casino A/S";
+    record.groupFolder = "C:\\Programs\\Zembrico Poker - Royal Casino A_S";
+    const UninstallPlan plan = PlanUninstall(record, {});
+    EXPECT_EQ(plan.files,
+              (Strings{
+                  record.groupFolder + "\\Zembrico Poker - Royal Casino A_S.lnk",
+                  record.groupFolder + "\\Uninstall Zembrico Poker - Royal Casino A_S.lnk",
+                  "C:\\Z\\Uninstall Zembrico Poker - Royal Casino A_S.lnk",
+                  "C:\\Z\\tinfo.dat",
+                  "C:\\Z\\app.ini",
+                  "C:\\Z\\Install.log",
+                  "C:\\Z\\payload.lst",
+              }));
+    record.fullDisplayName = "Zembrico Poker - Acme Ltd.";
+    EXPECT_EQ(PlanUninstall(record, {}).files[2], "C:\\Z\\Uninstall Zembrico Poker - Acme Ltd.lnk");
+}
+
 TEST(PlanUninstall, LeavesUserSettingsAndForeignFilesAlone) {
     UninstallRecord record;
     record.installFolder = "C:\\Z";

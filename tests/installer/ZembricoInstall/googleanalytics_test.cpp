@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "installer/ZembricoInstall/loopbackcollector.h"
@@ -47,7 +48,7 @@ std::string MachineGuidWithoutDashes(DWORD view) {
 TEST_F(GoogleAnalyticsTest, ScreenViewBodiesForTwoAccounts) {
     LoopbackCollector collector;
     GoogleAnalytics analytics(collector.host(), "182, 5, 8,");
-    ASSERT_TRUE(analytics.enabled());
+    ASSERT_TRUE(analytics.awaitConnection());
     analytics.setIdentity("Zembrico.FR", "UA-1-1", "UA-2-2");
     analytics.screenView("InstallationWindow/TOS");
     const std::string cid = AnalyticsClientId();
@@ -85,13 +86,15 @@ TEST_F(GoogleAnalyticsTest, EventWithoutDotNameAndGroupId) {
 }
 
 TEST_F(GoogleAnalyticsTest, UnresolvableHostLogsOnceAndDisables) {
-    ScopedCaptureLog log;
-    GoogleAnalytics analytics("no-such-host.invalid", "1");
-    EXPECT_FALSE(analytics.enabled());
-    analytics.setIdentity("Zembrico", "UA-1-1", "UA-2-2");
-    EXPECT_NO_THROW(analytics.screenView("InstallationWindow/TOS"));
-    EXPECT_NO_THROW(analytics.event("c", "a", "", 0));
-    EXPECT_EQ(log.lines(),
+    TakeEarlyLogLines();
+    {
+        GoogleAnalytics analytics("no-such-host.invalid", "1");
+        EXPECT_FALSE(analytics.awaitConnection());
+        analytics.setIdentity("Zembrico", "UA-1-1", "UA-2-2");
+        EXPECT_NO_THROW(analytics.screenView("InstallationWindow/TOS"));
+        EXPECT_NO_THROW(analytics.event("c", "a", "", 0));
+    }
+    EXPECT_EQ(TakeEarlyLogLines(),
               std::vector<std::string>{"PSystemError caught in GoogleAnalytics::GoogleAnalytics(): "
                                        "Host name not found: gethostbyname() failed"});
 }
@@ -115,6 +118,48 @@ TEST_F(GoogleAnalyticsTest, PostsFromTwoThreadsNeverInterleave) {
         const bool isTos = body.find("&cd=InstallationWindow/TOS&") != std::string::npos;
         ASSERT_NE(isLong, isTos);
     }
+}
+
+// (tid, cd or ec) of each request, in the order they arrived.
+std::vector<std::pair<std::string, std::string>> Hits(const std::vector<std::string>& requests) {
+    std::vector<std::pair<std::string, std::string>> hits;
+    const auto field = [](const std::string& body, const std::string& name) {
+        const size_t at = body.find("&" + name + "=");
+        if (at == std::string::npos) return std::string();
+        const size_t from = at + name.size() + 2;
+        return body.substr(from, body.find('&', from) - from);
+    };
+    for (const std::string& request : requests) {
+        const std::string body = "&" + LoopbackCollector::Body(request);
+        const std::string screen = field(body, "cd");
+        hits.emplace_back(field(body, "tid"), screen.empty() ? field(body, "ec") : screen);
+    }
+    return hits;
+}
+
+TEST_F(GoogleAnalyticsTest, HitsAskedForWhileConnectingAreSentInOrderOnceConnected) {
+    LoopbackCollector collector(/*resetAfterAccept=*/false, /*unreachableUntilOpened=*/true);
+    // Had it waited for the connection, the constructor would have found the collector
+    // unreachable until its patience ran out, and every hit would be skipped.
+    GoogleAnalytics analytics(collector.host(), "1");
+    analytics.setIdentity("Zembrico", "UA-1-1", "UA-2-2");
+    analytics.screenView("InstallationWindow/SufficientSpace");
+    analytics.screenView("InstallationWindow/InstallStarted");
+    analytics.event("Installation_Language_Change_51569", "English", "English", 0);
+    std::thread worker([&] { analytics.screenView("InstallationWindow/InstallComplete"); });
+    worker.join();
+    collector.open();
+    ASSERT_TRUE(analytics.awaitConnection());
+    analytics.screenView("InstallationWindow/WV2Close");
+
+    std::vector<std::pair<std::string, std::string>> expected;
+    for (const char* hit :
+         {"InstallationWindow/SufficientSpace", "InstallationWindow/InstallStarted",
+          "Installation_Language_Change_51569", "InstallationWindow/InstallComplete",
+          "InstallationWindow/WV2Close"})
+        for (const char* account : {"UA-1-1", "UA-2-2"}) expected.emplace_back(account, hit);
+    EXPECT_EQ(Hits(collector.waitForRequests(expected.size())), expected);
+    EXPECT_TRUE(collector.waitForConnections(1));
 }
 
 TEST_F(GoogleAnalyticsTest, ProductVersionOfAFileWithAVersionResource) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -138,7 +139,8 @@ TEST_F(InstallerWorkerTest, RegistersUninstallEntryAndShortcuts) {
 }
 
 TEST_F(InstallerWorkerTest, NamesThatClimbOutMakeNothingOutsideTheirFolders) {
-    // Values that reach the worker unchecked: the registration refuses them on its own.
+    // Values that reach the worker unchecked: the registration refuses the oid on its own, and
+    // the operator name names files only in its plain form.
     params_.oname = "Evil\\..\\..\\..\\Escaped";
     params_.oid = "x\\y /u:Other";
     params_.desktopShortcut = params_.startMenuShortcut = params_.quickLaunchShortcut = 1;
@@ -147,15 +149,29 @@ TEST_F(InstallerWorkerTest, NamesThatClimbOutMakeNothingOutsideTheirFolders) {
     EXPECT_EQ(MakeRegistrationTexts(params_).key, key);
     EXPECT_EQ(ReadValue(key, "UninstallString").text,
               "\"" + params_.installFolder + "\\ZembricoUninstall.exe\" /u:" + params_.displayName);
-    for (const char* name : {"SMPGroup", "DTLink", "SMLink", "QLLink"})
-        EXPECT_EQ(ReadValue(key, name).type, static_cast<DWORD>(REG_NONE)) << name;
-    std::vector<std::string> links;
-    for (const auto& entry : fs::recursive_directory_iterator(root_))
-        if (entry.path().extension() == ".lnk") links.push_back(entry.path().string());
-    EXPECT_TRUE(links.empty()) << links.front();
+    EXPECT_EQ(ReadValue(key, "DisplayName").text, params_.displayName + " - " + params_.oname);
+    const std::string plain = params_.displayName + " - Evil_.._.._.._Escaped";
+    const fs::path group = fs::path(params_.programsFolder) / plain;
+    EXPECT_EQ(ReadValue(key, "SMPGroup").text, group.string());
+    const std::vector<fs::path> places = {params_.installFolder, group, params_.desktopFolder,
+                                          params_.startMenuFolder, params_.quickLaunchFolder};
+    size_t count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(root_)) {
+        if (entry.path().extension() != ".lnk") continue;
+        ++count;
+        EXPECT_NE(std::find(places.begin(), places.end(), entry.path().parent_path()), places.end())
+            << entry.path();
+        EXPECT_TRUE(entry.path().stem().string().ends_with(plain)) << entry.path();
+    }
+    // The group's own two would pass MAX_PATH with this test's long display name.
+    EXPECT_GE(count, 4u);
+    for (const fs::path& folder :
+         {fs::path(params_.desktopFolder), fs::path(params_.startMenuFolder),
+          fs::path(params_.quickLaunchFolder)})
+        EXPECT_TRUE(fs::exists(folder / (plain + ".lnk"))) << folder;
+    EXPECT_TRUE(fs::exists(Installed("Uninstall " + plain + ".lnk")));
     EXPECT_FALSE(fs::exists(root_.parent_path() / "Escaped"));
     EXPECT_FALSE(fs::exists(root_.parent_path() / "Escaped.lnk"));
-    EXPECT_FALSE(fs::exists(fs::path(params_.programsFolder)));
 }
 
 TEST_F(InstallerWorkerTest, KeyWithoutOidEndsInDisplayName) {

@@ -11,25 +11,40 @@ constexpr std::chrono::milliseconds kWouldHang{kWouldHangMs};
 
 }  // namespace
 
-LoopbackCollector::LoopbackCollector(bool resetAfterAccept) : resetAfterAccept_(resetAfterAccept) {
+LoopbackCollector::LoopbackCollector(bool resetAfterAccept, bool unreachableUntilOpened)
+    : resetAfterAccept_(resetAfterAccept) {
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int length = sizeof address;
+    // A queue of one, once it holds the filler, answers no further attempt.
     if (listener_ == INVALID_SOCKET ||
         bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener_, 4) != 0 ||
+        listen(listener_, unreachableUntilOpened ? 0 : 4) != 0 ||
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         std::abort();
     port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { run(); });
+    if (!unreachableUntilOpened) {
+        thread_ = std::thread([this] { run(); });
+        return;
+    }
+    filler_ = socket(AF_INET, SOCK_STREAM, 0);
+    if (::connect(filler_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        std::abort();
 }
 
 LoopbackCollector::~LoopbackCollector() {
     // Closing the listener ends the accept loop.
     closesocket(listener_);
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
+    if (filler_ != INVALID_SOCKET) closesocket(filler_);
+}
+
+void LoopbackCollector::open() {
+    const SOCKET filler = accept(listener_, nullptr, nullptr);
+    if (filler != INVALID_SOCKET) closesocket(filler);
+    thread_ = std::thread([this] { run(); });
 }
 
 std::string LoopbackCollector::host() const {

@@ -14,9 +14,13 @@
 class LoopbackCollector {
   public:
     // `resetAfterAccept`: close each accepted connection at once with a reset, as a collector
-    // that goes away would.
-    explicit LoopbackCollector(bool resetAfterAccept = false);
+    // that goes away would. `unreachableUntilOpened`: until open(), connection attempts get no
+    // answer, as on a network that drops the packets (the listener's queue is kept full).
+    explicit LoopbackCollector(bool resetAfterAccept = false, bool unreachableUntilOpened = false);
     ~LoopbackCollector();
+
+    // Starts answering: attempts made meanwhile get through at their next retry.
+    void open();
 
     std::uint16_t port() const { return port_; }
     // "127.0.0.1:<port>", the form of the collection host setting.
@@ -35,6 +39,8 @@ class LoopbackCollector {
     void takeRequests(std::string& pending);
 
     SOCKET listener_ = INVALID_SOCKET;
+    // The connection that keeps the listener's queue full until open().
+    SOCKET filler_ = INVALID_SOCKET;
     std::uint16_t port_ = 0;
     bool resetAfterAccept_;
     std::mutex lock_;

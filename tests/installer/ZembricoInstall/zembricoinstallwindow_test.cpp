@@ -5,7 +5,10 @@
 
 #include <atomic>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
+#include <regex>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -337,43 +340,96 @@ std::filesystem::path TemporaryFolder() {
     return temp;
 }
 
-// What the fake uninstaller recorded beside itself: its command line and its path.
-std::wstring UninstallerReport(const std::filesystem::path& report) {
+// What the fake uninstaller recorded: its command line, its path and its current folder.
+std::vector<std::wstring> UninstallerReport(const std::filesystem::path& report) {
     const std::string ran = ReadFile(report);
-    return std::wstring(reinterpret_cast<const wchar_t*>(ran.data()), ran.size() / sizeof(wchar_t));
+    std::wstring text(reinterpret_cast<const wchar_t*>(ran.data()), ran.size() / sizeof(wchar_t));
+    std::vector<std::wstring> lines;
+    for (size_t end = text.find(L'\n'); end != std::wstring::npos; end = text.find(L'\n')) {
+        lines.push_back(text.substr(0, end));
+        text.erase(0, end + 1);
+    }
+    return lines;
 }
 
-// Points this process's TMP and TEMP at `folder` for the life of the object.
-class TemporaryFolderScope {
+// Sets environment variables of this process for the life of the object.
+class EnvironmentScope {
   public:
-    explicit TemporaryFolderScope(const std::filesystem::path& folder) {
-        for (const wchar_t* name : {L"TMP", L"TEMP"}) {
-            wchar_t value[MAX_PATH] = {};
-            const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
-            saved_.emplace_back(name, length ? std::optional<std::wstring>(value) : std::nullopt);
-            SetEnvironmentVariableW(name, folder.c_str());
+    explicit EnvironmentScope(
+        std::initializer_list<std::pair<const wchar_t*, std::wstring>> values) {
+        for (const auto& [name, value] : values) {
+            wchar_t old[MAX_PATH] = {};
+            const DWORD length = GetEnvironmentVariableW(name, old, MAX_PATH);
+            saved_.emplace_back(name, length ? std::optional<std::wstring>(old) : std::nullopt);
+            SetEnvironmentVariableW(name, value.c_str());
         }
     }
-    ~TemporaryFolderScope() {
+    ~EnvironmentScope() {
         for (const auto& [name, value] : saved_)
             SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
     }
-    TemporaryFolderScope(const TemporaryFolderScope&) = delete;
-    TemporaryFolderScope& operator=(const TemporaryFolderScope&) = delete;
+    EnvironmentScope(const EnvironmentScope&) = delete;
+    EnvironmentScope& operator=(const EnvironmentScope&) = delete;
 
   private:
     std::vector<std::pair<std::wstring, std::optional<std::wstring>>> saved_;
 };
 
+std::filesystem::path WindowsTemp() {
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    return std::filesystem::path(windows) / "Temp";
+}
+
+std::set<std::filesystem::path> RemovalFolders() {
+    std::set<std::filesystem::path> folders;
+    for (const auto& entry : std::filesystem::directory_iterator(WindowsTemp()))
+        if (entry.path().filename().wstring().starts_with(L"zbremove-"))
+            folders.insert(entry.path());
+    return folders;
+}
+
+std::wstring SystemFolder() {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    return system;
+}
+
+// The report of a run: the copy, named "_unps.exe", ran from a folder of its own in the Windows
+// temporary folder, with " /u:" and the registry name, in the system folder; and is gone.
+void ExpectRanFromAPrivateFolder(const std::filesystem::path& report) {
+    const std::vector<std::wstring> lines = UninstallerReport(report);
+    ASSERT_EQ(lines.size(), 3u);
+    const std::filesystem::path copy = lines[1];
+    EXPECT_EQ(copy.filename(), "_unps.exe");
+    EXPECT_TRUE(std::filesystem::equivalent(copy.parent_path().parent_path(), WindowsTemp()))
+        << copy;
+    EXPECT_TRUE(std::regex_match(copy.parent_path().filename().string(),
+                                 std::regex("zbremove-[0-9a-f]{16}")))
+        << copy;
+    // The folder is named as the Windows folder gives it; the module's path as the disk has it.
+    EXPECT_EQ(CompareStringOrdinal(lines[0].c_str(), -1,
+                                   (copy.wstring() + L" /u:ZbWizTestLegacy").c_str(), -1, TRUE),
+              CSTR_EQUAL)
+        << lines[0];
+    EXPECT_EQ(CompareStringOrdinal(lines[2].c_str(), -1, SystemFolder().c_str(), -1, TRUE),
+              CSTR_EQUAL)
+        << lines[2];
+    EXPECT_FALSE(std::filesystem::exists(copy.parent_path())) << "the copy was left behind";
+}
+
 }  // namespace
 
-TEST_F(WizardWindow, LegacyUninstallerRunsFromATemporaryCopyWithItsName) {
+// The copy runs elevated: not from the user's temporary folder, where the user could swap it or
+// plant DLLs beside it, and not left behind.
+TEST_F(WizardWindow, LegacyUninstallerRunsFromAPrivateCopyThatGoesAfterwards) {
     make();
     const std::filesystem::path uninstaller = TestDirectory() / "fakeuninstaller.exe";
     ASSERT_TRUE(std::filesystem::exists(uninstaller));
-    const std::filesystem::path copy = TemporaryFolder() / "_unps.exe";
-    const std::filesystem::path report = TemporaryFolder() / "_unps.exe.ran";
+    const std::filesystem::path report = TemporaryFolder() / "zbwiz-legacy.ran";
     std::filesystem::remove(report);
+    const EnvironmentScope reportHere({{L"ZB_FAKE_UNINSTALLER_REPORT", report.wstring()}});
+    const std::set<std::filesystem::path> before = RemovalFolders();
 
     // Too short for the expected form: nothing runs.
     SetLegacyUninstallString(L"\"");
@@ -383,8 +439,8 @@ TEST_F(WizardWindow, LegacyUninstallerRunsFromATemporaryCopyWithItsName) {
     SetLegacyUninstallString(L"\"" + uninstaller.wstring() + L"\" /u:ZbWizTestLegacy");
     window_->UninstallPreviousVersion("ZbWizTestLegacy");
     ASSERT_TRUE(std::filesystem::exists(report));
-    EXPECT_EQ(UninstallerReport(report),
-              copy.wstring() + L" /u:ZbWizTestLegacy\n" + copy.wstring() + L"\n");
+    ExpectRanFromAPrivateFolder(report);
+    EXPECT_FALSE(std::filesystem::exists(TemporaryFolder() / "_unps.exe"));
 
     // A quoted path without the tail loses its last characters; the copy fails and is only
     // logged.
@@ -392,9 +448,10 @@ TEST_F(WizardWindow, LegacyUninstallerRunsFromATemporaryCopyWithItsName) {
     SetLegacyUninstallString(L"\"" + uninstaller.wstring() + L"\"");
     window_->UninstallPreviousVersion("ZbWizTestLegacy");
     EXPECT_FALSE(std::filesystem::exists(report));
+    EXPECT_EQ(RemovalFolders(), before) << "a folder was left behind";
 
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kLegacyKey);
-    std::filesystem::remove(copy);
+    std::filesystem::remove(report);
 }
 
 TEST_F(WizardWindow, LegacyUninstallerRunsForAUserNameOutsideTheCodePage) {
@@ -410,15 +467,15 @@ TEST_F(WizardWindow, LegacyUninstallerRunsForAUserNameOutsideTheCodePage) {
     std::filesystem::copy_file(TestDirectory() / "fakeuninstaller.exe", uninstaller,
                                std::filesystem::copy_options::overwrite_existing);
     SetLegacyUninstallString(L"\"" + uninstaller.wstring() + L"\" /u:ZbWizTestLegacy");
+    const std::filesystem::path report = temp / "_unps.exe.ran";
     {
-        TemporaryFolderScope scope(temp);
+        const EnvironmentScope scope({{L"TMP", temp.wstring()},
+                                      {L"TEMP", temp.wstring()},
+                                      {L"ZB_FAKE_UNINSTALLER_REPORT", report.wstring()}});
         window_->UninstallPreviousVersion("ZbWizTestLegacy");
     }
-    const std::filesystem::path copy = temp / "_unps.exe";
-    const std::filesystem::path report = temp / "_unps.exe.ran";
     ASSERT_TRUE(std::filesystem::exists(report));
-    EXPECT_EQ(UninstallerReport(report),
-              copy.wstring() + L" /u:ZbWizTestLegacy\n" + copy.wstring() + L"\n");
+    ExpectRanFromAPrivateFolder(report);
 
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kLegacyKey);
     std::filesystem::remove_all(base);

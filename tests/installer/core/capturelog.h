@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/core/earlylogqueue.h"
 #include "plib/plog.h"
 
 // A logger that keeps its lines in memory, for tests of code that logs.
@@ -53,3 +54,11 @@ class ScopedCaptureLog {
   private:
     std::shared_ptr<CaptureLog> log_;
 };
+
+// The lines waiting in the process's early log queue, in order, once no place in it is open
+// (lines that other threads log while no log is installed wait there); the queue forgets them.
+inline std::vector<std::string> TakeEarlyLogLines() {
+    ScopedCaptureLog log;
+    EarlyLogQueue::instance().flush();
+    return log.lines();
+}

@@ -103,6 +103,71 @@ TEST(EarlyLogQueue, LinesNoLogTookGoToALogOfTheirOwn) {
     EXPECT_EQ(log.lines(), Lines{}) << "written lines are forgotten";
 }
 
+TEST(EarlyLogQueue, APlaceKeepsItsLineBeforeTheLinesAddedAfterIt) {
+    EarlyLogQueue queue;
+    queue.add("first");
+    EarlyLogQueue::Place place = queue.hold();
+    queue.add("later");
+    place.fill("filled %d", 2);
+    place.fill("a second fill is ignored");
+    ScopedCaptureLog log;
+    queue.flush();
+    EXPECT_EQ(log.lines(), (Lines{"first", "filled 2", "later"}));
+}
+
+TEST(EarlyLogQueue, APlaceGivenUpLeavesNoLine) {
+    EarlyLogQueue queue;
+    {
+        EarlyLogQueue::Place place = queue.hold();
+        queue.add("later");
+        EarlyLogQueue::Place moved = std::move(place);
+    }
+    EarlyLogQueue::Place released = queue.hold();
+    released.release();
+    released.fill("after its release");
+    ScopedCaptureLog log;
+    queue.flush();
+    EXPECT_EQ(log.lines(), Lines{"later"});
+}
+
+TEST(EarlyLogQueue, WhileAPlaceIsOpenALoggerGetsNothingBeforeIt) {
+    EarlyLogQueue queue;
+    EarlyLogQueue::Place place = queue.hold();
+    ScopedCaptureLog log;
+    queue.add("behind the place");
+    EXPECT_EQ(log.lines(), Lines{});
+    std::thread filler([&place] { place.fill("the place"); });
+    // Returns once the place is filled, whichever thread comes first.
+    queue.flush();
+    filler.join();
+    EXPECT_EQ(log.lines(), (Lines{"the place", "behind the place"}));
+    queue.add("now");
+    EXPECT_EQ(log.lines().back(), "now") << "with no place open, lines are written at once";
+}
+
+TEST(EarlyLogQueue, APlaceTakenWhileLoggingWritesAtOnce) {
+    EarlyLogQueue queue;
+    ScopedCaptureLog log;
+    EarlyLogQueue::Place place = queue.hold();
+    queue.add("next");
+    place.fill("filled");
+    EXPECT_EQ(log.lines(), (Lines{"next", "filled"}));
+}
+
+TEST(EarlyLogQueue, ALogOfItsOwnWaitsForAnOpenPlace) {
+    EarlyLogQueue queue;
+    TempFolder folder;
+    const PString path(folder.file("startup.log").c_str());
+    EarlyLogQueue::Place place = queue.hold();
+    queue.add("behind the place");
+    std::thread filler([&place] { place.fill("the place"); });
+    queue.writeTo(path, nullptr);
+    filler.join();
+    Lines lines = LogLines(TempFolder::read(path.c_str()));
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(Lines(lines.end() - 2, lines.end()), (Lines{"the place", "behind the place"}));
+}
+
 TEST(EarlyLog, QueuesInTheProcessQueueWhileNoLogExistsAndWritesAtOnceAfter) {
     ASSERT_FALSE(PLogIsOn());
     EarlyLog("queued %d", 1);
@@ -119,6 +184,18 @@ TEST(UnguessableLogName, IsTheStemAndSixteenRandomHexDigits) {
     const std::string second = UnguessableLogName("ZembricoInstall");
     EXPECT_TRUE(std::regex_match(first, std::regex("ZembricoInstall-[0-9a-f]{16}\\.log"))) << first;
     EXPECT_NE(first, second);
+}
+
+TEST(IsUnguessableLogName, OnlyNamesTheStemsOwnLogs) {
+    EXPECT_TRUE(IsUnguessableLogName(UnguessableLogName("ZembricoInstall"), "ZembricoInstall"));
+    EXPECT_TRUE(IsUnguessableLogName("ZembricoInstall-0123456789ABCDEF.log", "ZembricoInstall"));
+    for (const char* other :
+         {"ZembricoInstall.log", "ZembricoInstall-0123456789abcde.log",
+          "ZembricoInstall-0123456789abcdef0.log", "ZembricoInstall-0123456789abcdeg.log",
+          "ZembricoInstall-0123456789abcdef.txt", "ZembricoInstall_0123456789abcdef.log",
+          "ZembricoUninstall-0123456789abcdef.log", "xZembricoInstall-0123456789abcdef.log",
+          "ZembricoInstall-0123456789abcdef.log.bak"})
+        EXPECT_FALSE(IsUnguessableLogName(other, "ZembricoInstall")) << other;
 }
 
 }  // namespace

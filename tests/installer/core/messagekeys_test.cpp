@@ -16,7 +16,7 @@ TEST(MessageKeys, EveryIdAppearsExactlyOnce) {
     for (const auto& entry : kMessageKeyTable) ids.insert(entry.id);
     EXPECT_EQ(ids.size(), kMessageKeyCount);
     EXPECT_EQ(*ids.begin(), 0);
-    EXPECT_EQ(*ids.rbegin(), 147);
+    EXPECT_EQ(*ids.rbegin(), static_cast<int>(kMessageKeyCount) - 1);
 }
 
 TEST(MessageKeys, FindsEveryKeyByItsName) {
@@ -28,6 +28,8 @@ TEST(MessageKeys, FindsEveryKeyByItsName) {
     EXPECT_EQ(FindMessageKey("TXTINS_Install_Zembrico_Software"), TXTINS_Install_Zembrico_Software);
     EXPECT_EQ(int{TXTINS_Install_Zembrico_Software}, 91);
     EXPECT_EQ(int{TXTINS_Please_download_WebView2_to_si_ELL_1}, 147);
+    EXPECT_EQ(int{TXTINS_N0_cannot_be_the_install_folde_ELL}, 148);
+    EXPECT_EQ(int{TXTINS_N0_cannot_be_the_install_folde_ELL}, 148);
 }
 
 TEST(MessageKeys, RejectsNamesThatAreNotKeys) {

@@ -123,7 +123,7 @@ TEST(MessageTable, LookupFallsBackAlongTheLanguages) {
 
 TEST(MessageTable, KeysZeroAndOutOfRangeLeaveTheOutputUnchanged) {
     const MessageTable table = Load(kSample);
-    for (std::uint32_t key : {0u, 148u, 100000u}) {
+    for (std::uint32_t key : {0u, kMessageKeyCount, 100000u}) {
         PString out("kept");
         table.lookup(out, key, 0, PString("x"));
         EXPECT_EQ(out.view(), "kept") << key;

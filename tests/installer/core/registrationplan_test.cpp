@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "installer/core/windowsfilename.h"
 #include "sampleparameters.h"
 
 namespace {
@@ -52,6 +53,54 @@ TEST(RegistrationTexts, FoldersOutsideTheCodePageKeepTheirMarkerInFront) {
               "\x10"
               "C:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\Uninstall Zembrico Poker - "
               "Caf\xC3\xA9.lnk");
+}
+
+// A real operator's name is the entry's display name as it is; the files named after it take
+// its plain file-name form, the uninstall key and arguments do not carry it at all.
+TEST(RegistrationTexts, OperatorNamesWithSlashOrTrailingDotNameFilesInTheirPlainForm) {
+    InstallParameters p = Params();
+    p.desktopShortcut = p.startMenuShortcut = p.quickLaunchShortcut = true;
+    const struct {
+        const char* oname;
+        const char* fileName;
+    } cases[] = {
+        {"Royal Casino A/S", "Zembrico Poker - Royal Casino A_S"},
+        {"Acme Ltd.", "Zembrico Poker - Acme Ltd"},
+    };
+    for (const auto& c : cases) {
+        p.oname = c.oname;
+        const RegistrationTexts t = MakeRegistrationTexts(p);
+        EXPECT_EQ(t.fullDisplayName, std::string("Zembrico Poker - ") + c.oname);
+        EXPECT_EQ(t.fileName, c.fileName);
+        EXPECT_EQ(t.key, std::string(kUninstallKeyPrefix) + "Zembrico Poker");
+        EXPECT_EQ(t.uninstallArgs, "/u:Zembrico Poker");
+        const ShortcutPlan plan = PlanShortcuts(p, t);
+        const std::string lnk = std::string(c.fileName) + ".lnk";
+        EXPECT_EQ(plan.uninstallShortcut, "C:\\Games\\Zembrico\\Uninstall " + lnk);
+        EXPECT_EQ(plan.groupFolder, std::string("C:\\U\\Programs\\") + c.fileName);
+        EXPECT_EQ(plan.groupAppShortcut, plan.groupFolder + "\\" + lnk);
+        EXPECT_EQ(plan.groupUninstallShortcut, plan.groupFolder + "\\Uninstall " + lnk);
+        ASSERT_TRUE(plan.desktop && plan.startMenu && plan.quickLaunch) << c.oname;
+        EXPECT_EQ(plan.desktop->file, "C:\\U\\Desktop\\" + lnk);
+        EXPECT_EQ(plan.startMenu->file, "C:\\U\\Start Menu\\" + lnk);
+        EXPECT_EQ(plan.quickLaunch->file, "C:\\U\\Quick Launch\\" + lnk);
+    }
+}
+
+TEST(ShortcutPlan, NoGroupSaysWhy) {
+    InstallParameters p = Params();
+    p.programsFolder.clear();
+    const ShortcutPlan unknown = PlanShortcuts(p, MakeRegistrationTexts(p));
+    EXPECT_EQ(unknown.groupFolder, "");
+    EXPECT_EQ(unknown.noGroupReason, "the programs folder is unknown");
+
+    p = Params();
+    p.displayName = "CON";
+    const ShortcutPlan device = PlanShortcuts(p, MakeRegistrationTexts(p));
+    EXPECT_EQ(device.groupFolder, "");
+    EXPECT_EQ(device.noGroupReason, "the display name is not a plain folder name");
+
+    EXPECT_EQ(PlanShortcuts(Params(), MakeRegistrationTexts(Params())).noGroupReason, "");
 }
 
 TEST(RegistrationTexts, WithoutOnameOrOid) {
@@ -196,19 +245,26 @@ TEST(RegistrationTexts, OidThatCouldActIsLeftOut) {
     }
 }
 
-TEST(ShortcutPlan, NameThatLeavesItsFolderGivesNoShortcut) {
+// An operator name that holds a path names its shortcuts in its plain form: each one lies
+// directly in its folder, never where the path points.
+TEST(ShortcutPlan, NameThatWouldLeaveItsFolderStaysInIt) {
     // The last one is marked UTF-8 for U+1005C, which Windows receives as "\\".
     for (const char* oname : {"Evil\\..\\..\\users\\Public\\zbpwn", "C:\\x", "a:b", "x/y", "a\tb",
                               "\x10\xF0\x90\x81\x9C"}) {
         InstallParameters p = Params();
         p.oname = oname;
         p.desktopShortcut = p.startMenuShortcut = p.quickLaunchShortcut = 1;
-        const ShortcutPlan plan = PlanShortcuts(p, MakeRegistrationTexts(p));
-        EXPECT_EQ(plan.uninstallShortcut, "") << oname;
-        EXPECT_EQ(plan.groupFolder, "") << oname;
-        EXPECT_EQ(plan.groupAppShortcut, "") << oname;
-        EXPECT_EQ(plan.groupUninstallShortcut, "") << oname;
-        EXPECT_FALSE(plan.desktop || plan.startMenu || plan.quickLaunch) << oname;
+        const RegistrationTexts t = MakeRegistrationTexts(p);
+        EXPECT_TRUE(IsPlainFileName(t.fileName)) << oname;
+        const ShortcutPlan plan = PlanShortcuts(p, t);
+        EXPECT_TRUE(LiesDirectlyIn(plan.uninstallShortcut, p.installFolder)) << oname;
+        EXPECT_TRUE(LiesDirectlyIn(plan.groupFolder, p.programsFolder)) << oname;
+        EXPECT_TRUE(LiesDirectlyIn(plan.groupAppShortcut, plan.groupFolder)) << oname;
+        EXPECT_TRUE(LiesDirectlyIn(plan.groupUninstallShortcut, plan.groupFolder)) << oname;
+        ASSERT_TRUE(plan.desktop && plan.startMenu && plan.quickLaunch) << oname;
+        EXPECT_TRUE(LiesDirectlyIn(plan.desktop->file, p.desktopFolder)) << oname;
+        EXPECT_TRUE(LiesDirectlyIn(plan.startMenu->file, p.startMenuFolder)) << oname;
+        EXPECT_TRUE(LiesDirectlyIn(plan.quickLaunch->file, p.quickLaunchFolder)) << oname;
     }
 }
 

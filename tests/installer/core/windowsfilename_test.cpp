@@ -57,4 +57,30 @@ TEST(LiesDirectlyIn, OnlyOneNameBelowTheFolder) {
     EXPECT_FALSE(LiesDirectlyIn("C:\\U\\Z.lnk", "C:\\U\\Desktop"));
 }
 
+TEST(AsPlainFileName, ReplacesWhatWindowsRefusesAndTrimsTheEnds) {
+    const struct {
+        const char* name;
+        const char* fileName;
+    } cases[] = {
+        {"Zembrico Poker - Partner", "Zembrico Poker - Partner"},
+        {"Zembrico Poker - Royal Casino A/S", "Zembrico Poker - Royal Casino A_S"},
+        {"Zembrico Poker - Acme Ltd.", "Zembrico Poker - Acme Ltd"},
+        {"Zembrico Poker - S.p.A. ", "Zembrico Poker - S.p.A"},
+        {"Z - Evil\\..\\..\\users", "Z - Evil_.._.._users"},
+        {"Z - C:x<y>\"q\"|?*\tz", "Z - C_x_y__q_____z"},
+        {"  Z . . ", "Z"},
+        {"Caf\xE9 .", "Caf\xE9"},                                     // Windows-1252 stays so
+        {"\x10Z - \xCE\x95/\xCE\xBB.", "\x10Z - \xCE\x95_\xCE\xBB"},  // marked UTF-8 too
+        {"\x10Z\xF0\x90\x81\x9C", "Z_"},  // U+1005C: Windows would receive "\\"
+        {"...", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AsPlainFileName(c.name), c.fileName) << c.name;
+        const std::string fileName = AsPlainFileName(c.name);
+        if (!fileName.empty()) {
+            EXPECT_TRUE(IsPlainFileName(fileName)) << c.name;
+        }
+    }
+}
+
 }  // namespace

@@ -56,4 +56,29 @@ TEST(PCreateProcess, MissingApplicationFailsWithTheSystemError) {
     EXPECT_EQ(info.hProcess, nullptr);
 }
 
+// An elevated program starts what it copied from a folder of its own, never from the current
+// folder it was given, where DLLs and programs of anyone's choosing may lie.
+TEST(PCreateProcessFromSystemFolder, RunsInTheSystemFolder) {
+    TempFolder folder;
+    const std::string system = PSystemFolder();
+    ASSERT_FALSE(system.empty());
+    const std::string report = folder.file("here.txt");
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(PCreateProcessFromSystemFolder(system + "\\cmd.exe",
+                                               "cmd.exe /c cd > \"" + report + "\"", info));
+    const UniqueHandle process(info.hProcess);
+    const UniqueHandle thread(info.hThread);
+    ASSERT_EQ(WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
+    std::string here = TempFolder::read(report);
+    while (!here.empty() && (here.back() == '\n' || here.back() == '\r')) here.pop_back();
+    EXPECT_EQ(CompareStringOrdinal(std::wstring(here.begin(), here.end()).c_str(), -1,
+                                   std::wstring(system.begin(), system.end()).c_str(), -1, TRUE),
+              CSTR_EQUAL)
+        << here;
+    PROCESS_INFORMATION none{};
+    EXPECT_FALSE(
+        PCreateProcessFromSystemFolder("C:\\zembrico-missing\\none.exe", "none.exe", none));
+    EXPECT_EQ(none.hProcess, nullptr);
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -11,6 +12,7 @@
 #include "plib/pstringencoding.h"
 #include "plib/tempfolder.h"
 #include "plib/win/pfile.h"
+#include "plib/win/plantedlink.h"
 #include "plib/win/pmodule.h"
 #include "plib/win/widenarrowscope.h"
 
@@ -61,6 +63,9 @@ class PShellTest : public testing::Test {
         return out;
     }
     std::wstring file(const wchar_t* name) const { return (folder_.path() / name).wstring(); }
+    std::string text(const std::wstring& path) const { return std::string(mixed(path).view()); }
+    // The test's folder, in which shortcuts are written.
+    PLinkFreeFolder here() const { return PLinkFreeFolder(text(folder_.path().wstring())); }
 
     TempFolder folder_;
 };
@@ -82,7 +87,7 @@ TEST_F(PShellTest, ShortcutKeepsTargetArgumentsDirectoryAndIcon) {
     TempFolder::write((folder_.path() / L"Zembrico \u00E9.exe").string(), "MZ");
     const PString arguments("-nolaunch -site=\"x y\"");
     const PString icon = mixed(file(L"icons.dll"));
-    ASSERT_EQ(PCreateShortcut(&PMixedEncoding(), mixed(target), mixed(file(L"Zembrico.lnk")),
+    ASSERT_EQ(PCreateShortcut(&PMixedEncoding(), mixed(target), here(), text(file(L"Zembrico.lnk")),
                               mixed(folder_.path().wstring()), &arguments, &icon, 3),
               S_OK);
     const LinkContents link = LoadLink(file(L"Zembrico.lnk"));
@@ -95,8 +100,9 @@ TEST_F(PShellTest, ShortcutKeepsTargetArgumentsDirectoryAndIcon) {
 
 TEST_F(PShellTest, ShortcutWithoutArgumentsOrIconHasNone) {
     const PString empty("");
-    ASSERT_EQ(PCreateShortcut(&PMixedEncoding(), mixed(file(L"app.exe")), mixed(file(L"plain.lnk")),
-                              mixed(folder_.path().wstring()), nullptr, &empty, 5),
+    ASSERT_EQ(PCreateShortcut(&PMixedEncoding(), mixed(file(L"app.exe")), here(),
+                              text(file(L"plain.lnk")), mixed(folder_.path().wstring()), nullptr,
+                              &empty, 5),
               S_OK);
     const LinkContents link = LoadLink(file(L"plain.lnk"));
     EXPECT_EQ(link.path, file(L"app.exe"));
@@ -108,8 +114,8 @@ TEST_F(PShellTest, ShortcutThroughTheNarrowInterface) {
     const WideNarrowScope narrow(-1);
     const PString arguments("/u");
     const PString icon = mixed(file(L"caf\u00E9.ico"));
-    ASSERT_EQ(PCreateShortcut(&PMixedEncoding(), mixed(file(L"caf\u00E9.exe")),
-                              mixed(file(L"narrow \u00E9.lnk")), mixed(folder_.path().wstring()),
+    ASSERT_EQ(PCreateShortcut(&PMixedEncoding(), mixed(file(L"caf\u00E9.exe")), here(),
+                              text(file(L"narrow \u00E9.lnk")), mixed(folder_.path().wstring()),
                               &arguments, &icon, 1),
               S_OK);
     const LinkContents link = LoadLink(file(L"narrow \u00E9.lnk"));
@@ -120,9 +126,36 @@ TEST_F(PShellTest, ShortcutThroughTheNarrowInterface) {
 }
 
 TEST_F(PShellTest, ShortcutIntoAMissingFolderReportsFailure) {
-    EXPECT_TRUE(FAILED(PCreateShortcut(&PMixedEncoding(), mixed(file(L"app.exe")),
-                                       mixed(file(L"missing\\x.lnk")),
+    EXPECT_TRUE(FAILED(PCreateShortcut(&PMixedEncoding(), mixed(file(L"app.exe")), here(),
+                                       text(file(L"missing\\x.lnk")),
                                        mixed(folder_.path().wstring()), nullptr, nullptr, 0)));
+}
+
+// An elevated installer writes shortcuts into the user's own folders: what the user put at the
+// shortcut's name, or in place of its folder, must not lead the write elsewhere.
+TEST_F(PShellTest, ShortcutIsNeverWrittenThroughALink) {
+    TempFolder outside;
+    const std::string victim = outside.file("victim.lnk");
+    TempFolder::write(victim, "the user's own file");
+    std::filesystem::create_directory(folder_.path() / "links");
+    const PlantedLink linkedFile(folder_.path() / "links" / "Zembrico.lnk", victim);
+    const PlantedLink linkedFolder(folder_.path() / "Quick Launch", outside.path());
+    if (!linkedFile.planted() || !linkedFolder.planted())
+        GTEST_SKIP() << "no links can be planted here";
+    const auto make = [&](const wchar_t* name) {
+        return PCreateShortcut(&PMixedEncoding(), mixed(file(L"app.exe")), here(), text(file(name)),
+                               mixed(folder_.path().wstring()), nullptr, nullptr, 0);
+    };
+    EXPECT_EQ(make(L"links\\Zembrico.lnk"), HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE));
+    EXPECT_EQ(make(L"Quick Launch\\victim.lnk"), HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE));
+    EXPECT_EQ(make(L"Quick Launch\\new.lnk"), HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE));
+    EXPECT_EQ(TempFolder::read(victim), "the user's own file");
+    EXPECT_FALSE(std::filesystem::exists(outside.path() / "new.lnk"));
+
+    // A plain file of that name is replaced by the shortcut.
+    TempFolder::write(folder_.file("plain.lnk"), "an older shortcut");
+    ASSERT_EQ(make(L"plain.lnk"), S_OK);
+    EXPECT_EQ(LoadLink(file(L"plain.lnk")).path, file(L"app.exe"));
 }
 
 TEST_F(PShellTest, ExecuteStartsAProgram) {

@@ -126,8 +126,9 @@ void ExpectLaterPostsFailWithoutSending(GoogleAnalytics& analytics) {
     EXPECT_EQ(failure->code(), WSAENOTSOCK);
 }
 
-// A collector that gets no answer is given a few seconds (the wizard waits for it before it
-// shows); the system's own patience is minutes. Beyond this the wait is not bounded.
+// A collector that gets no answer is given a few seconds (the installation's log and the end of
+// the program wait for the attempt); the system's own patience is minutes. Beyond this the wait
+// is not bounded.
 constexpr double kBoundedWaitSeconds = 60;
 
 class CollectorFaultTest : public WholeInstallTest {
@@ -141,19 +142,20 @@ class CollectorFaultTest : public WholeInstallTest {
         EXPECT_GE(FindLine(LogLines(Installed("Install.log")), "Install finished"), 0);
     }
 
-    // Constructs a client for `host` and returns the lines it logged and whether it is enabled.
+    // Constructs a client for `host` and returns the lines it logged, whether it connected and
+    // how long the attempt took.
     std::vector<std::string> Construct(const std::string& host, bool& enabled, double& seconds) {
-        ScopedCaptureLog log;
+        TakeEarlyLogLines();
         const Clock::time_point start = Clock::now();
         GoogleAnalytics analytics(host, "1.0");
+        enabled = analytics.awaitConnection();
         seconds = SecondsSince(start);
-        enabled = analytics.enabled();
         analytics.setIdentity("Zembrico", "UA-1-1", "UA-2-2");
         // Its socket was never connected: a hit that were not skipped would fail.
         const std::optional<PSystemError> failure =
             PostOneRunReporting(analytics, "one run's hits of a disabled client");
         EXPECT_FALSE(failure) << "a disabled client posted: " << failure->why();
-        return log.lines();
+        return TakeEarlyLogLines();
     }
 };
 
@@ -185,7 +187,7 @@ TEST_F(CollectorFaultTest, CollectorThatClosesAfterAccepting) {
     BadCollector collector(BadCollector::Mode::kCloseAfterAccept);
     const auto worker = MakeWorker(collector.host());
     GoogleAnalytics& analytics = worker->analytics();
-    ASSERT_TRUE(analytics.enabled());
+    ASSERT_TRUE(analytics.awaitConnection());
     analytics.setIdentity("Zembrico", "UA-1-1", "UA-2-2");
     ASSERT_TRUE(collector.waitForClose());
     // The system may take the first post after the close; the peer's answer to it, a reset,
@@ -209,7 +211,7 @@ TEST_F(CollectorFaultTest, CollectorThatClosesAfterAccepting) {
 TEST_F(CollectorFaultTest, CollectorThatNeverReads) {
     BadCollector collector(BadCollector::Mode::kNeverRead);
     GoogleAnalytics analytics(collector.host(), "1.0");
-    ASSERT_TRUE(analytics.enabled());
+    ASSERT_TRUE(analytics.awaitConnection());
     analytics.setIdentity("Zembrico", "UA-1-1", "UA-2-2");
     const std::optional<PSystemError> first =
         PostOneRunReporting(analytics, "one run's hits to a collector that never reads");
@@ -247,6 +249,47 @@ TEST_F(CollectorFaultTest, CollectorThatNeverAnswers) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], std::string("PSystemError caught in GoogleAnalytics::GoogleAnalytics(): ") +
                             PSystemError("Unable to connect", WSAETIMEDOUT).why());
+}
+
+const std::string kGaveUp =
+    std::string("PSystemError caught in GoogleAnalytics::GoogleAnalytics(): ") +
+    PSystemError("Unable to connect", WSAETIMEDOUT).why();
+
+TEST_F(CollectorFaultTest, FailedConnectionStandsInTheLogWhereTheClientWasMade) {
+    TakeEarlyLogLines();
+    ASSERT_FALSE(PLogIsOn());
+    BadCollector collector(BadCollector::Mode::kNeverAnswer);
+    EarlyLog("before");
+    {
+        GoogleAnalytics analytics(collector.host(), "1.0");
+        EarlyLog("after");
+        analytics.setIdentity("Zembrico", "UA-1-1", "UA-2-2");
+        EXPECT_NO_THROW(analytics.screenView("InstallationWindow/SufficientSpace"));
+        EXPECT_FALSE(analytics.awaitConnection());
+        EarlyLog("once it failed");
+    }
+    EXPECT_EQ(TakeEarlyLogLines(),
+              (std::vector<std::string>{"before", kGaveUp, "after", "once it failed"}));
+}
+
+TEST_F(CollectorFaultTest, InstallLogWaitsForTheConnectionAttempt) {
+    TakeEarlyLogLines();
+    BadCollector collector(BadCollector::Mode::kNeverAnswer);
+    EarlyLog("before");
+    const auto worker = MakeWorker(collector.host());
+    EarlyLog("after");
+    // Started while the connection is still tried: its log takes the early lines once the
+    // attempt has ended, with the attempt's line in its place.
+    ExpectInstallCompletes(*worker);
+    std::vector<std::string> lines = LogLines(Installed("Install.log"));
+    // A new second between two lines brings a timestamp line.
+    std::erase_if(lines, [](const std::string& line) { return line.starts_with("["); });
+    const int before = FindLine(lines, "before");
+    ASSERT_GE(before, 0);
+    ASSERT_LT(before + 2, static_cast<int>(lines.size()));
+    EXPECT_EQ(lines[before + 1], kGaveUp);
+    EXPECT_EQ(lines[before + 2], "after");
+    EXPECT_GT(before, FindLineStarting(lines, "Locale: "));
 }
 
 }  // namespace
