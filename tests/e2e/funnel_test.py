@@ -1,17 +1,17 @@
 #!/usr/bin/env python3
 """The install funnel end to end, as an operator and a player meet it:
 
-    funnel_test.py --bin DIR --work DIR --screenshots DIR --zbtag FILE --port N --zbserve FILE funnel
+    funnel_test.py --bin DIR --work DIR --screenshots DIR --zbtag FILE --port N funnel
 
-zbserve serves the signed end-to-end installer from its builds folder, tagged by a download code
-minted with `zbtag mint` (site UK, a campaign and a download token in the GID), and receives the
-installer's hits on the port that installer sends them to. The downloaded installer runs under
-Wine: install, launch. Then headless Chromium logs in to the dashboard and reads the funnel of
-that site and campaign: one download, one first screen, one start, one completion, joined on
-the token. The dashboard's screenshots go to the screenshots folder.
+zbserve (beside zbtag in the native tree) serves the signed end-to-end installer from its builds
+folder, tagged by a download code that `zbtag mint` makes (site UK, a campaign and a download
+token in the GID), and receives the installer's hits on the port that installer sends them to.
+The downloaded installer runs under Wine: install, launch. Then headless Chromium logs in to the
+dashboard and reads the funnel of that site and campaign: one download, one first screen, one
+start, one completion, joined on the token. The dashboard's screenshots go to the screenshots
+folder.
 """
 
-import argparse
 import pathlib
 import secrets
 import shutil
@@ -22,19 +22,21 @@ import urllib.request
 HERE = pathlib.Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(HERE.parent / "server"))
+sys.path.insert(0, str(HERE.parent / "tools" / "zbtag"))
 import e2e_test as e2e  # noqa: E402
-from e2e_test import check  # noqa: E402
 from dashboard_test import browser, card, log_in  # noqa: E402
+from e2e_test import check  # noqa: E402
 from serverharness import Server, Store, wait_until  # noqa: E402
+from signer import Signer  # noqa: E402
 
 SITE, CAMPAIGN, DISPLAY_NAME = "UK", "e2efunnel", "Zembrico Poker UK"
 BUILD = "ZembricoE2E.exe"
 
 
-def mint(zbtag, folder, key, text):
-    """A download code for `text`, as the web front would mint it."""
+def mint(zbtag, folder, text):
+    """A download code for `text` as the web front mints it, and the key file zbserve shares."""
     key_file, text_file = folder / "download.key", folder / "tag.txt"
-    key_file.write_text(key + "\n")
+    key_file.write_text(secrets.token_hex(32) + "\n")
     text_file.write_bytes(text)
     code = subprocess.run([zbtag, "mint", str(key_file), str(text_file)], check=True,
                           capture_output=True, text=True).stdout.strip()
@@ -48,28 +50,33 @@ def download(server, code, target):
         shutil.copyfileobj(response, out)
 
 
-def case_funnel(h, args):
+def case_funnel(h):
+    """A download from zbserve, installed and launched, is one journey on the dashboard."""
     folder = h.work / "funnel"
     shutil.rmtree(folder, ignore_errors=True)
     builds = folder / "builds"
     builds.mkdir(parents=True)
-    shutil.copyfile(h.bin / BUILD, builds / BUILD)
+    signer = Signer(folder)
+    signer.sign(h.bin / BUILD, builds / BUILD, *signer.timestamp())
     token = secrets.token_urlsafe(12)
     tag = ("SITEID=%s\nGID=%s~%s\n" % (SITE, CAMPAIGN, token)).encode()
-    code, key_file = mint(args.zbtag, folder, secrets.token_hex(32), tag)
+    code, key_file = mint(h.zbtag, folder, tag)
     store = Store("sqlite", str(folder))
-    # The address the end-to-end installer sends its hits to; later flags win.
-    server = Server(args.zbserve, store, "--listen", "127.0.0.1:%d" % h.port,
-                    "--builds", str(builds), "--key-file", str(key_file))
+    # The address the end-to-end installer sends its hits to; a later flag wins.
+    server = Server(str(pathlib.Path(h.zbtag).parent / "zbserve"), store,
+                    "--listen", "127.0.0.1:%d" % h.port, "--builds", str(builds),
+                    "--key-file", str(key_file))
     try:
         server.start()
-        downloaded = folder / BUILD
+        downloaded = folder / "downloaded" / BUILD
+        downloaded.parent.mkdir()
         download(server, code, downloaded)
-        read_back = subprocess.run([args.zbtag, "read", str(downloaded)], check=True,
+        read_back = subprocess.run([h.zbtag, "read", str(downloaded)], check=True,
                                    capture_output=True).stdout
         check(tag.strip() in read_back, "the download's tag: %r" % read_back)
-        check(store.count("downloads", "completed = 1 AND token = '%s'" % token) == 1,
-              "the download was not logged with its token")
+        check(wait_until(lambda: store.count(
+            "downloads", "completed = 1 AND token = '%s'" % token) == 1),
+            "the download was not logged with its token")
         install_and_launch(h, downloaded)
         check(wait_until(lambda: store.count(
             "hits", "screen = 'InstallationWindow/InstallComplete'") == 2),
@@ -112,23 +119,8 @@ def read_dashboard(server, token, shots):
         driver.quit()
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    for option in ("--bin", "--work", "--screenshots", "--zbtag", "--zbserve"):
-        parser.add_argument(option, required=True)
-    parser.add_argument("--port", type=int, required=True)
-    parser.add_argument("cases", nargs="+")
-    args = parser.parse_args()
-    h = e2e.Harness(args)
-    try:
-        for case in args.cases:
-            print("case " + case, flush=True)
-            {"funnel": case_funnel}[case](h, args)
-            print("  passed", flush=True)
-    finally:
-        h.clean_up()
-        h.close_driver()
+CASES = {name[5:]: function for name, function in globals().items() if name.startswith("case_")}
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(e2e.main(CASES, "funnel"))

@@ -6,8 +6,6 @@ and what its store holds read back.
 A "postgresql" server gets a database on a PostgreSQL server of the test's own (pgserver.py).
 """
 
-import ctypes
-import json
 import os
 import shutil
 import signal
@@ -16,20 +14,15 @@ import sqlite3
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from pgserver import PR_SET_PDEATHSIG, PostgresServer  # noqa: E402
+from pgserver import PostgresServer  # noqa: E402
+from serverprocess import ServerProcess  # noqa: E402
 
 PASSWORD = "test password"
 # A wait for something that takes a moment, even on a busy machine: a safety net, not a measure.
 WOULD_HANG = 60
-
-
-def end_with_parent():
-    """For a child process: SIGTERM when the test ends, however it ends."""
-    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 def wait_until(condition, seconds=WOULD_HANG, every=0.05):
@@ -81,48 +74,35 @@ class Store:
 
 
 class Server:
+    """zbserve with `store`, the dashboard's password and `options` (a later flag wins)."""
+
     def __init__(self, binary, store, *options):
         self.binary = binary
         self.store = store
         self.options = list(options)
         self.process = None
         self.address = None
-        self._lines = []
-        self._lock = threading.Lock()
+        self._server = None
 
     def start(self):
-        env = dict(os.environ, ZBSERVE_PASSWORD=PASSWORD)
-        self._lines = []
-        self.process = subprocess.Popen(
-            [self.binary, "--listen", "127.0.0.1:0", "--store", self.store.location,
-             "--shutdown-seconds", "20"] + self.options,
-            stdout=subprocess.PIPE, env=env, preexec_fn=end_with_parent)
-        threading.Thread(target=self._read, args=(self.process.stdout,), daemon=True).start()
-        if not wait_until(lambda: self.events("listening") or self.process.poll() is not None):
-            raise AssertionError("zbserve did not start")
-        if self.process.poll() is not None:
-            raise AssertionError("zbserve ended: %s" % self._lines)
-        self.address = self.events("listening")[0]["address"]
+        self._server = ServerProcess(self.binary, "--store", self.store.location,
+                                     "--shutdown-seconds", "20", *self.options,
+                                     env=dict(os.environ, ZBSERVE_PASSWORD=PASSWORD))
+        self.process = self._server.process
+        self.address = self._server.address
         return self
 
-    def _read(self, pipe):
-        for line in pipe:
-            with self._lock:
-                self._lines.append(json.loads(line))
-
     def events(self, name):
-        with self._lock:
-            return [event for event in self._lines if event["event"] == name]
+        return self._server.events(name)
 
     def connect(self):
         host, port = self.address.rsplit(":", 1)
         return socket.create_connection((host, int(port)), timeout=WOULD_HANG)
 
     def stop(self, sig=signal.SIGTERM):
-        if self.process and self.process.poll() is None:
+        if sig != signal.SIGTERM and self.process.poll() is None:
             self.process.send_signal(sig)
-            self.process.wait(WOULD_HANG)
-        return self.process.returncode
+        return self._server.stop(WOULD_HANG)
 
     def __enter__(self):
         return self.start()

@@ -1,12 +1,22 @@
 """zbserve as a child process of a test or bench: started on a free loopback port, its JSON log
 lines collected as they come, waited on by condition, stopped with SIGTERM."""
 
+import ctypes
 import json
 import os
 import signal
 import subprocess
 import threading
 import time
+
+
+PR_SET_PDEATHSIG = 1
+
+
+def end_with_parent():
+    """For the child: SIGTERM when the thread that started it ends, however the test ends (a
+    server left running would hold the test's output open)."""
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 class ServerProcess:
@@ -21,7 +31,8 @@ class ServerProcess:
         self.log = open(log, "rb") if log else None
         self.process = subprocess.Popen(
             [zbserve, "--listen", "127.0.0.1:0", *options],
-            stdout=writing or subprocess.PIPE, stderr=subprocess.STDOUT, env=env)
+            stdout=writing or subprocess.PIPE, stderr=subprocess.STDOUT, env=env,
+            preexec_fn=end_with_parent)
         if writing:
             writing.close()
         if not self.log:
