@@ -24,7 +24,7 @@ sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(HERE.parent / "server"))
 sys.path.insert(0, str(HERE.parent / "tools" / "zbtag"))
 import e2e_test as e2e  # noqa: E402
-from dashboard_test import browser, card, log_in  # noqa: E402
+from dashboard_test import browser, card, follow, log_in  # noqa: E402
 from e2e_test import check  # noqa: E402
 from serverharness import Server, Store, wait_until  # noqa: E402
 from signer import Signer  # noqa: E402
@@ -110,7 +110,7 @@ def read_dashboard(server, token, shots):
             check(card(driver, label) == expected, "%s: %s" % (label, card(driver, label)))
         driver.save_screenshot(str(shots / "funnel-dashboard.png"))
         driver.get(base + "/dashboard/installations?by=token&value=" + token)
-        driver.find_element("css selector", "td a").click()
+        follow(driver, driver.find_element("css selector", "td a"))
         page = driver.find_element("tag name", "main").text
         check("Downloaded" in page and "Complete" in page and token in page,
               "the installation's page: %s" % page[:300])

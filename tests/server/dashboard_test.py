@@ -13,11 +13,14 @@ import sys
 import urllib.request
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from serverharness import PASSWORD, Server, Store, read_response, setup_request, wait_until  # noqa
+from serverharness import (PASSWORD, WOULD_HANG, Server, Store, setup_request,  # noqa: E402
+                           wait_until)
 
 from selenium import webdriver  # noqa: E402
 from selenium.webdriver.chrome.service import Service  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
+from selenium.webdriver.support.expected_conditions import staleness_of  # noqa: E402
+from selenium.webdriver.support.wait import WebDriverWait  # noqa: E402
 
 HOSTILE = "<img src=x onerror=alert(1)>"
 
@@ -48,6 +51,16 @@ def card(driver, label):
         if element.find_element(By.CSS_SELECTOR, ".label").text.lower() == label.lower():
             return element.find_element(By.CSS_SELECTOR, ".value").text
     raise AssertionError("no card " + label)
+
+
+def follow(driver, element):
+    """Clicks a link or a form's button and waits for the page it leads to: a click returns
+    before the browser has navigated."""
+    page = driver.find_element(By.TAG_NAME, "html")
+    element.click()
+    WebDriverWait(driver, WOULD_HANG).until(staleness_of(page))
+    WebDriverWait(driver, WOULD_HANG).until(
+        lambda d: d.execute_script("return document.readyState") == "complete")
 
 
 def check(condition, message):
@@ -91,7 +104,7 @@ def log_in(driver, base, password=PASSWORD):
     check(driver.current_url.endswith("/login"), "the dashboard without a login: " +
           driver.current_url)
     driver.find_element(By.NAME, "password").send_keys(password)
-    driver.find_element(By.CSS_SELECTOR, "button[type=submit]").click()
+    follow(driver, driver.find_element(By.CSS_SELECTOR, "button[type=submit]"))
 
 
 def run(driver, base, screenshots):
@@ -99,7 +112,7 @@ def run(driver, base, screenshots):
     check("not the password" in driver.find_element(By.CSS_SELECTOR, ".error").text,
           "no word about a wrong password")
     driver.find_element(By.NAME, "password").send_keys(PASSWORD)
-    driver.find_element(By.CSS_SELECTOR, "button[type=submit]").click()
+    follow(driver, driver.find_element(By.CSS_SELECTOR, "button[type=submit]"))
     check(driver.current_url.endswith("/dashboard"), "not on the dashboard: " + driver.current_url)
     check(card(driver, "First screen") == "3", "first screen: " + card(driver, "First screen"))
     check(card(driver, "Licence opened") == "1", "licence")
@@ -113,7 +126,7 @@ def run(driver, base, screenshots):
     for option in driver.find_elements(By.CSS_SELECTOR, "select[name=site] option"):
         if option.text == "Zembrico.FR":
             option.click()
-    driver.find_element(By.CSS_SELECTOR, ".filters button[type=submit]").click()
+    follow(driver, driver.find_element(By.CSS_SELECTOR, ".filters button[type=submit]"))
     check(card(driver, "First screen") == "2", "first screen of one site")
     check("100.0 %" in driver.find_element(By.CSS_SELECTOR, ".card:nth-child(5) .rate").text,
           "the rate of completion")
@@ -126,10 +139,10 @@ def run(driver, base, screenshots):
     check(csv.splitlines()[-1].startswith("total,0,2,1,1,1,1,1,"), "CSV: " + csv)
     driver.get(base + "/dashboard/installations?by=client&value=ccc3")
     check("Cancelled" in driver.find_element(By.CSS_SELECTOR, "td.steps").text, "installations")
-    driver.find_element(By.LINK_TEXT, driver.find_element(By.CSS_SELECTOR, "td a").text).click()
+    follow(driver, driver.find_element(By.CSS_SELECTOR, "td a"))
     check(HOSTILE in driver.find_element(By.TAG_NAME, "main").text, "the hit's name")
     driver.save_screenshot(os.path.join(screenshots, "installation.png"))
-    driver.find_element(By.CSS_SELECTOR, ".logout button").click()
+    follow(driver, driver.find_element(By.CSS_SELECTOR, ".logout button"))
     driver.get(base + "/dashboard")
     check(driver.current_url.endswith("/login"), "still logged in after logging out")
 
