@@ -87,12 +87,19 @@ zb_e2e_cases(signed_test.py signed_tags signed_tag_site)
 zb_e2e_cases(image_test.py swapped_exe)
 # A network that drops the collector's packets.
 zb_e2e_cases(network_test.py collector_reachable_midway collector_unreachable)
+# Downloaded from zbserve (the native tree's, beside zbtag), tagged at request time.
+zb_e2e_cases(served_test.py served_tag_site)
+# The install funnel: downloaded from zbserve, installed and launched, its hits received by
+# zbserve and read on its dashboard in headless Chromium.
+zb_e2e_cases(funnel_test.py funnel)
 # Four Wine sessions of their own start there, which takes minutes where Wine runs emulated.
 set_tests_properties(e2e_work_area PROPERTIES TIMEOUT 900)
 # Nine runs of the wizard: three signature shapes, each tagged, re-tagged and cleared.
 set_tests_properties(e2e_signed_tags PROPERTIES TIMEOUT 600)
 # Twenty Wine sessions: five DPI steps on four screens.
 set_tests_properties(e2e_scales PROPERTIES TIMEOUT 2400)
+# A signed download, an installation and launch under Wine, and a browser on the dashboard.
+set_tests_properties(e2e_funnel PROPERTIES TIMEOUT 400)
 
 # The options screen in other languages, standard and custom view, in
 # ${CMAKE_BINARY_DIR}/screenshots/languages: to check by eye that each text fits its control.

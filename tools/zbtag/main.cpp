@@ -4,6 +4,7 @@
 //   zbtag clear EXE              remove the tag
 //   zbtag check EXE              check the signature's digests, padding, checksum and tag
 //   zbtag unscramble FILE        print the text of scrambled tracking data (tinfo.dat)
+//   zbtag mint KEY_FILE TEXT_FILE  print the download code of TEXT_FILE's text (zbserve)
 // A signed EXE keeps a valid signature: the tag goes inside it, as the last bytes of its PKCS#7
 // structure and of the file.
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
 #include "tools/zbtag/check.h"
+#include "tools/zbtag/mint.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -70,13 +72,17 @@ int Run(std::string_view command, char** args, int count) {
     if (command == "clear" && count == 1) return Clear(args[0]);
     if (command == "check" && count == 1)
         return CheckInstallerFile(ReadHostFile(args[0])) == 0 ? 0 : 1;
+    if (command == "mint" && count == 2) {
+        Print(MintDownloadCode(ReadHostFile(args[0]), ReadHostFile(args[1])) + "\n");
+        return 0;
+    }
     if (command == "unscramble" && count == 1) {
         Print(UnscrambleTrackingData(ReadHostFile(args[0])));
         return 0;
     }
     std::fprintf(stderr,
                  "usage: zbtag write EXE TEXT_FILE | read EXE | clear EXE | check EXE | "
-                 "unscramble FILE\n");
+                 "unscramble FILE | mint KEY_FILE TEXT_FILE\n");
     return 2;
 }
 
