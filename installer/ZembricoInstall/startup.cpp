@@ -24,10 +24,10 @@
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
-#include "plib/win/plibrary.h"
 #include "plib/win/poldfiles.h"
 #include "plib/win/presource.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/plibrary.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 
