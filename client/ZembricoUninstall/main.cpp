@@ -18,8 +18,8 @@
 #include "plib/plogfile.h"
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
-#include "plib/win/plibrary.h"
 #include "plib/win/presource.h"
+#include "plib/winseam/plibrary.h"
 
 namespace {
 

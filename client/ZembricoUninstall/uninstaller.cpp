@@ -17,8 +17,8 @@
 #include "plib/win/pprocess.h"
 #include "plib/win/presource.h"
 #include "plib/win/prunningclient.h"
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include "plib/encinifile.h"
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
-#include "plib/win/plibrary.h"
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/plibrary.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "installer/core/wizardscale.h"
 #include "plib/perror.h"
 #include "plib/win/presource.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 MyCTopWindow::MyCTopWindow() : brush_(::CreateSolidBrush(backgroundColour)) {}
 

@@ -7,7 +7,7 @@
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/putf16.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "plib/psystem.h"
 #include "plib/win/pfile.h"
 #include "plib/win/presource.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 PayloadView ModulePayload() {
     const std::span<const std::uint8_t> resource =

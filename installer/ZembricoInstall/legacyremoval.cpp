@@ -12,7 +12,7 @@
 #include "plib/win/pprivatefolder.h"
 #include "plib/win/pprocess.h"
 #include "plib/win/pregistry.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "plib/win/pmodule.h"
 #include "plib/win/pregistry.h"
 #include "plib/win/pshell.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

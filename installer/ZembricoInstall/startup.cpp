@@ -24,14 +24,12 @@
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
-#include "plib/win/plibrary.h"
 #include "plib/win/poldfiles.h"
 #include "plib/win/presource.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/plibrary.h"
+#include "plib/winseam/unique.h"
 
 namespace {
-
-HINSTANCE programInstance = nullptr;
 
 constexpr int kWineHeadingHeight = 18;
 constexpr int kHeadingHeight = 20;
@@ -107,7 +105,6 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
 
 int RunSteps(HINSTANCE instance, const char* commandLine) {
     PRestrictLibrarySearch();
-    programInstance = instance;
     DetectLinux();
     StartupTrace("library search and Linux probe");
     const bool loaded = LoadMessages(instance);
@@ -140,10 +137,6 @@ void KeepUnwrittenLines() {
 }
 
 }  // namespace
-
-HINSTANCE ProgramInstance() noexcept {
-    return programInstance;
-}
 
 void ShowStartupError(HINSTANCE instance, const PString& caption, const PString& text) {
     const int percent = MyMsgBox::Scale(nullptr, kStartupBoxWidth, kStartupBoxHeight);

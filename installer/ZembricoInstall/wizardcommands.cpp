@@ -17,7 +17,7 @@
 #include "installer/core/wizardscale.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pshell.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
 #include "plib/perror.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

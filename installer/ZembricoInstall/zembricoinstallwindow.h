@@ -26,7 +26,7 @@
 #include "installer/core/installparameters.h"
 #include "installer/core/wizardlayout.h"
 #include "plib/pstring.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // What start-up hands the wizard window.
 struct WizardCreation {

@@ -18,7 +18,7 @@
 #include "installer/core/installcodes.h"
 #include "installer/core/registrationplan.h"
 #include "plib/win/plantedlink.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace fs = std::filesystem;
 

@@ -23,7 +23,7 @@
 #include "installer/core/installcodes.h"
 #include "installer/core/languagelist.h"
 #include "installer/core/messagetable.h"
-#include "installer/core/payloadwriter.h"
+#include "tools/core/payloadwriter.h"
 
 namespace {
 

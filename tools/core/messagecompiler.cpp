@@ -1,14 +1,14 @@
-#include "installer/core/messagecompiler.h"
+#include "tools/core/messagecompiler.h"
 
 #include "installer/core/i18nlinereader.h"
 #include "installer/core/languagetable.h"
 #include "installer/core/littleendian.h"
-#include "installer/core/lzmapacker.h"
 #include "installer/core/messagekeys.h"
 #include "installer/core/messageline.h"
 #include "installer/core/messagetable.h"
 #include "installer/core/programtext.h"
 #include "plib/perror.h"
+#include "tools/core/lzmapacker.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "installer/core/lzmapacker.h"
+#include "tools/core/lzmapacker.h"
 
 #include <lzma.h>
 

@@ -1,4 +1,4 @@
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 #include <gtest/gtest.h>
 

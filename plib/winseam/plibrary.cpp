@@ -1,4 +1,4 @@
-#include "plib/win/plibrary.h"
+#include "plib/winseam/plibrary.h"
 
 #include <string>
 

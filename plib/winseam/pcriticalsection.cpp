@@ -1,6 +1,6 @@
-#include "plib/win/pcriticalsection.h"
+#include "plib/winseam/pcriticalsection.h"
 
-#include "plib/win/plibrary.h"
+#include "plib/winseam/plibrary.h"
 
 namespace {
 

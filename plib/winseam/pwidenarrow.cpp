@@ -1,11 +1,11 @@
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 #include <windows.h>
 
 #include <atomic>
 
 #include "plib/pstringencoding.h"
-#include "plib/win/pcodepage.h"
+#include "plib/winseam/pcodepage.h"
 
 namespace {
 

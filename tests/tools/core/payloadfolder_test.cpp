@@ -1,4 +1,4 @@
-#include "installer/core/payloadfolder.h"
+#include "tools/core/payloadfolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "installer/core/trackingtag.h"
+#include "tools/core/trackingtag.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "plib/win/pcodepage.h"
+#include "plib/winseam/pcodepage.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

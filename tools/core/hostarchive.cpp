@@ -1,4 +1,4 @@
-#include "installer/core/hostarchive.h"
+#include "tools/core/hostarchive.h"
 
 #include <algorithm>
 #include <limits>

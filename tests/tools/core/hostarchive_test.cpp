@@ -1,4 +1,4 @@
-#include "installer/core/hostarchive.h"
+#include "tools/core/hostarchive.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "installer/core/memoryextracttarget.h"
-#include "installer/core/payloadwriter.h"
 #include "plib/perror.h"
 #include "plib/tempfolder.h"
+#include "tools/core/payloadwriter.h"
 
 namespace {
 

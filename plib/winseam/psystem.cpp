@@ -4,8 +4,8 @@
 
 #include "plib/pstringencoding.h"
 #include "plib/putf16.h"
-#include "plib/win/pcriticalsection.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pcriticalsection.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "installer/core/hostfile.h"
+#include "tools/core/hostfile.h"
 
 #include <filesystem>
 #include <fstream>

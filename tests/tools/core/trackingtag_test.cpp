@@ -1,11 +1,11 @@
-#include "installer/core/trackingtag.h"
+#include "tools/core/trackingtag.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "capturelog.h"
+#include "installer/core/capturelog.h"
 #include "installer/core/littleendian.h"
 #include "installer/core/samplesignature.h"
 #include "installer/core/signaturetag.h"

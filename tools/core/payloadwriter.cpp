@@ -1,4 +1,4 @@
-#include "installer/core/payloadwriter.h"
+#include "tools/core/payloadwriter.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "installer/core/messagechecker.h"
+#include "tools/core/messagechecker.h"
 
 #include <optional>
 #include <set>

@@ -1,4 +1,4 @@
-#include "plib/win/pcodepage.h"
+#include "plib/winseam/pcodepage.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // Where LoadLibraryEx may look for a library. Used only where the system offers the
 // directory-restricted search (it has AddDllDirectory); elsewhere no flags are passed.

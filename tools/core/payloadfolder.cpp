@@ -1,11 +1,11 @@
-#include "installer/core/payloadfolder.h"
+#include "tools/core/payloadfolder.h"
 
 #include <algorithm>
 #include <fstream>
 
-#include "installer/core/payloadwriter.h"
 #include "installer/core/programtext.h"
 #include "plib/perror.h"
+#include "tools/core/payloadwriter.h"
 
 std::vector<PayloadSourceFile> ListPayloadFolder(const std::filesystem::path& folder) {
     std::vector<std::pair<std::string, PayloadSourceFile>> found;

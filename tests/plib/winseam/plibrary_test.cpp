@@ -1,11 +1,11 @@
-#include "plib/win/plibrary.h"
+#include "plib/winseam/plibrary.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "plib/psystem.h"
-#include "plib/win/pcriticalsection.h"
+#include "plib/winseam/pcriticalsection.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/core/lzmapacker.h"
+#include "tools/core/lzmapacker.h"
 
 // Builds a payload archive resource (the layout ExtractPayload reads). A build-time helper.
 class PayloadWriter {
