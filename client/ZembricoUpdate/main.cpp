@@ -58,7 +58,7 @@ int Run() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     PRestrictLibrarySearch();
     PInstallRuntimeHandlers();
-    const int code = RunCaught("WinMain()", kLauncherFailed, Run, ShowFailure);
+    const int code = RunCaught(CatchPlace::kWinMain, kLauncherFailed, Run, ShowFailure);
     // The launcher keeps no log of its own: only a failure leaves one.
     KeepUnwrittenLines("ZembricoUpdate");
     return code;

@@ -85,7 +85,7 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
             instance,
             WizardText(TXTINS_Install_Zembrico_Software, window->parameters().brand.c_str()),
             window->errorText());
-        return kExitOsTooOld;
+        return ExitValue(InstallExit::kOsTooOld);
     }
     window->prepare();
     StartupTrace("wizard state (folders, previous location, tracking data, language, space)");
@@ -111,13 +111,13 @@ int RunSteps(HINSTANCE instance, const char* commandLine) {
     StartupTrace("message table");
     if (!loaded) {
         EarlyLog("Language initialization failed");
-        return kExitOk;
+        return ExitValue(InstallExit::kOk);
     }
     const VersionDecision preVista = CheckPreVista(SystemVersion().versionEx());
     if (!preVista.proceed) {
         ShowStartupError(instance, WizardText(TXTINS_Install_Zembrico_Software, "Zembrico"),
                          WizardText(preVista.message));
-        return kExitOsTooOld;
+        return ExitValue(InstallExit::kOsTooOld);
     }
     return RunWizard(instance, commandLine);
 }
@@ -161,7 +161,8 @@ int RunSetup(HINSTANCE instance, const char* commandLine) {
     StartupTrace("loader and C runtime");
     PInstallRuntimeHandlers();
     const int code = RunCaught(
-        "WinMain()", kExitStartupFailed, [&] { return RunSteps(instance, commandLine); },
+        CatchPlace::kWinMain, ExitValue(InstallExit::kStartupFailed),
+        [&] { return RunSteps(instance, commandLine); },
         [instance](const std::string& message) {
             ShowStartupError(instance, WizardText(TXTINS_Install_Zembrico_Software, "Zembrico"),
                              PString(message.c_str()));
