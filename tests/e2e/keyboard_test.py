@@ -174,7 +174,8 @@ def case_keyboard_standard(h):
     tab_to(h, ids.LICENCE_LINK)
     tab_to(h, ids.PRIMARY)
     keys(WIZARD_TITLE, "Return")
-    h.drive(wait_shown(ids.PROGRESS, timeout=20))
+    # Enter starts the installation: the finished screen follows. The progress screen of this
+    # small payload may come and go before a driver started after the key press looks.
     finish_by_keys(h)
     found = read_controls(h)
     check(found[ids.PRIMARY]["name"] == LAUNCH_TEXT, "Launch: %s" % found[ids.PRIMARY])
