@@ -160,7 +160,8 @@ def case_keyboard_standard(h):
     tab_to(h, LINK)
     tab_to(h, e2e.PRIMARY)
     keys(WIZARD_TITLE, "Return")
-    h.drive("visible", e2e.PROGRESS, 1, 20)
+    # Enter starts the installation: the finished screen follows. The progress screen of this
+    # small payload may come and go before a driver started after the key press looks.
     finish_by_keys(h)
     found = readers(h)
     check(found[e2e.PRIMARY]["name"] == e2e.LAUNCH_TEXT, "Launch: %s" % found[e2e.PRIMARY])

@@ -187,7 +187,8 @@ def case_limits(args, store):
         time.sleep(0.3)
         extra = server.connect()
         check(closed_by_peer(extra, 10), "a fifth connection was served")
-        check(server.events("connection_refused"), "no line for the refused connection")
+        check(wait_until(lambda: server.events("connection_refused")),
+              "no line for the refused connection")
         for connection in idle:
             check(closed_by_peer(connection, 30), "an idle connection stays open")
             connection.close()
