@@ -40,18 +40,19 @@ std::string ConstantsJson() {
                                          {"FOLDER_EDIT", kIdFolderEdit},
                                          {"BROWSE", kIdBrowse},
                                          {"PROGRESS", kIdProgressBar}});
-    const std::string exits = Object({{"EXIT_LAUNCHED", kExitOk},
-                                      {"EXIT_OS_TOO_OLD", kExitOsTooOld},
-                                      {"EXIT_QUIT", kExitUserQuit},
-                                      {"EXIT_RUNNING_CLIENT", kExitRunningClient},
-                                      {"EXIT_STARTUP_FAILED", kExitStartupFailed},
-                                      {"UNINSTALL_REMOVED", kUninstallRemoved},
-                                      {"UNINSTALL_CANCELLED", kUninstallCancelled},
-                                      {"UNINSTALL_CLIENT_RUNNING", kUninstallClientRunning},
-                                      {"UNINSTALL_NOT_FOUND", kUninstallNotFound},
-                                      {"UNINSTALL_BAD_ARGUMENTS", kUninstallBadArguments},
-                                      {"UNINSTALL_INCOMPLETE", kUninstallIncomplete},
-                                      {"UNINSTALL_FAILED", kUninstallFailed}});
+    const std::string exits =
+        Object({{"EXIT_LAUNCHED", ExitValue(InstallExit::kOk)},
+                {"EXIT_OS_TOO_OLD", ExitValue(InstallExit::kOsTooOld)},
+                {"EXIT_QUIT", ExitValue(InstallExit::kUserQuit)},
+                {"EXIT_RUNNING_CLIENT", ExitValue(InstallExit::kRunningClient)},
+                {"EXIT_STARTUP_FAILED", ExitValue(InstallExit::kStartupFailed)},
+                {"UNINSTALL_REMOVED", ExitValue(UninstallExit::kRemoved)},
+                {"UNINSTALL_CANCELLED", ExitValue(UninstallExit::kCancelled)},
+                {"UNINSTALL_CLIENT_RUNNING", ExitValue(UninstallExit::kClientRunning)},
+                {"UNINSTALL_NOT_FOUND", ExitValue(UninstallExit::kNotFound)},
+                {"UNINSTALL_BAD_ARGUMENTS", ExitValue(UninstallExit::kBadArguments)},
+                {"UNINSTALL_INCOMPLETE", ExitValue(UninstallExit::kIncomplete)},
+                {"UNINSTALL_FAILED", ExitValue(UninstallExit::kFailed)}});
     std::string steps = "[";
     for (int step : kWizardScaleSteps)
         steps += (steps.size() > 1 ? ", " : "") + std::to_string(step);
