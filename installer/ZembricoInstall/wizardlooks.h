@@ -11,7 +11,7 @@
 #include "installer/MyCWnd/myccombobox.h"
 #include "installer/MyCWnd/mycfonts.h"
 #include "installer/core/wizardlayout.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // The wizard's skin bitmaps: the program's bitmap resources by what they draw.
 struct WizardSkinIds {
