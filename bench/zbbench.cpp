@@ -19,7 +19,7 @@
 #include "installer/ZembricoInstall/imagepayload.h"
 #include "installer/ZembricoInstall/installerworkerthread.h"
 #include "installer/core/installcodes.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // Nothing listens on the discard port of the loopback address: the analytics client gives up at
 // once, as it does on a machine without network.

@@ -11,17 +11,19 @@ endif()
 # read the same in every build tree and on every machine.
 add_compile_options(-fmacro-prefix-map=${PROJECT_SOURCE_DIR}/=)
 
+# The .cpp files of `dirs` (their own, not their subfolders'). A folder is built by one target
+# alone: one folder, one library (or program, or test binary).
 function(zb_sources out)
   set(all)
+  get_property(claimed GLOBAL PROPERTY ZB_CLAIMED_DIRS)
   foreach(dir IN LISTS ARGN)
+    if(dir IN_LIST claimed)
+      message(FATAL_ERROR "${dir} is built by a second target: a folder belongs to one alone")
+    endif()
+    set_property(GLOBAL APPEND PROPERTY ZB_CLAIMED_DIRS ${dir})
     file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
     list(APPEND all ${found})
   endforeach()
-  # The foundation's system seam is compiled into the foundation alone (zb_library SEAM).
-  get_property(seam GLOBAL PROPERTY ZB_SEAM_SOURCES)
-  if(seam)
-    list(REMOVE_ITEM all ${seam})
-  endif()
   set_property(GLOBAL APPEND PROPERTY ZB_BUILT_SOURCES ${all})
   set(${out} ${all} PARENT_SCOPE)
 endfunction()
@@ -60,26 +62,17 @@ function(zb_check_layers user portable)
   endforeach()
 endfunction()
 
-# zb_library(name DIRS dirs... [PORTABLE] [LAYERS layers...] [SYSTEM libraries...]
-#            [SEAM_DIR dir SEAM sources...])
+# zb_library(name DIRS dirs... [PORTABLE] [LAYERS layers...] [SYSTEM libraries...])
 # A layer: a static library of every .cpp of `dirs`, standing on LAYERS (zb_check_layers) and
 # the SYSTEM libraries (imported targets or the platform's own). It sees the headers of its
 # folders and of the layers below, nothing else. PORTABLE: built natively too, no <windows.h>.
-# SEAM sources implement this layer's system seam from inside SEAM_DIR, the next layer's folder:
-# they are compiled here (and nowhere else) and they alone see SEAM_DIR's headers.
 function(zb_library name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "PORTABLE" "SEAM_DIR" "DIRS;LAYERS;SYSTEM;SEAM")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "PORTABLE" "" "DIRS;LAYERS;SYSTEM")
   zb_check_layers(${name} "${arg_PORTABLE}" ${arg_LAYERS})
   zb_sources(srcs ${arg_DIRS})
   set(root ${CMAKE_BINARY_DIR}/layers/${name})
   zb_include_root(${root} ${arg_DIRS})
-  if(arg_SEAM)
-    list(TRANSFORM arg_SEAM PREPEND ${PROJECT_SOURCE_DIR}/)
-    set_property(GLOBAL APPEND PROPERTY ZB_SEAM_SOURCES ${arg_SEAM})
-    zb_include_root(${root}-seam ${arg_SEAM_DIR})
-    set_source_files_properties(${arg_SEAM} PROPERTIES INCLUDE_DIRECTORIES ${root}-seam)
-  endif()
-  add_library(${name} STATIC ${srcs} ${arg_SEAM})
+  add_library(${name} STATIC ${srcs})
   set_target_properties(${name} PROPERTIES ZB_LAYER TRUE ZB_PORTABLE "${arg_PORTABLE}")
   target_include_directories(${name} PUBLIC ${root})
   target_compile_options(${name} PRIVATE ${ZB_WARNINGS})
@@ -144,7 +137,7 @@ function(zb_fuzz_targets dir)
     file(MAKE_DIRECTORY ${scratch})
     add_test(NAME ${name} COMMAND ${name} -runs=${ZB_FUZZ_RUNS} -max_total_time=60
              -rss_limit_mb=2048 ${scratch} ${PROJECT_SOURCE_DIR}/${dir}/corpus/${name})
-    set_tests_properties(${name} PROPERTIES LABELS fuzz)
+    set_tests_properties(${name} PROPERTIES LABELS "fuzz;slow")
   endforeach()
 endfunction()
 set(ZB_FUZZ_RUNS 200000 CACHE STRING "Executions of each fuzz target in the test command")

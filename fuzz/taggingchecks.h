@@ -11,9 +11,9 @@
 #include "installer/core/littleendian.h"
 #include "installer/core/pelayout.h"
 #include "installer/core/signaturetag.h"
-#include "installer/core/trackingtag.h"
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
+#include "tools/core/trackingtag.h"
 
 namespace tagging {
 

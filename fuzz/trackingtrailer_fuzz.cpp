@@ -8,10 +8,10 @@
 #include <string_view>
 
 #include "installer/core/installparameters.h"
-#include "installer/core/trackingtag.h"
 #include "installer/core/trackingtext.h"
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
+#include "tools/core/trackingtag.h"
 
 namespace {
 

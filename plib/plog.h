@@ -81,6 +81,9 @@ class PLogBase {
     virtual void notifyListeners() = 0;
     // The interface revision.
     virtual int interfaceVersion() const { return 5; }
+    // No logger of ours overrides the level filter, the dropped-line count or the queue size:
+    // these no-op slots are kept on purpose, so that the interface keeps the shape and the
+    // revision that loggers are written against.
     virtual void setLevelFilter(int /*level*/) {}
     virtual int droppedLines() const { return 0; }
     // The most lines a queueing logger holds; 0 for one that does not queue.

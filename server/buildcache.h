@@ -6,8 +6,8 @@
 #include <string>
 #include <unordered_map>
 
-#include "installer/core/trackingtag.h"
 #include "server/buildfolder.h"
+#include "tools/core/trackingtag.h"
 
 // What serving one version of a build needs, made once from its whole file.
 struct PreparedBuild {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "installer/core/trackingtag.h"
 #include "server/byteranges.h"
 #include "server/http.h"
+#include "tools/core/trackingtag.h"
 
 // A download's body as it is sent: spans of the build's file, which the network side sends
 // from the file, and the few bytes that differ from it, in memory. No request copies the file.

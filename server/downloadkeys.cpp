@@ -5,10 +5,10 @@
 #include <stdexcept>
 
 #include "crypto/hmacsha256.h"
-#include "installer/core/hostfile.h"
 #include "installer/core/trackinglines.h"
 #include "installer/core/trackingvalues.h"
 #include "plib/perror.h"
+#include "tools/core/hostfile.h"
 
 namespace {
 

@@ -1,7 +1,10 @@
 #include "server/html.h"
 
-std::string_view DashboardStyle() {
-    return R"css(:root {
+namespace {
+
+// The whole sheet: the page frame and bar, the filters, the figure cards, the panels with their
+// charts and tables, and the log-in form.
+constexpr std::string_view kDashboardStyle = R"css(:root {
   --ink: #1d2433; --muted: #5b6476; --line: #e3e7ee; --bg: #f4f6f9; --card: #fff;
   --accent: #2f6fde; --good: #1f9d6b; --bad: #c8453b;
 }
@@ -82,4 +85,9 @@ code { font-size: 12px; }
 .login .error { color: var(--bad); margin: 12px 0 0; }
 .login .button { width: 100%; padding: 8px; }
 )css";
+
+}  // namespace
+
+std::string_view DashboardStyle() {
+    return kDashboardStyle;
 }

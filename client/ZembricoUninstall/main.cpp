@@ -18,8 +18,8 @@
 #include "plib/plogfile.h"
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
-#include "plib/win/plibrary.h"
 #include "plib/win/presource.h"
+#include "plib/winseam/plibrary.h"
 
 namespace {
 
@@ -44,9 +44,9 @@ int Run() {
     const auto args = ParseUninstallArguments(commandLine);
     if (!args) {
         PLog("No display name in the command line: %s", commandLine.c_str());
-        return kUninstallBadArguments;
+        return ExitValue(UninstallExit::kBadArguments);
     }
-    const int code = Uninstaller(*args, logPath).run();
+    const int code = ExitValue(Uninstaller(*args, logPath).run());
     PLog("Exit code %d", code);
     return code;
 }
@@ -56,7 +56,8 @@ int Run() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     PRestrictLibrarySearch();
     PInstallRuntimeHandlers();
-    const int code = RunCaught("the uninstaller", kUninstallFailed, Run, ShowFailure);
+    const int code =
+        RunCaught(CatchPlace::kUninstaller, ExitValue(UninstallExit::kFailed), Run, ShowFailure);
     if (PLogIsOn()) PLogExit();
     KeepUnwrittenLines("ZembricoUninstall");
     return code;

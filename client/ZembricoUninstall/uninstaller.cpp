@@ -17,8 +17,8 @@
 #include "plib/win/pprocess.h"
 #include "plib/win/presource.h"
 #include "plib/win/prunningclient.h"
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ UniqueHandle OriginalProcess(std::uint32_t processId, const std::string& origina
 Uninstaller::Uninstaller(UninstallArguments args, std::string logPath)
     : args_(std::move(args)), keyPath_(UninstallKeyPath(args_)), logPath_(std::move(logPath)) {}
 
-int Uninstaller::run() {
+UninstallExit Uninstaller::run() {
     // A process whose current folder is the install folder keeps that folder from being removed;
     // the system folder is one that no one but the system can write to.
     SetCurrentDirectoryW(PToWide(PString(PSystemFolder().c_str())).c_str());
@@ -91,18 +91,18 @@ int Uninstaller::run() {
     return runInteractive();
 }
 
-int Uninstaller::runInteractive() {
+UninstallExit Uninstaller::runInteractive() {
     UninstallRecord record;
     int language = 0;
     if (!readRecord(record, language)) {
         PLog("Not installed: no key '%s'", keyPath_.c_str());
         UninstallPrompts(language, args_.displayName).notFound();
-        return kUninstallNotFound;
+        return UninstallExit::kNotFound;
     }
     UninstallPrompts prompts(language, record.fullDisplayName);
     if (!prompts.confirm()) {
         PLog("Cancelled by the user");
-        return kUninstallCancelled;
+        return UninstallExit::kCancelled;
     }
     ClientSettings installed;
     ReadInstalledAppIni(record.installFolder, installed);
@@ -111,7 +111,7 @@ int Uninstaller::runInteractive() {
         PLog("The client is running ('%s')", windowClass.c_str());
         if (!prompts.retryWhileRunning()) {
             PLog("Given up while the client runs: nothing removed");
-            return kUninstallClientRunning;
+            return UninstallExit::kClientRunning;
         }
     }
 
@@ -128,24 +128,25 @@ int Uninstaller::runInteractive() {
     }
     if (removal.failed) {
         prompts.incomplete(logPath_);
-        return kUninstallIncomplete;
+        return UninstallExit::kIncomplete;
     }
     prompts.removed();
-    return kUninstallRemoved;
+    return UninstallExit::kRemoved;
 }
 
-int Uninstaller::finishForOriginal(std::uint32_t originalProcess) {
+UninstallExit Uninstaller::finishForOriginal(std::uint32_t originalProcess) {
     const std::string self = ProgramPath();
     PLog("Continuing from the temporary copy '%s'", self.c_str());
     UninstallRecord record;
     int language = 0;
-    if (!readRecord(record, language)) return kUninstallNotFound;
+    if (!readRecord(record, language)) return UninstallExit::kNotFound;
     const UniqueHandle original =
         OriginalProcess(originalProcess, record.installFolder + "\\" + FileNameOf(self));
     if (original && WaitForSingleObject(original.get(), kOriginalExitTimeoutMs) != WAIT_OBJECT_0)
         PLog("The original uninstaller has not ended");
     // The command processor that started this copy removes its folder once it has ended.
-    return remove(record, std::nullopt).failed ? kUninstallIncomplete : kUninstallRemoved;
+    return remove(record, std::nullopt).failed ? UninstallExit::kIncomplete
+                                               : UninstallExit::kRemoved;
 }
 
 bool Uninstaller::readRecord(UninstallRecord& record, int& language) const {

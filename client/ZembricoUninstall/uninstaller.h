@@ -8,6 +8,7 @@
 #include <string>
 
 #include "client/core/clientarguments.h"
+#include "client/core/uninstallcodes.h"
 #include "client/core/uninstallplan.h"
 #include "plib/win/plinkfree.h"
 
@@ -27,8 +28,8 @@ class Uninstaller {
     Uninstaller(UninstallArguments args, std::string logPath);
 
     // The whole removal as the user started it: confirmation, the running-client check, the
-    // removal and its notice. Returns a code of uninstallcodes.h.
-    int run();
+    // removal and its notice. Returns the exit code.
+    UninstallExit run();
 
   private:
     struct Removal {
@@ -36,9 +37,9 @@ class Uninstaller {
         bool deferred = false;  // the copy finishes: the key is still there
     };
 
-    int runInteractive();
+    UninstallExit runInteractive();
     // The temporary copy's part: wait for the original, then remove what it left.
-    int finishForOriginal(std::uint32_t originalProcess);
+    UninstallExit finishForOriginal(std::uint32_t originalProcess);
     bool readRecord(UninstallRecord& record, int& language) const;
     // The folder below which `path` is removed: the install folder for what lies in it, the
     // programs folder for the program group, else the folder `path` names.

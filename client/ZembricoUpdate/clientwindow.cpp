@@ -2,7 +2,7 @@
 
 #include "client/common/clientsystem.h"
 #include "plib/perror.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

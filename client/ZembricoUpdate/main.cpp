@@ -14,9 +14,9 @@
 #include "plib/encinifile.h"
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
-#include "plib/win/plibrary.h"
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/plibrary.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ int Run() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     PRestrictLibrarySearch();
     PInstallRuntimeHandlers();
-    const int code = RunCaught("WinMain()", kLauncherFailed, Run, ShowFailure);
+    const int code = RunCaught(CatchPlace::kWinMain, kLauncherFailed, Run, ShowFailure);
     // The launcher keeps no log of its own: only a failure leaves one.
     KeepUnwrittenLines("ZembricoUpdate");
     return code;

@@ -10,7 +10,7 @@
 #include "plib/pstringencoding.h"
 #include "plib/win/pmodule.h"
 #include "plib/win/presource.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

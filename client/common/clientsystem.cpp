@@ -5,7 +5,7 @@
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
 #include "plib/win/poldfiles.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 std::string SystemErrorMessage(DWORD code) {
     PString text;

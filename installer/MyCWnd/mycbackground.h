@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "installer/core/jpegimage.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // `picture` as a 32-bit bottom-up section of `width` x `height`, resampled with the area filter
 // when that is not its own size. Throws PSystemError when the section cannot be made.

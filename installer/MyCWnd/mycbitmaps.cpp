@@ -7,7 +7,7 @@
 #include "installer/core/resourceids.h"
 #include "installer/core/wizardscale.h"
 #include "plib/win/presource.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 void MyCBitmaps::setScale(int percent) {
     if (percent == percent_) return;

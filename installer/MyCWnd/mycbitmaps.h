@@ -7,7 +7,7 @@
 
 #include "installer/MyCWnd/mycpressable.h"
 #include "installer/core/picturemasters.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // The bitmap resources of one module at one factor, each made once on first use and owned
 // here; the controls borrow them, so this set must outlive them (or they must take new skins

@@ -4,7 +4,7 @@
 #include "installer/MyCWnd/mycfocus.h"
 #include "installer/MyCWnd/mycscale.h"
 #include "plib/perror.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "installer/MyCWnd/mycpressable.h"
 #include "plib/pstring.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // How a bitmap button looks. Bitmaps and font are borrowed; they must outlive the button.
 struct MyCButtonLook : MyCTextLook {

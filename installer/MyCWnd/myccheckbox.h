@@ -6,8 +6,8 @@
 
 #include "installer/MyCWnd/mycpressable.h"
 #include "plib/pstring.h"
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 // How a check box looks. Bitmaps and font are borrowed; they must outlive the control.
 struct MyCCheckLook : MyCTextLook {

@@ -6,7 +6,7 @@
 #include "installer/MyCWnd/mycscale.h"
 #include "installer/core/wizardscale.h"
 #include "plib/perror.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "installer/MyCWnd/mycwnd.h"
 #include "plib/pstring.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // How a drop-down list looks. Arrows (white key colour) and fonts are borrowed.
 struct MyCComboLook {

@@ -1,6 +1,6 @@
 #include "installer/MyCWnd/mycdraw.h"
 
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

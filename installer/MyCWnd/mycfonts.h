@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // Case-insensitive order of font names.
 struct MyNoCaseLess {

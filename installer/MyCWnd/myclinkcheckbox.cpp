@@ -2,8 +2,8 @@
 
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycscale.h"
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <windowsx.h>
 
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 HBITMAP MyChooseBitmap(const MyCSkin& skin, MyCDrawState state, bool enabled, bool focused) {
     HBITMAP chosen = nullptr;

@@ -1,8 +1,8 @@
 #include "installer/MyCWnd/mycscale.h"
 
 #include "installer/core/wizardscale.h"
-#include "plib/win/plibrary.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/plibrary.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "installer/MyCWnd/mycdraw.h"
 #include "installer/MyCWnd/mycfocus.h"
 #include "installer/MyCWnd/mycscale.h"
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 void MyCStaticText::create(HWND parent, int id, const RECT& rect, const PString& text, DWORD style,
                            HFONT font, COLORREF colour) {

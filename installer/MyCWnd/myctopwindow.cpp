@@ -11,7 +11,7 @@
 #include "installer/core/wizardscale.h"
 #include "plib/perror.h"
 #include "plib/win/presource.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 MyCTopWindow::MyCTopWindow() : brush_(::CreateSolidBrush(backgroundColour)) {}
 
@@ -155,10 +155,12 @@ LRESULT CALLBACK MyCTopWindow::TopProc(HWND window, UINT message, WPARAM wParam,
     }
     auto* self = reinterpret_cast<MyCTopWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-    return MyGuarded(
-        "MyCTopWindow::_windowProc()",
+    return Caught(
+        MyWindowProcRule(CatchPlace::kTopWindowProc), MyLogCaughtLine,
         [&] { return self->handle(window, message, wParam, lParam); },
-        [&] { return ::DefWindowProcW(window, message, wParam, lParam); });
+        [&](const std::optional<std::string>&) {
+            return ::DefWindowProcW(window, message, wParam, lParam);
+        });
 }
 
 LRESULT MyCTopWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -8,7 +8,7 @@
 #include "installer/MyCWnd/mycfonts.h"
 #include "installer/core/jpegimage.h"
 #include "plib/pstring.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // Base of the program's top-level windows: a registered class whose procedure forwards to the
 // object, no frame or caption (the window draws its own chrome), a background of a colour and

@@ -7,7 +7,7 @@
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/putf16.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 
@@ -25,9 +25,9 @@ void RequestMouseEvent(HWND window, DWORD flags) {
 
 }  // namespace
 
-void MyLogCaught(const char* kind, const char* where, const char* why) noexcept {
+void MyLogCaughtLine(const std::string& line) noexcept {
     try {
-        EarlyLog("%s caught in %s: %s", kind, where, why);
+        EarlyLogLine(line);
     } catch (...) {
         // Logging is the last resort here; a failing log must not leave the window procedure.
     }
@@ -75,9 +75,12 @@ LRESULT CALLBACK MyCWnd::SharedProc(HWND window, UINT message, WPARAM wParam, LP
         self->detach();
         return result;
     }
-    return MyGuarded(
-        "MyCWnd::_windowProc()", [&] { return self->windowProc(window, message, wParam, lParam); },
-        [&] { return self->callPrevious(window, message, wParam, lParam); });
+    return Caught(
+        MyWindowProcRule(CatchPlace::kControlProc), MyLogCaughtLine,
+        [&] { return self->windowProc(window, message, wParam, lParam); },
+        [&](const std::optional<std::string>&) {
+            return self->callPrevious(window, message, wParam, lParam);
+        });
 }
 
 LRESULT MyCWnd::callPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

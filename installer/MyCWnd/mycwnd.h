@@ -6,6 +6,7 @@
 #include <string>
 
 #include "installer/MyCWnd/mycaccessible.h"
+#include "installer/core/toplevelcatch.h"
 #include "plib/perror.h"
 #include "plib/pstring.h"
 
@@ -92,19 +93,11 @@ class MyCWnd : public MyAccessSource {
     HWND hwnd_ = nullptr;
 };
 
-// Logs an exception that reached a window procedure: "<kind> caught in <where>: <why>".
-void MyLogCaught(const char* kind, const char* where, const char* why) noexcept;
+// Writes the line of an exception that reached a window procedure to the early log; a failing
+// log does not leave the window procedure.
+void MyLogCaughtLine(const std::string& line) noexcept;
 
-// Runs a window procedure's `handle`; an exception is logged as caught in `where` and
-// `fallback` answers instead, so that no exception crosses into the system.
-template <typename Handle, typename Fallback>
-LRESULT MyGuarded(const char* where, Handle handle, Fallback fallback) {
-    try {
-        return handle();
-    } catch (const PError& e) {
-        MyLogCaught("PError", where, e.why());
-    } catch (const std::exception& e) {
-        MyLogCaught("Exception", where, e.what());
-    }
-    return fallback();
+// What a window procedure at `place` catches, so that no error crosses into the system.
+constexpr CatchRule MyWindowProcRule(const char* place) {
+    return {.place = place, .exception = "Exception", .other = nullptr};
 }

@@ -7,7 +7,7 @@
 #include "installer/MyCWnd/mycworkarea.h"
 #include "installer/core/wizardscale.h"
 #include "plib/perror.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 
@@ -181,9 +181,12 @@ void MyMsgBox::Box::finish(int result) {
 LRESULT CALLBACK MyMsgBox::Box::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<Box*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-    return MyGuarded(
-        "MyMsgBox::_windowProc()", [&] { return self->handle(window, message, wParam, lParam); },
-        [&] { return ::DefWindowProcW(window, message, wParam, lParam); });
+    return Caught(
+        MyWindowProcRule(CatchPlace::kMessageBoxProc), MyLogCaughtLine,
+        [&] { return self->handle(window, message, wParam, lParam); },
+        [&](const std::optional<std::string>&) {
+            return ::DefWindowProcW(window, message, wParam, lParam);
+        });
 }
 
 LRESULT MyMsgBox::Box::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

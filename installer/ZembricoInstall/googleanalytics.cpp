@@ -7,13 +7,14 @@
 #include <system_error>
 #include <vector>
 
+#include "installer/core/toplevelcatch.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pmodule.h"
 #include "plib/win/pregistry.h"
 #include "plib/win/psystemlibraries.h"
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 
@@ -93,11 +94,19 @@ GoogleAnalytics::~GoogleAnalytics() {
 }
 
 void GoogleAnalytics::connect(const UrlParts& address) {
-    try {
-        socket_.create();
-        socket_.connect(address.host, address.port);
-    } catch (const PSystemError& e) {
-        logPlace_.fill("PSystemError caught in GoogleAnalytics::GoogleAnalytics(): %s", e.why());
+    const bool connected = Caught(
+        {.place = CatchPlace::kAnalyticsConnect,
+         .systemError = "PSystemError",
+         .error = nullptr,
+         .other = nullptr},
+        [this](const std::string& line) { logPlace_.fill("%s", line.c_str()); },
+        [&] {
+            socket_.create();
+            socket_.connect(address.host, address.port);
+            return true;
+        },
+        [](const std::optional<std::string>&) { return false; });
+    if (!connected) {
         disable();
         return;
     }
@@ -108,12 +117,17 @@ void GoogleAnalytics::connect(const UrlParts& address) {
 void GoogleAnalytics::sendWaitingHits() {
     {
         std::lock_guard lock(postLock_);
-        try {
-            for (const std::string& request : waiting_)
-                socket_.send(request.data(), request.size());
-        } catch (const PSystemError& e) {
-            EarlyLog("PSystemError caught in GoogleAnalytics::sendWaitingHits(): %s", e.why());
-        }
+        Caught(
+            {.place = CatchPlace::kAnalyticsSend,
+             .systemError = "PSystemError",
+             .error = nullptr,
+             .other = nullptr},
+            EarlyLogLine,
+            [this] {
+                for (const std::string& request : waiting_)
+                    socket_.send(request.data(), request.size());
+            },
+            DropCaught);
         waiting_.clear();
         state_ = State::kConnected;
     }

@@ -15,6 +15,7 @@
 #include "installer/core/messagekeys.h"
 #include "installer/core/messagetable.h"
 #include "installer/core/resourceids.h"
+#include "installer/core/toplevelcatch.h"
 #include "plib/perror.h"
 #include "plib/plog.h"
 #include "plib/plogfile.h"
@@ -22,7 +23,7 @@
 #include "plib/psystem.h"
 #include "plib/win/pfile.h"
 #include "plib/win/presource.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 PayloadView ModulePayload() {
     const std::span<const std::uint8_t> resource =
@@ -41,6 +42,10 @@ DWORD FolderCreationError(const PString& name) {
 }
 
 }  // namespace
+
+void InstallLogLine(const std::string& line) {
+    PLog("%s", line.c_str());
+}
 
 bool CreateAllDirectories(const std::string& path) {
     try {
@@ -95,14 +100,10 @@ void InstallerWorkerThread::closeThreadHandle() {
 }
 
 void InstallerWorkerThread::workerThread() {
-    std::optional<std::int32_t> code;
-    try {
-        code = doInstall();
-    } catch (const PError& e) {
-        PLog("PError caught in InstallerWorkerThread::_workerThread(): %s", e.why());
-    } catch (...) {
-        PLog("... caught in InstallerWorkerThread::_workerThread()");
-    }
+    const std::optional<std::int32_t> code = Caught(
+        {.place = CatchPlace::kWorker}, InstallLogLine,
+        [this] { return std::optional<std::int32_t>(doInstall()); },
+        [](const std::optional<std::string>&) { return std::optional<std::int32_t>(); });
     // Install.log is closed before the window can learn that the worker has ended, so that the
     // window may open a log of its own as soon as it sees the final code.
     if (PLogIsOn()) PLogExit();
@@ -117,67 +118,66 @@ std::int32_t InstallerWorkerThread::doInstall() {
         if (SUCCEEDED(com)) CoUninitialize();
     });
     SetLastError(0);
-    try {
-        const std::string protection = makeInstallFolder();
-        const std::string logPath = params_.installFolder + "\\" + "Install.log";
-        // A link left in an older folder under the log's name must not take the lines elsewhere.
-        if (installFolder_->checkFile(logPath) == PLinkFree::kLinked)
-            installFolder_->remove(logPath);
-        PLogInit(std::make_unique<PLogFile>(logPath.c_str(), 0, &PMixedEncoding()));
-        PLog("Log File Path: %s", logPath.c_str());
-        PLog("OS Version: %x", static_cast<unsigned>(GetVersion()));
-        PLog("isWow64: %x", params_.isWow64);
-        PLog("localAppData: %x", params_.useLocalAppData);
-        PLog("Has admin rights: %x", params_.hasAdminRights);
-        PLog("Locale: %d", params_.locale);
-        // While the analytics connection is still being tried, this waits for its outcome (a few
-        // seconds at most), which the log tells before what the window logged after it.
-        EarlyLogQueue::instance().flush();
+    return Caught(
+        {.place = CatchPlace::kDoInstall, .systemError = "PSystemError"}, InstallLogLine,
+        [this] { return installSteps(); },
+        [this](const std::optional<std::string>& message) { return failedInstall(message); });
+}
 
-        std::int32_t code = kInstallComplete;
-        const bool extracted = extractArchive();
-        if (extracted) PLog("%s", protection.c_str());
-        if (!extracted) {
-            PLog("Install failed: archive error");
-            code = kInstallArchiveError;
-        } else if (registerInstallation() != 0) {
-            PLog(
-                "Registry write error, maybe caused by access right not enough, uninstaller may "
-                "not "
-                "work properly.");
-            code = kInstallRegistryError;
-        } else {
-            storeTInfoFile();
-            setUserIniFile();
-            if (params_.universal) {
-                PLog("Universal installation detected, site used is:'%s'", params_.site.c_str());
-                storeAppIniFile();
-            }
-            cancelCheck();
-            // The files are installed: a collector that cannot be reached must not turn that into a
-            // failure.
-            try {
-                analytics_.screenView("InstallationWindow/InstallComplete");
-            } catch (const PError& e) {
-                PLog("PError caught in InstallerWorkerThread::DoInstall(): %s", e.why());
-            }
+std::int32_t InstallerWorkerThread::installSteps() {
+    const std::string protection = makeInstallFolder();
+    const std::string logPath = params_.installFolder + "\\" + "Install.log";
+    // A link left in an older folder under the log's name must not take the lines elsewhere.
+    if (installFolder_->checkFile(logPath) == PLinkFree::kLinked) installFolder_->remove(logPath);
+    PLogInit(std::make_unique<PLogFile>(logPath.c_str(), 0, &PMixedEncoding()));
+    PLog("Log File Path: %s", logPath.c_str());
+    PLog("OS Version: %x", static_cast<unsigned>(GetVersion()));
+    PLog("isWow64: %x", params_.isWow64);
+    PLog("localAppData: %x", params_.useLocalAppData);
+    PLog("Has admin rights: %x", params_.hasAdminRights);
+    PLog("Locale: %d", params_.locale);
+    // While the analytics connection is still being tried, this waits for its outcome (a few
+    // seconds at most), which the log tells before what the window logged after it.
+    EarlyLogQueue::instance().flush();
+
+    std::int32_t code = kInstallComplete;
+    const bool extracted = extractArchive();
+    if (extracted) PLog("%s", protection.c_str());
+    if (!extracted) {
+        PLog("Install failed: archive error");
+        code = kInstallArchiveError;
+    } else if (registerInstallation() != 0) {
+        PLog(
+            "Registry write error, maybe caused by access right not enough, uninstaller may "
+            "not "
+            "work properly.");
+        code = kInstallRegistryError;
+    } else {
+        storeTInfoFile();
+        setUserIniFile();
+        if (params_.universal) {
+            PLog("Universal installation detected, site used is:'%s'", params_.site.c_str());
+            storeAppIniFile();
         }
-        PLog("Install finished");
-        return code;
-    } catch (const PSystemError& e) {
-        PLog("PSystemError caught in InstallerWorkerThread::DoInstall(): %s", e.why());
-        failureText_ = new PString(e.why());
-        return kInstallFailedWithText;
-    } catch (const PError& e) {
-        PLog("PError caught in InstallerWorkerThread::DoInstall(): %s", e.why());
-        failureText_ = new PString(e.why());
-        return kInstallFailedWithText;
-    } catch (...) {
-        PLog("... caught in InstallerWorkerThread::DoInstall()");
-        const bool stopped = controlState == kWorkerStop;
-        PLog(stopped ? "Install canceled by user." : "General error occurred.");
-        return stopped ? kInstallStopped : kInstallGeneralError;
+        cancelCheck();
+        // The files are installed: a collector that cannot be reached must not turn that into a
+        // failure.
+        Caught(
+            {.place = CatchPlace::kDoInstall, .other = nullptr}, InstallLogLine,
+            [this] { analytics_.screenView("InstallationWindow/InstallComplete"); }, DropCaught);
     }
+    PLog("Install finished");
+    return code;
+}
+
+std::int32_t InstallerWorkerThread::failedInstall(const std::optional<std::string>& message) {
+    if (message) {
+        failureText_ = new PString(message->c_str());
+        return kInstallFailedWithText;
+    }
+    const bool stopped = controlState == kWorkerStop;
+    PLog(stopped ? "Install canceled by user." : "General error occurred.");
+    return stopped ? kInstallStopped : kInstallGeneralError;
 }
 
 std::string InstallerWorkerThread::makeInstallFolder() {

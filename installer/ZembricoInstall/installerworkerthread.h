@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -38,6 +39,9 @@ PayloadView ModulePayload();
 // Creates `path` and every missing folder above it. False when a folder cannot be made; a
 // PInternalError on the way (a file where a folder must be) is logged and gives false too.
 bool CreateAllDirectories(const std::string& path);
+
+// Writes a line of the worker's steps to Install.log, which is open while they run.
+void InstallLogLine(const std::string& line);
 
 // Runs one installation at a time on a thread of its own and reports to a window by posted
 // messages (kWmInstallProgress and the codes of installcodes.h). The window steers it through
@@ -82,6 +86,10 @@ class InstallerWorkerThread final : public ExtractTarget {
     void workerThread();
     // The code to post when the thread ends.
     std::int32_t doInstall();
+    // The folder, the log, the files, the registration and the settings files, in that order.
+    std::int32_t installSteps();
+    // The code of an installation an exception ended; `message`: the error's, if it was one.
+    std::int32_t failedInstall(const std::optional<std::string>& message);
     // Makes the install folder (MakeInstallFolder) and installFolder_; returns the log's line
     // about its protection. Throws PSystemError when the folder cannot be made.
     std::string makeInstallFolder();

@@ -7,7 +7,7 @@
 #include "plib/perror.h"
 #include "plib/win/plinkfree.h"
 #include "plib/win/psecurity.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "plib/win/pfile.h"
 #include "plib/win/pregistry.h"
 #include "plib/win/pshell.h"
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

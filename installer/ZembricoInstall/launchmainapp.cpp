@@ -10,7 +10,7 @@
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
 #include "plib/win/pprocess.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 void LaunchMainApp(const InstallParameters& params) {
     const std::string commandLine = LaunchCommandLine(params);

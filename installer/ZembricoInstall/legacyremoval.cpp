@@ -6,13 +6,14 @@
 #include "installer/core/buildoptions.h"
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/legacyuninstall.h"
+#include "installer/core/toplevelcatch.h"
 #include "plib/perror.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
 #include "plib/win/pprivatefolder.h"
 #include "plib/win/pprocess.h"
 #include "plib/win/pregistry.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 
@@ -56,30 +57,30 @@ void ZembricoInstallWindow::UninstallPreviousVersion(const std::string& registry
     if (!value) return;
     const std::optional<std::string> uninstaller = LegacyUninstallerPath(*value, registryName);
     if (!uninstaller) return;
-    try {
-        // The copy runs elevated: it goes to a folder no one else can write to, not to the
-        // user's temporary folder, and goes again once it has ended.
-        PPrivateFolder folder("zbremove");
-        if (!folder.valid())
-            throw PSystemError("Cannot make a folder for the old uninstaller",
-                               static_cast<std::int32_t>(GetLastError()));
-        const std::string copy = folder.path() + "\\" + std::string(kLegacyUninstallerCopyName);
-        PCopyFile(PString(uninstaller->c_str()), PString(copy.c_str()), &PMixedEncoding());
-        PROCESS_INFORMATION process{};
-        if (!PCreateProcessFromSystemFolder(copy, LegacyUninstallCommandLine(copy, registryName),
-                                            process))
-            throw PSystemError((std::string("Cannot start '") + copy + "'").c_str(),
-                               static_cast<std::int32_t>(GetLastError()));
-        UniqueHandle processHandle(process.hProcess);
-        UniqueHandle threadHandle(process.hThread);
-        WaitForSingleObject(process.hProcess, INFINITE);
-        DWORD exitCode = 0;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        if (!folder.remove())
-            EarlyLog("The old uninstaller's copy is still in use: it goes when Windows restarts");
-    } catch (const PError& e) {
-        EarlyLog("PError caught in ZembricoInstallWindow::UninstallPreviousVersion(): %s", e.why());
-    } catch (...) {
-        EarlyLog("... caught in ZembricoInstallWindow::UninstallPreviousVersion()");
-    }
+    Caught(
+        {.place = CatchPlace::kUninstallPrevious}, EarlyLogLine,
+        [&] {
+            // The copy runs elevated: it goes to a folder no one else can write to, not to the
+            // user's temporary folder, and goes again once it has ended.
+            PPrivateFolder folder("zbremove");
+            if (!folder.valid())
+                throw PSystemError("Cannot make a folder for the old uninstaller",
+                                   static_cast<std::int32_t>(GetLastError()));
+            const std::string copy = folder.path() + "\\" + std::string(kLegacyUninstallerCopyName);
+            PCopyFile(PString(uninstaller->c_str()), PString(copy.c_str()), &PMixedEncoding());
+            PROCESS_INFORMATION process{};
+            if (!PCreateProcessFromSystemFolder(
+                    copy, LegacyUninstallCommandLine(copy, registryName), process))
+                throw PSystemError((std::string("Cannot start '") + copy + "'").c_str(),
+                                   static_cast<std::int32_t>(GetLastError()));
+            UniqueHandle processHandle(process.hProcess);
+            UniqueHandle threadHandle(process.hThread);
+            WaitForSingleObject(process.hProcess, INFINITE);
+            DWORD exitCode = 0;
+            GetExitCodeProcess(process.hProcess, &exitCode);
+            if (!folder.remove())
+                EarlyLog(
+                    "The old uninstaller's copy is still in use: it goes when Windows restarts");
+        },
+        DropCaught);
 }

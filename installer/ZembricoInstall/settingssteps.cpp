@@ -7,6 +7,7 @@
 
 #include "installer/ZembricoInstall/installerworkerthread.h"
 #include "installer/core/settingsfiles.h"
+#include "installer/core/toplevelcatch.h"
 #include "plib/encinifile.h"
 #include "plib/perror.h"
 #include "plib/plog.h"
@@ -43,108 +44,110 @@ bool UseSettingsFolder(const PLinkFreeFolder& appData, const std::string& candid
 }  // namespace
 
 void InstallerWorkerThread::storeTInfoFile() {
-    try {
-        const std::string path = params_.installFolder + "\\tinfo.dat";
-        installFolder_->remove(path);
-        if (params_.trackingText.empty()) return;
-        const PTimeZoneBias zone = PCurrentTimeZoneBias();
-        params_.trackingText = TInfoPlainText(
-            params_.trackingText, static_cast<std::uint32_t>(std::time(nullptr)),
-            UtcOffsetSeconds(zone.biasMinutes, zone.daylightBiasMinutes, zone.daylightInForce));
-        std::vector<std::uint8_t> scrambled(params_.trackingText.begin(),
-                                            params_.trackingText.end());
-        IniXorTracking(scrambled.data(), scrambled.size());
-        PFile file = NewFile(*installFolder_, path, "wb");
-        if (!file) {
-            PLog("Error in open tInfo file");
-            return;
-        }
-        if (!PWriteAndClose(std::move(file), scrambled.data(), scrambled.size())) {
-            // A cut tracking file would read back as other tracking data: none is better.
-            PLog("Error in write tInfo file");
+    Caught(
+        {.place = CatchPlace::kStoreTInfo, .other = "PError"}, InstallLogLine,
+        [&] {
+            const std::string path = params_.installFolder + "\\tinfo.dat";
             installFolder_->remove(path);
-        }
-    } catch (const PError& e) {
-        PLog("PError caught in InstallerWorkerThread::StoreTInfoFile(): %s", e.why());
-    } catch (...) {
-        PLog("PError caught in InstallerWorkerThread::StoreTInfoFile()");
-    }
+            if (params_.trackingText.empty()) return;
+            const PTimeZoneBias zone = PCurrentTimeZoneBias();
+            params_.trackingText = TInfoPlainText(
+                params_.trackingText, static_cast<std::uint32_t>(std::time(nullptr)),
+                UtcOffsetSeconds(zone.biasMinutes, zone.daylightBiasMinutes, zone.daylightInForce));
+            std::vector<std::uint8_t> scrambled(params_.trackingText.begin(),
+                                                params_.trackingText.end());
+            IniXorTracking(scrambled.data(), scrambled.size());
+            PFile file = NewFile(*installFolder_, path, "wb");
+            if (!file) {
+                PLog("Error in open tInfo file");
+                return;
+            }
+            if (!PWriteAndClose(std::move(file), scrambled.data(), scrambled.size())) {
+                // A cut tracking file would read back as other tracking data: none is better.
+                PLog("Error in write tInfo file");
+                installFolder_->remove(path);
+            }
+        },
+        DropCaught);
 }
 
 void InstallerWorkerThread::setUserIniFile() {
-    try {
-        std::string folder = params_.installFolder;
-        // The settings folder lies in the user's own folder: nothing there is followed.
-        std::optional<PLinkFreeFolder> appData;
-        const PLinkFreeFolder* place = installFolder_.get();
-        if (const std::string candidate = SettingsFolderCandidate(params_); !candidate.empty()) {
-            appData.emplace(params_.localAppDataFolder);
-            if (UseSettingsFolder(*appData, candidate)) {
-                folder = candidate;
-                place = &*appData;
+    Caught(
+        {.place = CatchPlace::kUserIni}, InstallLogLine,
+        [&] {
+            std::string folder = params_.installFolder;
+            // The settings folder lies in the user's own folder: nothing there is followed.
+            std::optional<PLinkFreeFolder> appData;
+            const PLinkFreeFolder* place = installFolder_.get();
+            if (const std::string candidate = SettingsFolderCandidate(params_);
+                !candidate.empty()) {
+                appData.emplace(params_.localAppDataFolder);
+                if (UseSettingsFolder(*appData, candidate)) {
+                    folder = candidate;
+                    place = &*appData;
+                }
             }
-        }
-        PLog("Local settings directory: '%s'", folder.c_str());
+            PLog("Local settings directory: '%s'", folder.c_str());
 
-        const std::string iniPath = folder + "\\user.ini";
-        const PString iniName(iniPath.c_str());
-        EncIniFile ini;
-        UniqueFile existing;
-        const PLinkFree found = place->openFile(iniPath, existing);
-        if (found != PLinkFree::kAbsent) {
-            bool read = false;
-            try {
-                if (found == PLinkFree::kLinked)
-                    throw PInternalError(("Not read through a link: '" + iniPath + "'").c_str());
-                const PFile file =
-                    found == PLinkFree::kDone ? PFileOfHandle(std::move(existing), "rt") : nullptr;
-                if (!file)
-                    throw PInternalError(("Unable to open ini file '" + iniPath + "'").c_str());
-                ini.readFromStream(file.get());
-                read = true;
-            } catch (const PInternalError& e) {
-                PLog("PInternalError caught in InstallerWorkerThread::SetUserIniFile() - read: %s",
-                     e.why());
-                ini.clear();
-            } catch (...) {
-                PLog("... caught in InstallerWorkerThread::SetUserIniFile() - read");
-                ini.clear();
+            const std::string iniPath = folder + "\\user.ini";
+            const PString iniName(iniPath.c_str());
+            EncIniFile ini;
+            UniqueFile existing;
+            const PLinkFree found = place->openFile(iniPath, existing);
+            if (found != PLinkFree::kAbsent) {
+                bool read = false;
+                Caught(
+                    {.place = CatchPlace::kUserIniRead,
+                     .internalError = "PInternalError",
+                     .error = nullptr},
+                    InstallLogLine,
+                    [&] {
+                        if (found == PLinkFree::kLinked)
+                            throw PInternalError(
+                                ("Not read through a link: '" + iniPath + "'").c_str());
+                        const PFile file = found == PLinkFree::kDone
+                                               ? PFileOfHandle(std::move(existing), "rt")
+                                               : nullptr;
+                        if (!file)
+                            throw PInternalError(
+                                ("Unable to open ini file '" + iniPath + "'").c_str());
+                        ini.readFromStream(file.get());
+                        read = true;
+                    },
+                    [&](const std::optional<std::string>&) { ini.clear(); });
+                if (read && !params_.overrideUserIni) return;
+                // An existing user.ini.bak makes this fail; the write below then replaces user.ini.
+                place->rename(iniPath, iniPath + ".bak");
             }
-            if (read && !params_.overrideUserIni) return;
-            // An existing user.ini.bak makes this fail; the write below then replaces user.ini.
-            place->rename(iniPath, iniPath + ".bak");
-        }
-        ApplyUserIniSettings(ini, params_.locale);
-        PFile file = NewFile(*place, iniPath, "wt");
-        if (!file)
-            throw PInternalError(("Unable to open ini file '" + iniPath + "' for writing").c_str());
-        ini.writeToStream(std::move(file), iniName);
-    } catch (const PError& e) {
-        PLog("PError caught in InstallerWorkerThread::SetUserIniFile(): %s", e.why());
-    } catch (...) {
-        PLog("... caught in InstallerWorkerThread::SetUserIniFile()");
-    }
+            ApplyUserIniSettings(ini, params_.locale);
+            PFile file = NewFile(*place, iniPath, "wt");
+            if (!file)
+                throw PInternalError(
+                    ("Unable to open ini file '" + iniPath + "' for writing").c_str());
+            ini.writeToStream(std::move(file), iniName);
+        },
+        DropCaught);
 }
 
 void InstallerWorkerThread::storeAppIniFile() {
     if (!params_.universal || params_.workFolderName.empty()) return;
-    try {
-        const std::string path = params_.installFolder + "\\app.ini";
-        if (installFolder_->checkFile(path) != PLinkFree::kAbsent) {
-            PLog("app.ini file already exists");
-            return;
-        }
-        PLog("Creating app.ini with site:'%s, work folder:'%s'", params_.site.c_str(),
-             params_.workFolderName.c_str());
-        EncIniFile ini;
-        FillAppIni(ini, params_.site, params_.workFolderName);
-        PFile file = NewFile(*installFolder_, path, "wt");
-        if (!file)
-            throw PInternalError(("Unable to open ini file '" + path + "' for writing").c_str());
-        ini.writeToStream(std::move(file), PString(path.c_str()));
-    } catch (const PError& e) {
-        PLog("PError caught in InstallerWorkerThread::StoreAppIniFile(): %s", e.why());
-    } catch (...) {
-        PLog("PError caught in InstallerWorkerThread::StoreAppIniFile()");
-    }
+    Caught(
+        {.place = CatchPlace::kAppIni, .other = "PError"}, InstallLogLine,
+        [&] {
+            const std::string path = params_.installFolder + "\\app.ini";
+            if (installFolder_->checkFile(path) != PLinkFree::kAbsent) {
+                PLog("app.ini file already exists");
+                return;
+            }
+            PLog("Creating app.ini with site:'%s, work folder:'%s'", params_.site.c_str(),
+                 params_.workFolderName.c_str());
+            EncIniFile ini;
+            FillAppIni(ini, params_.site, params_.workFolderName);
+            PFile file = NewFile(*installFolder_, path, "wt");
+            if (!file)
+                throw PInternalError(
+                    ("Unable to open ini file '" + path + "' for writing").c_str());
+            ini.writeToStream(std::move(file), PString(path.c_str()));
+        },
+        DropCaught);
 }

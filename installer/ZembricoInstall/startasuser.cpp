@@ -2,7 +2,7 @@
 
 #include "installer/core/earlylogqueue.h"
 #include "plib/win/pdesktopshell.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 bool StartAsSignedInUser(const std::string& file, const std::string& arguments,
                          const std::string& folder) {

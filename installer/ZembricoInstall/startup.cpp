@@ -24,14 +24,12 @@
 #include "plib/pruntimehandlers.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pfile.h"
-#include "plib/win/plibrary.h"
 #include "plib/win/poldfiles.h"
 #include "plib/win/presource.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/plibrary.h"
+#include "plib/winseam/unique.h"
 
 namespace {
-
-HINSTANCE programInstance = nullptr;
 
 constexpr int kWineHeadingHeight = 18;
 constexpr int kHeadingHeight = 20;
@@ -87,7 +85,7 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
             instance,
             WizardText(TXTINS_Install_Zembrico_Software, window->parameters().brand.c_str()),
             window->errorText());
-        return kExitOsTooOld;
+        return ExitValue(InstallExit::kOsTooOld);
     }
     window->prepare();
     StartupTrace("wizard state (folders, previous location, tracking data, language, space)");
@@ -107,20 +105,19 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
 
 int RunSteps(HINSTANCE instance, const char* commandLine) {
     PRestrictLibrarySearch();
-    programInstance = instance;
     DetectLinux();
     StartupTrace("library search and Linux probe");
     const bool loaded = LoadMessages(instance);
     StartupTrace("message table");
     if (!loaded) {
         EarlyLog("Language initialization failed");
-        return kExitOk;
+        return ExitValue(InstallExit::kOk);
     }
     const VersionDecision preVista = CheckPreVista(SystemVersion().versionEx());
     if (!preVista.proceed) {
         ShowStartupError(instance, WizardText(TXTINS_Install_Zembrico_Software, "Zembrico"),
                          WizardText(preVista.message));
-        return kExitOsTooOld;
+        return ExitValue(InstallExit::kOsTooOld);
     }
     return RunWizard(instance, commandLine);
 }
@@ -140,10 +137,6 @@ void KeepUnwrittenLines() {
 }
 
 }  // namespace
-
-HINSTANCE ProgramInstance() noexcept {
-    return programInstance;
-}
 
 void ShowStartupError(HINSTANCE instance, const PString& caption, const PString& text) {
     const int percent = MyMsgBox::Scale(nullptr, kStartupBoxWidth, kStartupBoxHeight);
@@ -168,7 +161,8 @@ int RunSetup(HINSTANCE instance, const char* commandLine) {
     StartupTrace("loader and C runtime");
     PInstallRuntimeHandlers();
     const int code = RunCaught(
-        "WinMain()", kExitStartupFailed, [&] { return RunSteps(instance, commandLine); },
+        CatchPlace::kWinMain, ExitValue(InstallExit::kStartupFailed),
+        [&] { return RunSteps(instance, commandLine); },
         [instance](const std::string& message) {
             ShowStartupError(instance, WizardText(TXTINS_Install_Zembrico_Software, "Zembrico"),
                              PString(message.c_str()));

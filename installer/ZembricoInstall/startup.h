@@ -9,8 +9,5 @@
 // of the first quit message, or the codes of installcodes.h for the early ends).
 int RunSetup(HINSTANCE instance, const char* commandLine);
 
-// The instance of the program, stored first thing by RunSetup.
-HINSTANCE ProgramInstance() noexcept;
-
 // The box for a start-up failure before the wizard exists: no owner, one OK button.
 void ShowStartupError(HINSTANCE instance, const PString& caption, const PString& text);

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "installer/core/earlylogqueue.h"
-#include "plib/win/plibrary.h"
 #include "plib/win/pregistry.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/plibrary.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

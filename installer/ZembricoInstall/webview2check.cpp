@@ -16,7 +16,7 @@
 #include "installer/core/earlylogqueue.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pregistry.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

@@ -13,11 +13,12 @@
 #include "installer/core/installcodes.h"
 #include "installer/core/languagelist.h"
 #include "installer/core/languagetable.h"
+#include "installer/core/toplevelcatch.h"
 #include "installer/core/trackingtext.h"
 #include "installer/core/wizardscale.h"
 #include "plib/pstringencoding.h"
 #include "plib/win/pshell.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ BOOL ZembricoInstallWindow::command(WPARAM wParam, LPARAM) {
             // Keys on the closed list choose at once: the system confirms nothing there.
             if (notification == kSelectionConfirmed ||
                 (notification == CBN_SELCHANGE &&
-                 !control<MyCComboBox>(WizardSlot::kLanguageList).droppedDown()))
+                 !controls_.get<MyCComboBox>(WizardSlot::kLanguageList).droppedDown()))
                 languageChosen();
             return TRUE;
         case kIdPrimary:
@@ -102,21 +103,21 @@ BOOL ZembricoInstallWindow::command(WPARAM wParam, LPARAM) {
 }
 
 void ZembricoInstallWindow::selectInstallType(WizardSlot chosen, WizardSlot other) {
-    auto& radio = control<MyCRadioButton>(chosen);
+    auto& radio = controls_.get<MyCRadioButton>(chosen);
     // A click on the radio button has selected it already; a command from elsewhere has not.
     if (!radio.checked()) {
         radio.setChecked(true);
-        control<MyCRadioButton>(other).setChecked(false);
+        controls_.get<MyCRadioButton>(other).setChecked(false);
     }
     updateCustomControls();
 }
 
 void ZembricoInstallWindow::startInstall() {
-    params_.desktopShortcut = control<MyCCheckBox>(WizardSlot::kDesktop).checked();
-    params_.quickLaunchShortcut = control<MyCCheckBox>(WizardSlot::kQuickLaunch).checked();
-    params_.startMenuShortcut = control<MyCCheckBox>(WizardSlot::kStartMenu).checked();
+    params_.desktopShortcut = controls_.get<MyCCheckBox>(WizardSlot::kDesktop).checked();
+    params_.quickLaunchShortcut = controls_.get<MyCCheckBox>(WizardSlot::kQuickLaunch).checked();
+    params_.startMenuShortcut = controls_.get<MyCCheckBox>(WizardSlot::kStartMenu).checked();
     params_.allUsers =
-        params_.hasAdminRights && control<MyCCheckBox>(WizardSlot::kAllUsers).checked();
+        params_.hasAdminRights && controls_.get<MyCCheckBox>(WizardSlot::kAllUsers).checked();
     params_.installFolder = folderText();
     // Nothing is written before the folder is known to be one the installation may own.
     if (!InstallFolderIsUsable(params_.installFolder)) {
@@ -139,11 +140,10 @@ void ZembricoInstallWindow::startInstall() {
     screenView("InstallationWindow/InstallStarted");
     const AnalyticsHit hit =
         LanguageChangeEvent(TheLanguageOffer(), initialLanguageName_.view(), CurrentLanguage());
-    try {
-        worker_->analytics().event(hit.category, hit.action, hit.label, hit.value);
-    } catch (const PError& e) {
-        EarlyLog("PError caught in ZembricoInstallWindow::startInstall(): %s", e.why());
-    }
+    Caught(
+        {.place = CatchPlace::kWizardStartInstall, .other = nullptr}, EarlyLogLine,
+        [&] { worker_->analytics().event(hit.category, hit.action, hit.label, hit.value); },
+        DropCaught);
 }
 
 void ZembricoInstallWindow::launch() {
@@ -152,12 +152,12 @@ void ZembricoInstallWindow::launch() {
         const InstallLogSession log(params_.installFolder);
         LaunchMainApp(params_);
     }
-    ::PostQuitMessage(kExitOk);
+    ::PostQuitMessage(ExitValue(InstallExit::kOk));
 }
 
 void ZembricoInstallWindow::requestQuit() {
     if (completed_) {
-        ::PostQuitMessage(kExitUserQuit);
+        ::PostQuitMessage(ExitValue(InstallExit::kUserQuit));
         return;
     }
     if (worker_->isRunning()) worker_->controlState = kWorkerPause;
@@ -176,7 +176,7 @@ void ZembricoInstallWindow::requestQuit() {
         worker_->closeThreadHandle();
     }
     screenView("InstallationWindow/InstallCancelled");
-    ::PostQuitMessage(kExitUserQuit);
+    ::PostQuitMessage(ExitValue(InstallExit::kUserQuit));
 }
 
 void ZembricoInstallWindow::browseForFolder() {
@@ -186,7 +186,7 @@ void ZembricoInstallWindow::browseForFolder() {
         picked = BrowseForInstallFolder(hwnd(), folderText(), params_, CurrentLanguage());
     }
     if (!picked || picked->empty()) return;
-    find(WizardSlot::kFolderEdit)->setText(picked->c_str());
+    controls_.find(WizardSlot::kFolderEdit)->setText(picked->c_str());
     updateSpace(*picked);
 }
 
@@ -214,12 +214,12 @@ int ZembricoInstallWindow::messageBox(const PString& title, const PString& text,
     request.message = text;
     request.firstButton = first;
     request.secondButton = second;
-    request.firstLook = browseLook_;
-    request.secondLook = primaryLook_;
-    request.closeSkin = closeLook_.skin;
+    request.firstLook = looks_.button(WizardKind::kButton);
+    request.secondLook = looks_.button(WizardKind::kPrimaryButton);
+    request.closeSkin = looks_.button(WizardKind::kCloseButton).skin;
     request.closeName = WizardText(TXTINS_Cancel);
-    request.titleFont = headingFont_.get();
-    request.bodyFont = font(WizardFont::kF4);
+    request.titleFont = looks_.heading();
+    request.bodyFont = looks_.font(WizardFont::kF4);
     return MyMsgBox::Run(request, width,
                          FittingHeight(text, request.bodyFont, width, height, !second.empty(),
                                        MyMsgBox::Scale(hwnd(), width, height)));

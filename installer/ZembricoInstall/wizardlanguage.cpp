@@ -23,7 +23,7 @@ int ItemLanguage(HWND list, int item) {
 }  // namespace
 
 void ZembricoInstallWindow::fillLanguageList() {
-    auto& list = control<MyCComboBox>(WizardSlot::kLanguageList);
+    auto& list = controls_.get<MyCComboBox>(WizardSlot::kLanguageList);
     LocaleIterator language(TheLanguageOffer());
     for (language.begin(); !language.atEnd(); language.next()) {
         PString name;
@@ -39,7 +39,7 @@ void ZembricoInstallWindow::fillLanguageList() {
 
 void ZembricoInstallWindow::languageChosen() {
     if (confirmingLanguage_) return;
-    auto& list = control<MyCComboBox>(WizardSlot::kLanguageList);
+    auto& list = controls_.get<MyCComboBox>(WizardSlot::kLanguageList);
     const int item = static_cast<int>(::SendMessageW(list.hwnd(), CB_GETCURSEL, 0, 0));
     if (item < 0) return;
     const int chosen = ItemLanguage(list.hwnd(), item);

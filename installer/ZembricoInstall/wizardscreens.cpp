@@ -15,17 +15,17 @@ constexpr COLORREF kShortOfSpace = RGB(0xC0, 0, 0);
 }  // namespace
 
 std::string ZembricoInstallWindow::folderText() const {
-    const MyCWnd* edit = find(WizardSlot::kFolderEdit);
+    const MyCWnd* edit = controls_.find(WizardSlot::kFolderEdit);
     return edit ? std::string(edit->getText().view()) : params_.installFolder;
 }
 
 void ZembricoInstallWindow::updateVisibility() {
-    const bool custom = control<MyCRadioButton>(WizardSlot::kCustom).checked();
+    const bool custom = controls_.get<MyCRadioButton>(WizardSlot::kCustom).checked();
     const std::uint8_t screen = screen_ == Screen::kOptions    ? kOnOptions
                                 : screen_ == Screen::kProgress ? kOnProgress
                                                                : kOnFinished;
     for (const WizardControl& row : WizardLayout()) {
-        MyCWnd* made = find(row.slot);
+        MyCWnd* made = controls_.find(row.slot);
         if (!made) continue;
         bool visible = (row.screens & screen) != 0;
         if (screen == kOnOptions && (row.screens & kCustomOnly)) visible = custom;
@@ -44,9 +44,9 @@ void ZembricoInstallWindow::updateCustomControls() {
 }
 
 void ZembricoInstallWindow::evaluatePrimaryButton() {
-    const bool enabled = control<MyCCheckBox>(WizardSlot::kLicence).checked() &&
+    const bool enabled = controls_.get<MyCCheckBox>(WizardSlot::kLicence).checked() &&
                          space_.available >= space_.required && !worker_->isRunning();
-    const HWND primary = find(WizardSlot::kPrimary)->hwnd();
+    const HWND primary = controls_.find(WizardSlot::kPrimary)->hwnd();
     if (static_cast<bool>(::IsWindowEnabled(primary)) != enabled) {
         ::EnableWindow(primary, enabled);
         ::InvalidateRect(primary, nullptr, TRUE);
@@ -54,8 +54,8 @@ void ZembricoInstallWindow::evaluatePrimaryButton() {
 }
 
 void ZembricoInstallWindow::relabel(WizardSlot slot, const PString& text) {
-    find(slot)->setText(text);
-    layoutControl(WizardRow(slot));
+    controls_.find(slot)->setText(text);
+    controls_.layout(WizardRow(slot));
 }
 
 std::uint32_t ZembricoInstallWindow::archiveSizeAt(std::uint32_t clusterSize) const {
@@ -76,8 +76,8 @@ void ZembricoInstallWindow::updateSpace(const std::string& path) {
 }
 
 void ZembricoInstallWindow::showSpaceLabels() {
-    auto& required = control<MyCStaticText>(WizardSlot::kSpaceRequired);
-    auto& available = control<MyCStaticText>(WizardSlot::kSpaceAvailable);
+    auto& required = controls_.get<MyCStaticText>(WizardSlot::kSpaceRequired);
+    auto& available = controls_.get<MyCStaticText>(WizardSlot::kSpaceAvailable);
     available.setColour(space_.sufficient() ? kGrey : kShortOfSpace);
     required.setText(space_.requiredText);
     available.setText(space_.availableText);
@@ -87,7 +87,7 @@ void ZembricoInstallWindow::switchScreen(bool progress) {
     screen_ = worker_->isRunning() ? Screen::kProgress : Screen::kOptions;
     if (progress) {
         relabel(WizardSlot::kHeading, WizardText(TXTINS_InstallingXX));
-        control<MyCStaticText>(WizardSlot::kProgressLabel).setColour(kGrey);
+        controls_.get<MyCStaticText>(WizardSlot::kProgressLabel).setColour(kGrey);
         relabel(WizardSlot::kProgressLabel, WizardText(TXTINS_Nearly_thereXX));
     } else {
         // Back from a failed installation: the options screen's own heading and button.
@@ -101,13 +101,13 @@ void ZembricoInstallWindow::switchScreen(bool progress) {
 void ZembricoInstallWindow::finish() {
     completed_ = true;
     screen_ = Screen::kFinished;
-    auto& primary = control<MyCButton>(WizardSlot::kPrimary);
+    auto& primary = controls_.get<MyCButton>(WizardSlot::kPrimary);
     primary.setText(WizardText(TXTINS_Launch_N0, params_.displayName.c_str()));
     ::EnableWindow(primary.hwnd(), TRUE);
     relabel(WizardSlot::kHeading, WizardText(TXTINS_YouXre_all_set));
-    control<MyCStaticText>(WizardSlot::kProgressLabel).setColour(kBlack);
+    controls_.get<MyCStaticText>(WizardSlot::kProgressLabel).setColour(kBlack);
     relabel(WizardSlot::kProgressLabel, WizardText(TXTINS_See_you_at_the_poker_tablesX));
-    layoutControl(WizardRow(WizardSlot::kPrimary));
+    controls_.layout(WizardRow(WizardSlot::kPrimary));
     nameControlsForReaders();
     updateVisibility();
     // The Install button lost the focus when it was disabled for the installation; a keyboard

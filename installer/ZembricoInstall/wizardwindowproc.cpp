@@ -1,4 +1,4 @@
-// The wizard's window messages: moving by drag, colours of its texts, and the worker's reports.
+// The wizard's window messages: colours of its texts and the worker's reports.
 #include <windowsx.h>
 
 #include <memory>
@@ -7,8 +7,9 @@
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/installcodes.h"
+#include "installer/core/toplevelcatch.h"
 #include "plib/perror.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 
@@ -18,20 +19,16 @@ constexpr COLORREF kShortOfSpace = RGB(0xC0, 0, 0);
 }  // namespace
 
 LRESULT ZembricoInstallWindow::preHandler(UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        return handleMessage(message, wParam, lParam);
-    } catch (const PError& e) {
-        EarlyLog("PError caught in ZembricoInstallWindow::WindowProc(): %s", e.why());
-    } catch (...) {
-        EarlyLog("... caught in ZembricoInstallWindow::WindowProc()");
-    }
-    return 1;
+    return Caught(
+        {.place = CatchPlace::kWizardProc}, EarlyLogLine,
+        [&] { return handleMessage(message, wParam, lParam); },
+        [](const std::optional<std::string>&) -> LRESULT { return 1; });
 }
 
 LRESULT ZembricoInstallWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
-            ::PostQuitMessage(kExitRunningClient);
+            ::PostQuitMessage(ExitValue(InstallExit::kRunningClient));
             return 0;
         case WM_CLOSE:
             requestQuit();
@@ -39,7 +36,8 @@ LRESULT ZembricoInstallWindow::handleMessage(UINT message, WPARAM wParam, LPARAM
         case WM_SETCURSOR: {
             // Only the licence's link pieces: the box's own default handling hands the message
             // back to this window, which must not send it round again.
-            const auto* licence = dynamic_cast<MyCLinkCheckBox*>(find(WizardSlot::kLicence));
+            const auto* licence =
+                dynamic_cast<MyCLinkCheckBox*>(controls_.find(WizardSlot::kLicence));
             const HWND over = reinterpret_cast<HWND>(wParam);
             if (licence &&
                 (over == licence->firstLink().hwnd() || over == licence->secondLink().hwnd()))
@@ -50,10 +48,10 @@ LRESULT ZembricoInstallWindow::handleMessage(UINT message, WPARAM wParam, LPARAM
         case WM_CTLCOLOREDIT:
             return staticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_LBUTTONDOWN:
-            dragStart(lParam);
+            drag_.start(hwnd(), lParam);
             return 1;
         case WM_MOUSEMOVE:
-            if (::GetCapture() == hwnd()) dragMove();
+            if (::GetCapture() == hwnd()) drag_.move(hwnd());
             return 0;
         case WM_LBUTTONUP:
             if (::GetCapture() == hwnd()) ::ReleaseCapture();
@@ -68,7 +66,7 @@ LRESULT ZembricoInstallWindow::handleMessage(UINT message, WPARAM wParam, LPARAM
 
 LRESULT ZembricoInstallWindow::staticColour(HDC dc, HWND control) {
     COLORREF colour = kGrey;
-    const MyCWnd* available = find(WizardSlot::kSpaceAvailable);
+    const MyCWnd* available = controls_.find(WizardSlot::kSpaceAvailable);
     if (available && control == available->hwnd()) {
         colour = space_.sufficient() ? kGrey : kShortOfSpace;
     } else if (const auto* text = dynamic_cast<const MyCStaticText*>(MyCWnd::FromWindow(control))) {
@@ -79,27 +77,10 @@ LRESULT ZembricoInstallWindow::staticColour(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(brush());
 }
 
-void ZembricoInstallWindow::dragStart(LPARAM lParam) {
-    ::SetCapture(hwnd());
-    dragCursor_ = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    ::ClientToScreen(hwnd(), &dragCursor_);
-    RECT window;
-    ::GetWindowRect(hwnd(), &window);
-    dragWindow_ = {window.left, window.top};
-}
-
-void ZembricoInstallWindow::dragMove() {
-    POINT cursor;
-    ::GetCursorPos(&cursor);
-    ::SetWindowPos(hwnd(), nullptr, dragWindow_.x + cursor.x - dragCursor_.x,
-                   dragWindow_.y + cursor.y - dragCursor_.y, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void ZembricoInstallWindow::installProgress(WPARAM wParam, LPARAM detail) {
     const auto code = static_cast<std::int32_t>(wParam);
     if (code >= 0 && code != kInstallComplete) {
-        control<MyCProgressBar>(WizardSlot::kProgressBar).setPercent(code > 100 ? 100 : code);
+        controls_.get<MyCProgressBar>(WizardSlot::kProgressBar).setPercent(code > 100 ? 100 : code);
         return;
     }
     const PString displayName(params_.displayName.c_str());

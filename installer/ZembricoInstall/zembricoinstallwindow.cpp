@@ -6,6 +6,7 @@
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/languagelist.h"
 #include "installer/core/resourceids.h"
+#include "installer/core/toplevelcatch.h"
 #include "installer/core/trackingtext.h"
 #include "installer/core/trackingtrailer.h"
 #include "installer/core/trackingvalues.h"
@@ -16,8 +17,6 @@
 
 namespace {
 
-ZembricoInstallWindow* theWindow = nullptr;
-
 constexpr int kProgramIcon = 101;
 
 std::optional<std::string> OwnTrackingData() {
@@ -26,13 +25,10 @@ std::optional<std::string> OwnTrackingData() {
 
 }  // namespace
 
-ZembricoInstallWindow* TheInstallWindow() noexcept {
-    return theWindow;
-}
-
 ZembricoInstallWindow::ZembricoInstallWindow(WizardCreation creation)
-    : creation_(std::move(creation)), bitmaps_(creation_.instance) {
-    theWindow = this;
+    : creation_(std::move(creation)),
+      looks_(creation_.instance, creation_.headingFontHeight),
+      controls_(*this, looks_) {
     ApplySystemFacts(GatherSystemFacts(SystemVersion()), params_);
     std::span<const std::uint8_t> text = creation_.buildOptions;
     if (text.empty())
@@ -49,12 +45,13 @@ ZembricoInstallWindow::ZembricoInstallWindow(WizardCreation creation)
     worker_->analytics().setIdentity(params_.name, settings_.generalGaAccount,
                                      settings_.licenseGaAccount);
     TheBuildOptions().select(params_.name);
-    try {
-        loadBackground(creation_.instance, kFirstBackgroundResource + params_.backgroundIndex,
-                       kFirstBackgroundMasterResource + params_.backgroundIndex);
-    } catch (const PError& e) {
-        EarlyLog("PError caught in ZembricoInstallWindow::ZembricoInstallWindow(): %s", e.why());
-    }
+    Caught(
+        {.place = CatchPlace::kWizard, .other = nullptr}, EarlyLogLine,
+        [&] {
+            loadBackground(creation_.instance, kFirstBackgroundResource + params_.backgroundIndex,
+                           kFirstBackgroundMasterResource + params_.backgroundIndex);
+        },
+        DropCaught);
 }
 
 ZembricoInstallWindow::~ZembricoInstallWindow() {
@@ -63,7 +60,6 @@ ZembricoInstallWindow::~ZembricoInstallWindow() {
     if (hwnd()) ::ShowWindow(hwnd(), SW_HIDE);
     // The worker posts to this window until it ends: stop it while the window still exists.
     worker_.reset();
-    if (theWindow == this) theWindow = nullptr;
 }
 
 const std::optional<std::string>& ZembricoInstallWindow::trackingData() {
@@ -86,9 +82,7 @@ void ZembricoInstallWindow::create() {
 }
 
 void ZembricoInstallWindow::created() {
-    bitmaps_.setScale(scale());
-    makeFonts();
-    makeLooks();
+    looks_.make(fonts(), scale(), params_.brand);
 }
 
 void ZembricoInstallWindow::prepare() {
@@ -116,9 +110,7 @@ void ZembricoInstallWindow::initialise() {
 }
 
 void ZembricoInstallWindow::screenView(const char* name) {
-    try {
-        worker_->analytics().screenView(name);
-    } catch (const PError& e) {
-        EarlyLog("PError caught in ZembricoInstallWindow::screenView(): %s", e.why());
-    }
+    Caught(
+        {.place = CatchPlace::kWizardScreenView, .other = nullptr}, EarlyLogLine,
+        [&] { worker_->analytics().screenView(name); }, DropCaught);
 }

@@ -10,7 +10,6 @@
 #include <span>
 #include <string>
 
-#include "installer/MyCWnd/mycbitmaps.h"
 #include "installer/MyCWnd/mycbutton.h"
 #include "installer/MyCWnd/myccheckbox.h"
 #include "installer/MyCWnd/myccombobox.h"
@@ -21,12 +20,15 @@
 #include "installer/MyCWnd/mymsgbox.h"
 #include "installer/ZembricoInstall/installerworkerthread.h"
 #include "installer/ZembricoInstall/installlocation.h"
+#include "installer/ZembricoInstall/wizardcontrolset.h"
+#include "installer/ZembricoInstall/wizarddrag.h"
+#include "installer/ZembricoInstall/wizardlooks.h"
 #include "installer/core/buildsettings.h"
 #include "installer/core/commandline.h"
 #include "installer/core/installparameters.h"
 #include "installer/core/wizardlayout.h"
 #include "plib/pstring.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // What start-up hands the wizard window.
 struct WizardCreation {
@@ -71,8 +73,6 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     void initialise();
 
     const InstallParameters& parameters() const noexcept { return params_; }
-    const BuildSettings& settings() const noexcept { return settings_; }
-    InstallerWorkerThread& worker() noexcept { return *worker_; }
     bool completed() const noexcept { return completed_; }
 
     // The legacy edition `registryName` is removed by running its uninstaller from a temporary
@@ -90,25 +90,11 @@ class ZembricoInstallWindow final : public MyCTopWindow {
 
   private:
     // Creation (wizardcontrols.cpp).
-    void makeFonts();
-    void makeLooks();
     void createControls();
-    void createControl(const WizardControl& row);
-    // The control of `row` in the fonts and skins made last, at its table place.
-    void restyleControl(const WizardControl& row);
-    // A rectangle of the table (100 %) in window pixels: both edges at the factor.
-    RECT rowRect(int x, int y, int width, int height) const;
-    // Where the control of `row` is created and, before its texts are measured, placed.
-    RECT createdRect(const WizardControl& row) const;
-    MyCCheckLook licenceLook() const;
-    const MyCButtonLook& buttonLook(WizardKind kind) const;
     void applyLanguage();
     // Names for readers of the controls that show no text of their own.
     void nameControlsForReaders();
-    void layoutControl(const WizardControl& row);
-    void stackSmallLabels();
     PString controlText(const WizardControl& row) const;
-    HFONT font(WizardFont which) const;
 
     // Screens (wizardscreens.cpp).
     enum class Screen { kOptions, kProgress, kFinished };
@@ -139,8 +125,6 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     // Window messages (wizardwindowproc.cpp).
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT staticColour(HDC dc, HWND control);
-    void dragStart(LPARAM lParam);
-    void dragMove();
     void installProgress(WPARAM code, LPARAM detail);
 
     // Language (wizardlanguage.cpp).
@@ -171,13 +155,6 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     // Says that the install folder cannot be used and offers the default folder.
     void refusedFolderBox();
 
-    template <typename Control>
-    Control& control(WizardSlot slot) const {
-        return static_cast<Control&>(*controls_[static_cast<std::size_t>(slot)]);
-    }
-    MyCWnd* find(WizardSlot slot) const { return controls_[static_cast<std::size_t>(slot)].get(); }
-    bool hasSlot(WizardSlot slot) const { return find(slot) != nullptr; }
-
     WizardCreation creation_;
     InstallParameters params_;
     BuildSettings settings_;
@@ -196,18 +173,8 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     // answer instead of asking again.
     bool confirmingLanguage_ = false;
 
-    MyCBitmaps bitmaps_;
-    std::array<UniqueFont, 8> fonts_;  // by WizardFont; [0] unused
-    UniqueFont headingFont_;
-    UniqueCursor handCursor_;
-    MyCButtonLook browseLook_, primaryLook_, closeLook_;
-    MyCCheckLook checkLook_, radioLook_;
-    MyCComboLook listLook_;
-    std::array<std::unique_ptr<MyCWnd>, static_cast<std::size_t>(WizardSlot::kCount)> controls_;
+    WizardLooks looks_;
+    WizardControlSet controls_;
 
-    POINT dragCursor_{};
-    POINT dragWindow_{};
+    WizardDrag drag_;
 };
-
-// The one wizard window of the process, or null before it is constructed and after it is gone.
-ZembricoInstallWindow* TheInstallWindow() noexcept;

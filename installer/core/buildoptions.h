@@ -36,8 +36,6 @@ class BuildOptions {
     // The selected row, or null (after writing "BuildOptions is not inited" to the log) while
     // none is selected.
     const BuildRow* currentRow() const;
-    // The selected row's index, -1 while none is selected.
-    int currentIndex() const noexcept { return index_; }
 
     // Walks the rows whose legacy flag equals the wanted value, in table order.
     class BuildIterator {

@@ -20,9 +20,16 @@ inline constexpr std::int32_t kWorkerRun = 0;
 inline constexpr std::int32_t kWorkerPause = 1;
 inline constexpr std::int32_t kWorkerStop = 2;
 
-// Process exit codes of the setup program: the value of the first quit message.
-inline constexpr int kExitOk = 0;              // launched, or no message table
-inline constexpr int kExitOsTooOld = 1;        // older than Vista or the build's minimum
-inline constexpr int kExitUserQuit = -1;       // quit confirmed, or closed after completion
-inline constexpr int kExitRunningClient = 18;  // window destroyed before any other quit
-inline constexpr int kExitStartupFailed = 2;   // an exception ended the program (see the log)
+// Process exit codes of the setup program: the value of the first quit message. Callers (tests,
+// whoever started the program) read them: never renumber or reuse one.
+enum class InstallExit : int {
+    kOk = 0,              // launched, or no message table
+    kOsTooOld = 1,        // older than Vista or the build's minimum
+    kUserQuit = -1,       // quit confirmed, or closed after completion
+    kRunningClient = 18,  // window destroyed before any other quit
+    kStartupFailed = 2,   // an exception ended the program (see the log)
+};
+
+constexpr int ExitValue(InstallExit code) noexcept {
+    return static_cast<int>(code);
+}

@@ -9,8 +9,8 @@
 #include <cwchar>
 
 #include "plib/perror.h"
-#include "plib/win/plibrary.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/plibrary.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

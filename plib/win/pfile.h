@@ -6,7 +6,7 @@
 
 #include "plib/pstring.h"
 #include "plib/psystem.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 class PStringEncoding;
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

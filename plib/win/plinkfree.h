@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // Work in folders that someone other than an administrator may have prepared. An elevated
 // program that follows a link planted there (a junction, a symbolic link, a mount point) acts

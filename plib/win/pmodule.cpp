@@ -1,6 +1,6 @@
 #include "plib/win/pmodule.h"
 
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "plib/win/plinkfree.h"
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

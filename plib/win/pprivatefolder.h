@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // A folder of its own for a file that an elevated program runs or leaves to another process:
 // "<Windows>\Temp\<stem>-<16 random hex digits>", which no one could have prepared, made so

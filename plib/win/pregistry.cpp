@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "plib/pstringencoding.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

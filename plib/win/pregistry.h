@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "plib/pstring.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 class PStringEncoding;
 

@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include "plib/pstringencoding.h"
-#include "plib/win/pwidenarrow.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/pwidenarrow.h"
+#include "plib/winseam/unique.h"
 
 bool ClientIsRunning(const std::string& mainWindowClass) {
     PSysText name(PString(mainWindowClass.c_str()), &PMixedEncoding(), /*wide=*/true);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // Folders that elevated programs may trust: only administrators and SYSTEM can change them or
 // what they hold, whatever the folder above them allows. Paths are program text (mixed

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "plib/pstringencoding.h"
-#include "plib/win/pcodepage.h"
-#include "plib/win/plibrary.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pcodepage.h"
+#include "plib/winseam/plibrary.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace {
 

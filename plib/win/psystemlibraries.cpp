@@ -2,7 +2,7 @@
 
 #include <winver.h>
 
-#include "plib/win/plibrary.h"
+#include "plib/winseam/plibrary.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "installer/core/installcodes.h"
 #include "installer/core/registrationplan.h"
 #include "plib/win/plantedlink.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace fs = std::filesystem;
 
@@ -287,7 +287,7 @@ TEST_F(ClientRoundTrip, InstallLaunchRefuseWhileRunningThenRemove) {
 
     // Yes to the question, then Abort while the client runs: nothing is removed.
     const Finished refused = RunAnswering(uninstallCommand(), {kYes, kNo});
-    EXPECT_EQ(refused.exitCode, static_cast<DWORD>(kUninstallClientRunning));
+    EXPECT_EQ(refused.exitCode, static_cast<DWORD>(ExitValue(UninstallExit::kClientRunning)));
     // In the language the installation recorded.
     EXPECT_EQ(refused.boxTitles,
               (std::vector<std::string>{d + " deinstallieren", d + " deinstallieren"}));
@@ -300,7 +300,7 @@ TEST_F(ClientRoundTrip, InstallLaunchRefuseWhileRunningThenRemove) {
     closeClient();
     // Yes, then OK to the notice that it is done.
     const Finished removed = RunAnswering(uninstallCommand(), {kYes, kYes});
-    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(kUninstallRemoved));
+    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(ExitValue(UninstallExit::kRemoved)));
     expectRemoved(shortcuts, group);
 
     // Again: nothing there to remove, and nothing changes.
@@ -310,7 +310,7 @@ TEST_F(ClientRoundTrip, InstallLaunchRefuseWhileRunningThenRemove) {
                       "ZembricoUninstall.exe",
                   root_ / "ZembricoUninstall.exe");
     const Finished again = RunAnswering(command, {kYes});
-    EXPECT_EQ(again.exitCode, static_cast<DWORD>(kUninstallNotFound));
+    EXPECT_EQ(again.exitCode, static_cast<DWORD>(ExitValue(UninstallExit::kNotFound)));
     EXPECT_EQ(ReadFile(settingsFolder_ / "user.ini"), "[PipeOption]\r\nLocale=4\r\n\r\n");
     EXPECT_TRUE(fs::exists(group.parent_path()));
 }
@@ -336,12 +336,12 @@ TEST_F(ClientRoundTrip, AllUsersWithOperatorIdCancelThenRemove) {
     closeClient();
 
     const Finished cancelled = RunAnswering(uninstallCommand(), {kNo});
-    EXPECT_EQ(cancelled.exitCode, static_cast<DWORD>(kUninstallCancelled));
+    EXPECT_EQ(cancelled.exitCode, static_cast<DWORD>(ExitValue(UninstallExit::kCancelled)));
     EXPECT_TRUE(KeyExists(key()));
     EXPECT_TRUE(fs::exists(installed("ZembricoUpdate.exe")));
 
     const Finished removed = RunAnswering(uninstallCommand(), {kYes, kYes});
-    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(kUninstallRemoved));
+    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(ExitValue(UninstallExit::kRemoved)));
     expectRemoved(shortcuts, group);
 }
 
@@ -356,7 +356,7 @@ TEST_F(ClientRoundTrip, FileThatCannotBeRemovedKeepsKeyAndUninstaller) {
     const std::set<fs::path> copiesBefore = TemporaryCopies();
     // Yes, then OK to the notice that names the log.
     const Finished incomplete = RunAnswering(uninstallCommand(), {kYes, kYes});
-    EXPECT_EQ(incomplete.exitCode, static_cast<DWORD>(kUninstallIncomplete));
+    EXPECT_EQ(incomplete.exitCode, static_cast<DWORD>(ExitValue(UninstallExit::kIncomplete)));
     EXPECT_EQ(TemporaryCopies(), copiesBefore) << "a temporary copy went on with the removal";
     EXPECT_TRUE(KeyExists(key()));
     for (const char* file : {"readme.txt", "ZembricoUninstall.exe"})
@@ -366,7 +366,7 @@ TEST_F(ClientRoundTrip, FileThatCannotBeRemovedKeepsKeyAndUninstaller) {
     // Once the file is free, the same uninstaller finishes the job.
     lock.reset();
     const Finished removed = RunAnswering(uninstallCommand(), {kYes, kYes});
-    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(kUninstallRemoved));
+    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(ExitValue(UninstallExit::kRemoved)));
     const std::string d = fullDisplayName();
     expectRemoved({fs::path(params_.desktopFolder) / (d + ".lnk")},
                   fs::path(params_.programsFolder) / d);
@@ -386,7 +386,7 @@ TEST_F(ClientRoundTrip, ListInTheFolderChoosesNothing) {
     WriteFile(above / "payload.lst", "outside.txt\r\n");
     WriteFile(above / "outside.txt", "not the installation's");
     const Finished removed = RunAnswering(uninstallCommand(), {kYes, kYes});
-    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(kUninstallRemoved));
+    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(ExitValue(UninstallExit::kRemoved)));
     EXPECT_TRUE(WaitUntil([&] { return !KeyExists(key()); }));
     EXPECT_EQ(ReadFile(installed("mine.txt")), "the user's own file");
     EXPECT_EQ(ReadFile(above / "outside.txt"), "not the installation's");
@@ -408,7 +408,7 @@ TEST_F(ClientRoundTrip, PlantedLinkInTheFolderLeadsNowhere) {
     const PlantedLink link(installed("data"), outside);
     if (!link.planted()) GTEST_SKIP() << "no links can be planted here";
     const Finished removed = RunAnswering(uninstallCommand(), {kYes, kYes});
-    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(kUninstallRemoved));
+    EXPECT_EQ(removed.exitCode, static_cast<DWORD>(ExitValue(UninstallExit::kRemoved)));
     EXPECT_TRUE(WaitUntil([&] { return !KeyExists(key()); }));
     for (const char* name : {"client.ini", "tables.dat", "empty.log"})
         EXPECT_EQ(ReadFile(outside / name), std::string("outside ") + name);

@@ -10,7 +10,8 @@ set(cases
     "portable_on_windows|zb_library(upper DIRS upper PORTABLE LAYERS win)|upper is portable and may not link the Windows-only win"
     "upward|zb_library(upper DIRS upper PORTABLE LAYERS lower top)|upper links top, which is not a layer declared below it"
     "no_target|zb_library(upper DIRS upper PORTABLE LAYERS lower lzma)|upper links lzma, which is not a layer declared below it"
-    "not_a_layer|add_library(plain STATIC lower/lower.cpp)\nzb_library(upper DIRS upper LAYERS plain)|upper links plain, which is not a layer")
+    "not_a_layer|add_library(plain STATIC lower/lower.cpp)\nzb_library(upper DIRS upper LAYERS plain)|upper links plain, which is not a layer"
+    "two_owners|zb_library(upper DIRS upper lower PORTABLE LAYERS lower)|lower is built by a second target")
 
 foreach(case IN LISTS cases)
   string(REPLACE "|" ";" fields "${case}")

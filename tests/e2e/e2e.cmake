@@ -6,7 +6,7 @@
 set(ZB_E2E_COLLECTOR_PORT 18765 CACHE STRING
     "Loopback port of the end-to-end tests' analytics collector")
 
-zb_program(zbdriver DIR tests/e2e/driver CONSOLE LAYERS zbcore
+zb_program(zbdriver DIR tests/e2e/driver CONSOLE LAYERS mycwnd zbclientcore
            SYSTEM user32 shell32 oleacc ole32 oleaut32 uuid)
 # The launcher of the test payload: records its start beside itself.
 zb_program(zbfakelauncher DIR tests/e2e/fakelauncher GUI)
@@ -71,10 +71,14 @@ function(zb_e2e_cases script)
   endforeach()
 endfunction()
 
-zb_e2e_cases(e2e_test.py standard finished_close options_quit progress_continue running_client
+# The wizard's screens, questions and exit codes.
+zb_e2e_cases(wizard_test.py standard finished_close options_quit progress_continue running_client
              min_os no_messages licence_and_space custom_folder disk_error previous_folder
-             tagged_site long_queued_line analytics_order default_build default_roundtrip
-             custom_roundtrip hostile_tag any_script refused_folder operator_names)
+             refused_folder default_build analytics_order)
+# Tagged installers: sites, operators' names, a hostile tag, the lines queued before the log.
+zb_e2e_cases(sites_test.py tagged_site long_queued_line hostile_tag operator_names)
+# Install, launch the real client, uninstall as the system would.
+zb_e2e_cases(roundtrip_test.py default_roundtrip custom_roundtrip any_script)
 # The wizard with the keyboard alone (real X key presses through xdotool) and as screen readers
 # read it.
 zb_e2e_cases(keyboard_test.py keyboard_standard keyboard_custom keyboard_quit readers_progress)
@@ -92,12 +96,13 @@ zb_e2e_cases(served_test.py served_tag_site)
 # The install funnel: downloaded from zbserve, installed and launched, its hits received by
 # zbserve and read on its dashboard in headless Chromium.
 zb_e2e_cases(funnel_test.py funnel)
+# The cases that take minutes carry the label slow too (`ctest -LE slow` leaves them out).
 # Four Wine sessions of their own start there, which takes minutes where Wine runs emulated.
-set_tests_properties(e2e_work_area PROPERTIES TIMEOUT 900)
+set_tests_properties(e2e_work_area PROPERTIES TIMEOUT 900 LABELS "e2e;slow")
 # Nine runs of the wizard: three signature shapes, each tagged, re-tagged and cleared.
-set_tests_properties(e2e_signed_tags PROPERTIES TIMEOUT 600)
+set_tests_properties(e2e_signed_tags PROPERTIES TIMEOUT 600 LABELS "e2e;slow")
 # Twenty Wine sessions: five DPI steps on four screens.
-set_tests_properties(e2e_scales PROPERTIES TIMEOUT 2400)
+set_tests_properties(e2e_scales PROPERTIES TIMEOUT 2400 LABELS "e2e;slow")
 # A signed download, an installation and launch under Wine, and a browser on the dashboard.
 set_tests_properties(e2e_funnel PROPERTIES TIMEOUT 400)
 

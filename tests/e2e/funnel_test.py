@@ -19,13 +19,16 @@ import subprocess
 import sys
 import urllib.request
 
+from harness import ids
+from harness.core import INSTALL_TIMEOUT, WINDOW_TIMEOUT, check
+from harness.runner import main
+from harness.steps import (answer, click, command, no_box, wait_box, wait_gone, wait_text,
+                           wait_window)
+
 HERE = pathlib.Path(__file__).resolve().parent
-sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(HERE.parent / "server"))
 sys.path.insert(0, str(HERE.parent / "tools" / "zbtag"))
-import e2e_test as e2e  # noqa: E402
 from dashboard_test import browser, card, follow, log_in  # noqa: E402
-from e2e_test import check  # noqa: E402
 from serverharness import Server, Store, wait_until  # noqa: E402
 from signer import Signer  # noqa: E402
 
@@ -90,11 +93,11 @@ def case_funnel(h):
 def install_and_launch(h, installer):
     h.remember(DISPLAY_NAME)
     h.start(installer)
-    h.drive("window", e2e.WINDOW_TIMEOUT, "click", e2e.LICENCE, "command", e2e.PRIMARY,
-            "text", e2e.PRIMARY, "Launch " + DISPLAY_NAME, e2e.INSTALL_TIMEOUT,
-            "box", 30, "answer", "close", "nobox")
-    h.drive("command", e2e.PRIMARY, "gone", 30)
-    check(h.exit_code() == e2e.EXIT_LAUNCHED, "Launch did not end the installer with 0")
+    h.drive(wait_window(timeout=WINDOW_TIMEOUT), click(ids.LICENCE), command(ids.PRIMARY),
+            wait_text(ids.PRIMARY, "Launch " + DISPLAY_NAME, timeout=INSTALL_TIMEOUT),
+            wait_box(timeout=30), answer("close"), no_box())
+    h.drive(command(ids.PRIMARY), wait_gone(timeout=30))
+    check(h.exit_code() == ids.EXIT_LAUNCHED, "Launch did not end the installer with 0")
     folder = h.unix_path(h.uninstall_entry(DISPLAY_NAME)["InstallLocation"])
     check(wait_until((folder / "launched.txt").exists), "the launcher was not started")
 
@@ -123,4 +126,4 @@ CASES = {name[5:]: function for name, function in globals().items() if name.star
 
 
 if __name__ == "__main__":
-    sys.exit(e2e.main(CASES, "funnel"))
+    sys.exit(main(CASES, "funnel"))

@@ -3,7 +3,7 @@
 
     image_test.py --bin DIR --work DIR --screenshots DIR --zbtag FILE --port N CASE...
 
-Needs what e2e_test.py needs.
+Needs what the harness needs.
 """
 
 import filecmp
@@ -14,9 +14,11 @@ import struct
 import subprocess
 import sys
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
-import e2e_test as e2e  # noqa: E402
-from e2e_test import check  # noqa: E402
+from harness import ids
+from harness.core import check
+from harness.runner import main
+from harness.steps import close, wait_gone
+
 
 
 def archive_blocks(archive):
@@ -79,11 +81,11 @@ def case_swapped_exe(h):
         check((installed / name).is_file(), "%s was not installed" % name)
         check(filecmp.cmp(payload / name, installed / name, shallow=False),
               "%s was installed from the swapped file, not the running image" % name)
-    h.drive("close", "gone", 30)
-    check(h.exit_code() == e2e.EXIT_QUIT, "closing after completion did not end with -1")
+    h.drive(close(), wait_gone(timeout=30))
+    check(h.exit_code() == ids.EXIT_QUIT, "closing after completion did not end with -1")
 
 
 CASES = {name[5:]: function for name, function in globals().items() if name.startswith("case_")}
 
 if __name__ == "__main__":
-    sys.exit(e2e.main(CASES, "image"))
+    sys.exit(main(CASES, "image"))

@@ -7,7 +7,7 @@ that every text fits its control.
 Opens the wizard once and, for each language (default: all of LANGUAGES), chooses it in the
 language list, checks that the window took that language's texts (looked up in the message
 sources with the same fallback as the program's), and takes options-CODE-standard.png and
-options-CODE-custom.png. Needs what e2e_test.py needs.
+options-CODE-custom.png. Needs what the harness needs.
 """
 
 import argparse
@@ -18,8 +18,12 @@ import sys
 import time
 import types
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
-import e2e_test as e2e  # noqa: E402
+from harness import ids
+from harness.core import WINDOW_TIMEOUT, CaseFailed, check
+from harness.steps import (answer, choose_language, close, code_page, command, shot, wait_any_box,
+                           wait_box, wait_gone, wait_hidden, wait_shown, wait_text)
+from harness.wine import Harness
+
 
 # Code and language index of each language shown, in the order they are visited.
 LANGUAGES = (
@@ -32,9 +36,12 @@ LANGUAGES = (
 FALLBACK = {"pt-BR": "pt", "es-419": "es"}
 # Languages that ask for Windows' East Asian support first.
 EAST_ASIAN = (16, 17, 18, 30)
-# Texts that must follow the language: control id and key.
-CHECKED_TEXTS = ((e2e.PRIMARY, "TXTINS_Install"), (e2e.BROWSE, "TXTINS_BrowseXX"),
-                 (e2e.DESKTOP, "TXTINS_Desktop_shortcut"))
+
+
+def checked_texts():
+    """Texts that must follow the language: control id and key."""
+    return ((ids.PRIMARY, "TXTINS_Install"), (ids.BROWSE, "TXTINS_BrowseXX"),
+            (ids.DESKTOP, "TXTINS_Desktop_shortcut"))
 LINE = re.compile(r"\s*(\S+)[ \t]+(\S+)[ \t]+\d+ (.*)$")
 
 
@@ -63,28 +70,28 @@ def language_steps(texts, code):
     """Driver steps that wait until the window shows the language's texts, then take the
     screenshots of the standard and the custom view."""
     steps = []
-    for control, key in CHECKED_TEXTS:
-        steps += ["text", control, lookup(texts, code, key), 5]
-    return steps + ["shot", "options-%s-standard" % code,
-                    "command", e2e.CUSTOM, "visible", e2e.FOLDER_EDIT, 1, 5,
-                    "shot", "options-%s-custom" % code,
-                    "command", e2e.STANDARD, "visible", e2e.FOLDER_EDIT, 0, 5]
+    for control, key in checked_texts():
+        steps += [wait_text(control, lookup(texts, code, key), timeout=5)]
+    return steps + [shot("options-%s-standard" % code), command(ids.CUSTOM),
+                    wait_shown(ids.FOLDER_EDIT, timeout=5), shot("options-%s-custom" % code),
+                    command(ids.STANDARD), wait_hidden(ids.FOLDER_EDIT, timeout=5)]
 
 
-def run(h, texts, languages):
+def show_languages(h, texts, languages):
     h.open_wizard(h.bin / "ZembricoE2E.exe")
     # The support warning comes only where Windows lacks the code page of Japanese mail text.
-    supported = h.drive("codepage", 50220)[-1] == "codepage 50220: 1"
+    supported = h.drive(code_page(50220))[-1] == "codepage 50220: 1"
     for code, index in languages:
         if index in EAST_ASIAN and not supported:
-            h.drive("language", index, "anybox", e2e.WINDOW_TIMEOUT, "shot",
-                    "box-language-%s" % code, "answer", "first")
+            h.drive(choose_language(index), wait_any_box(timeout=WINDOW_TIMEOUT),
+                    shot("box-language-%s" % code), answer("first"))
             print("  %s: the support warning was answered with Continue" % code, flush=True)
             h.drive(*language_steps(texts, code))
         else:
-            h.drive("language", index, *language_steps(texts, code))
-    h.drive("close", "box", 20, "answer", "first", "gone", 30)
-    e2e.check(h.exit_code() == e2e.EXIT_QUIT, "Quit did not end with -1")
+            h.drive(choose_language(index), *language_steps(texts, code))
+    h.drive(close(), wait_box(timeout=20), answer("first"),
+            wait_gone(timeout=30))
+    check(h.exit_code() == ids.EXIT_QUIT, "Quit did not end with -1")
 
 
 def main():
@@ -103,13 +110,13 @@ def main():
         return 1
     languages = [entry for entry in LANGUAGES if not options.codes or entry[0] in options.codes]
     texts = load_messages(options.messages)
-    harness = e2e.Harness(types.SimpleNamespace(bin=options.bin, work=options.work,
+    harness = Harness(types.SimpleNamespace(bin=options.bin, work=options.work,
                                                 screenshots=options.screenshots, zbtag="",
                                                 port=0))
     started = time.time()
     try:
-        run(harness, texts, languages)
-    except e2e.CaseFailed as failure:
+        show_languages(harness, texts, languages)
+    except CaseFailed as failure:
         print("language screenshots: FAILED: %s" % failure, flush=True)
         return 1
     finally:

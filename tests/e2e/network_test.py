@@ -6,16 +6,19 @@ packets (a firewall, a captive portal), under Wine on a virtual display.
 
 The collector on the loopback keeps its listener's queue full, so that the program's connection
 attempt gets no answer (the system retries it after 1 and 3 seconds; the program gives up after
-5). Needs what e2e_test.py needs.
+5). Needs what the harness needs.
 """
 
-import pathlib
 import sys
 import time
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
-import e2e_test as e2e  # noqa: E402
-from e2e_test import check  # noqa: E402
+from harness import ids
+from harness.collector import Collector, check_one_runs_hits
+from harness.core import check
+from harness.installlog import ANALYTICS_OFF, UNTAGGED_SITE_LINES, check_queued, queued_lines
+from harness.runner import main
+from harness.steps import close, command, wait_gone
+
 
 SYN_SENT = "02"
 
@@ -35,7 +38,7 @@ def attempts_to(port):
 def open_wizard_while_unreachable(h, exe):
     """Starts `exe` with the collector unreachable and waits for its wizard, which must show
     while the program still tries to reach the collector."""
-    h.collector = e2e.Collector(h.port, reachable=False)
+    h.collector = Collector(h.port, reachable=False)
     started = time.monotonic()
     h.open_wizard(exe)
     seconds = time.monotonic() - started
@@ -55,13 +58,13 @@ def case_collector_reachable_midway(h):
     h.collector.open()
     h.install_and_wait()
     entry = h.uninstall_entry()
-    queued = e2e.queued_lines(h.unix_path(entry["InstallLocation"]))
+    queued = queued_lines(h.unix_path(entry["InstallLocation"]))
     # Analytics connected: no line about it.
-    check(queued == e2e.UNTAGGED_SITE_LINES, "queued lines: %s" % queued)
-    h.drive("command", e2e.PRIMARY, "gone", 30)
-    check(h.exit_code() == e2e.EXIT_LAUNCHED, "Launch did not end with 0")
+    check(queued == UNTAGGED_SITE_LINES, "queued lines: %s" % queued)
+    h.drive(command(ids.PRIMARY), wait_gone(timeout=30))
+    check(h.exit_code() == ids.EXIT_LAUNCHED, "Launch did not end with 0")
     check(h.collector.runs(), "no connection reached the collector once it answered")
-    e2e.check_one_runs_hits(h.collector)
+    check_one_runs_hits(h.collector)
 
 
 def case_collector_unreachable(h):
@@ -71,9 +74,9 @@ def case_collector_unreachable(h):
     open_wizard_while_unreachable(h, h.bin / "ZembricoE2E.exe")
     h.install_and_wait()
     entry, folder = h.check_standard_installation()
-    e2e.check_queued(folder, e2e.UNTAGGED_SITE_LINES + [e2e.ANALYTICS_OFF + "Unable to connect: "])
-    h.drive("close", "gone", 30)
-    check(h.exit_code() == e2e.EXIT_QUIT, "closing after completion did not end with -1")
+    check_queued(folder, UNTAGGED_SITE_LINES + [ANALYTICS_OFF + "Unable to connect: "])
+    h.drive(close(), wait_gone(timeout=30))
+    check(h.exit_code() == ids.EXIT_QUIT, "closing after completion did not end with -1")
     check(not h.collector.runs(), "a connection reached the collector")
 
 
@@ -81,4 +84,4 @@ CASES = {name[5:]: function for name, function in globals().items() if name.star
 
 
 if __name__ == "__main__":
-    sys.exit(e2e.main(CASES, "network"))
+    sys.exit(main(CASES, "network"))

@@ -9,7 +9,7 @@ reduced as a taskbar reduces it: Wine takes the work area from the root window's
 when its display starts (a program's SPI_SETWORKAREA stays inside that program under Wine). So
 each screen also gets its own wineserver, over a private copy of the test prefix (hard links for
 the files Wine only reads), and the suite's display and wineserver are never touched. Needs what
-e2e_test.py needs.
+the harness needs.
 """
 
 import ctypes
@@ -22,11 +22,14 @@ import sys
 import time
 import xml.etree.ElementTree
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
-import e2e_test as e2e  # noqa: E402
-from e2e_test import check  # noqa: E402
+from harness import ids
+from harness.core import INSTALL_TIMEOUT, LAUNCH_TEXT, CaseFailed, check, wait_until, windows_path
+from harness.runner import main
+from harness.steps import (answer, click, close, command, dpi_changed, is_enabled, layout,
+                           manifest, move_to, no_box, rect, shot, terminate, wait_box,
+                           wait_checked, wait_hidden, wait_shown, wait_text, work_area)
 
-WIZARD_WIDTH, WIZARD_HEIGHT = 960, 720
+
 QUIT_BOX = "Installing Zembrico Poker"
 # Files of a prefix that Wine reads and never writes: shared with the private copy.
 READ_ONLY = {".dll", ".exe", ".drv", ".sys", ".acm", ".cpl", ".ocx", ".tlb", ".nls", ".ttf",
@@ -92,9 +95,9 @@ def start_xvfb(size):
                 return xvfb, display
         if xvfb.poll() is None:
             xvfb.kill()
-            raise e2e.CaseFailed("Xvfb %s does not answer" % display)
+            raise CaseFailed("Xvfb %s does not answer" % display)
         # Taken meanwhile by another server: try the next number.
-    raise e2e.CaseFailed("no free display for Xvfb")
+    raise CaseFailed("no free display for Xvfb")
 
 
 class Screen:
@@ -122,7 +125,7 @@ class Screen:
         return self
 
     def __exit__(self, *failure):
-        self.h.drive("terminate", quiet=True)
+        self.h.drive(terminate(), quiet=True)
         self.h.close_driver()
         subprocess.run(["wineserver", "-k"], env=self.h.env)
         self.h.env, self.h.prefix, display = self.saved
@@ -131,8 +134,8 @@ class Screen:
         self.xvfb.wait(30)
 
 
-def rect(h, which):
-    line = h.drive("rect", which, quiet=True)[-1]
+def screen_rect(h, which):
+    line = h.drive(rect(which), quiet=True)[-1]
     return tuple(map(int, line.split(": ")[1].split()))
 
 
@@ -144,8 +147,8 @@ def inside(inner, outer):
 def check_quit_box(h, area, wizard, name):
     """Opens the quit question over the wizard, checks that it lies in the work area, centred
     over the wizard as far as the area allows, and continues."""
-    h.drive("close", "box", 30, "shot", name)
-    box = rect(h, "box")
+    h.drive(close(), wait_box(timeout=30), shot(name))
+    box = screen_rect(h, "box")
     width, height = box[2] - box[0], box[3] - box[1]
     check(inside(box, area), "the box %s leaves the work area %s" % (box, area))
     centred = ((wizard[0] + wizard[2] - width) // 2, (wizard[1] + wizard[3] - height) // 2)
@@ -154,7 +157,7 @@ def check_quit_box(h, area, wizard, name):
         wanted = min(max(centred[axis], low), high)
         check(box[axis] == wanted, "the box %s is not centred over the wizard %s within %s"
               % (box, wizard, area))
-    h.drive("answer", "second", "nobox")
+    h.drive(answer("second"), no_box())
 
 
 # Screen size and work area: taskbars at the bottom, the left and the top.
@@ -172,27 +175,28 @@ def case_work_area(h):
         name = "work-area-%dx%d" % size
         print("  screen %dx%d, work area %s" % (size + (area,)), flush=True)
         with Screen(h, prefix, size, area):
-            h.open_wizard(h.bin / "ZembricoE2E.exe", "shot", name)
-            reported = h.drive("workarea", quiet=True)[-1]
+            h.open_wizard(h.bin / "ZembricoE2E.exe", shot(name))
+            reported = h.drive(work_area(), quiet=True)[-1]
             check(reported == "workarea: %d %d %d %d" % area,
                   "Wine did not take the work area: " + reported)
-            wizard = rect(h, "wizard")
+            wizard = screen_rect(h, "wizard")
             # At 96 DPI: 100 %, or smaller where 960 x 720 does not fit.
             percent = expected_scale(96, area)
-            width, height = scaled(WIZARD_WIDTH, percent), scaled(WIZARD_HEIGHT, percent)
+            width, height = scaled(ids.WIZARD_WIDTH, percent), scaled(ids.WIZARD_HEIGHT, percent)
             check((wizard[2] - wizard[0], wizard[3] - wizard[1]) == (width, height),
                   "the wizard is %s at %d %%" % (wizard, percent))
             expected_left = area[0] + (area[2] - area[0] - width) // 2
             expected_top = area[1] + (area[3] - area[1] - height) // 2
             check(wizard[:2] == (expected_left, expected_top),
                   "the wizard %s is not centred in the work area %s" % (wizard, area))
-            check(inside(rect(h, e2e.PRIMARY), area), "the Install button is not in the work area")
+            check(inside(screen_rect(h, ids.PRIMARY), area),
+                  "the Install button is not in the work area")
             check_quit_box(h, area, wizard, name + "-quit")
             # Dragged so that most of it lies off the work area, bottom right.
-            h.drive("moveto", area[2] - 300, area[3] - 200)
-            check_quit_box(h, area, rect(h, "wizard"), name + "-quit-dragged")
-            h.drive("close", "box", 30, "answer", "first")
-            check(h.exit_code() == e2e.EXIT_QUIT, "quitting did not end with -1")
+            h.drive(move_to(area[2] - 300, area[3] - 200))
+            check_quit_box(h, area, screen_rect(h, "wizard"), name + "-quit-dragged")
+            h.drive(close(), wait_box(timeout=30), answer("first"))
+            check(h.exit_code() == ids.EXIT_QUIT, "quitting did not end with -1")
     shutil.rmtree(prefix, ignore_errors=True)
 
 
@@ -230,28 +234,30 @@ def case_same_at_96(h):
     """On a screen without taskbar at 96 DPI the wizard and its quit question look exactly as
     before: their pixels equal the reference pictures (made from the wizard of main e2f46db)."""
     h.open_wizard(h.bin / "ZembricoE2E.exe")
-    wizard = rect(h, "wizard")
+    wizard = screen_rect(h, "wizard")
     check(wizard == (160, 40, 1120, 760), "the wizard is at %s" % (wizard,))
     check_same_pixels(h, "same-96-options", wizard)
-    h.drive("click", e2e.LICENCE, "enabled", e2e.PRIMARY, 1)
+    h.drive(click(ids.LICENCE), is_enabled(ids.PRIMARY))
     check_same_pixels(h, "same-96-licence", wizard)
-    h.drive("close", "box", 30)
+    h.drive(close(), wait_box(timeout=30))
     check_same_pixels(h, "same-96-quit", wizard)
-    h.drive("answer", "first")
-    check(h.exit_code() == e2e.EXIT_QUIT, "quitting did not end with -1")
+    h.drive(answer("first"))
+    check(h.exit_code() == ids.EXIT_QUIT, "quitting did not end with -1")
 
 
 # ---- scales ----
 
-# The monitor's DPI (the prefix's LogPixels) and the factor each one asks for.
-DPI_STEPS = {96: 100, 120: 125, 144: 150, 168: 175, 192: 200}
 # The laptop screens with a taskbar at the bottom, and a large one where every step fits.
 SCALE_SCREENS = [((1280, 720), (0, 0, 1280, 680)),
                  ((1366, 768), (0, 0, 1366, 728)),
                  ((1920, 1080), (0, 0, 1920, 1040)),
                  ((3840, 2160), (0, 0, 3840, 2120))]
 QUIT_BOX_SIZE = (360, 280)
-BOX_BUTTON_LEFT, BOX_BUTTON_WIDTH = 20, 320
+
+
+def dpi_steps():
+    """The monitor's DPI (the prefix's LogPixels) and the factor each one asks for."""
+    return {96 * percent // 100: percent for percent in ids.SCALE_STEPS}
 
 
 def scaled(value, percent):
@@ -264,12 +270,13 @@ def expected_scale(dpi, area):
     """The factor the wizard must choose: the monitor's step, lowered to the largest step at
     which 960 x 720 fits the work area; below 100 % only when even that does not fit."""
     width, height = area[2] - area[0], area[3] - area[1]
-    fitting = [percent for step_dpi, percent in DPI_STEPS.items()
-               if step_dpi <= dpi and scaled(WIZARD_WIDTH, percent) <= width
-               and scaled(WIZARD_HEIGHT, percent) <= height]
+    fitting = [percent for step_dpi, percent in dpi_steps().items()
+               if step_dpi <= dpi and scaled(ids.WIZARD_WIDTH, percent) <= width
+               and scaled(ids.WIZARD_HEIGHT, percent) <= height]
     if fitting:
         return max(fitting)
-    return max(50, min(width * 100 // WIZARD_WIDTH, height * 100 // WIZARD_HEIGHT))
+    return max(ids.MINIMUM_SCALE,
+               min(width * 100 // ids.WIZARD_WIDTH, height * 100 // ids.WIZARD_HEIGHT))
 
 
 def set_log_pixels(prefix, dpi):
@@ -289,15 +296,14 @@ def set_log_pixels(prefix, dpi):
 def layout_table(h):
     """The wizard's layout table as the program holds it: {id: (x, y, width, height)}."""
     table = {}
-    for line in h.drive("layout", quiet=True):
+    for line in h.drive(layout(), quiet=True):
         if line.startswith("layout "):
             ident, _, numbers = line[7:].partition(": ")
             table[int(ident)] = tuple(map(int, numbers.split()))
-    check(PRIMARY_ID in table and e2e.LICENCE in table, "no layout table: %s" % table)
+    check(ids.PRIMARY in table and ids.LICENCE in table, "no layout table: %s" % table)
     return table
 
 
-PRIMARY_ID = e2e.PRIMARY
 
 
 def table_rect(wizard, row, percent):
@@ -311,14 +317,14 @@ def table_rect(wizard, row, percent):
 def check_wizard_at(h, area, percent, table):
     """The wizard is drawn at `percent`: its size, its place in the work area and its primary
     button where the layout table puts it. Returns the wizard's rectangle."""
-    wizard = rect(h, "wizard")
-    size = (scaled(WIZARD_WIDTH, percent), scaled(WIZARD_HEIGHT, percent))
+    wizard = screen_rect(h, "wizard")
+    size = (scaled(ids.WIZARD_WIDTH, percent), scaled(ids.WIZARD_HEIGHT, percent))
     check((wizard[2] - wizard[0], wizard[3] - wizard[1]) == size,
           "the wizard is %s, not %s at %d %%" % (wizard, size, percent))
     check(inside(wizard, area), "the wizard %s leaves the work area %s" % (wizard, area))
-    primary = rect(h, PRIMARY_ID)
+    primary = screen_rect(h, ids.PRIMARY)
     check(inside(primary, area), "the primary button %s is not in the work area" % (primary,))
-    wanted = table_rect(wizard, table[PRIMARY_ID], percent)
+    wanted = table_rect(wizard, table[ids.PRIMARY], percent)
     # Its width follows its text about the table's centre.
     check(primary[1] == wanted[1] and primary[3] == wanted[3]
           and abs((primary[0] + primary[2]) - (wanted[0] + wanted[2])) <= 1,
@@ -330,22 +336,22 @@ def check_wizard_at(h, area, percent, table):
 def check_quit_box_at(h, area, wizard, percent, name):
     """The quit question at `percent`: its width and its first button's, inside the work area;
     then it is answered "continue"."""
-    h.drive("close", "box", 30, "shot", name)
-    box = rect(h, "box")
+    h.drive(close(), wait_box(timeout=30), shot(name))
+    box = screen_rect(h, "box")
     check(box[2] - box[0] == scaled(QUIT_BOX_SIZE[0], percent)
           and box[3] - box[1] >= scaled(QUIT_BOX_SIZE[1], percent),
           "the quit box %s is not %s at %d %%" % (box, QUIT_BOX_SIZE, percent))
     check(inside(box, area), "the box %s leaves the work area %s" % (box, area))
-    button = rect(h, "boxfirst")
-    check(button[2] - button[0] == scaled(BOX_BUTTON_WIDTH, percent) and inside(button, box),
+    button = screen_rect(h, "boxfirst")
+    check(button[2] - button[0] == scaled(ids.BOX_BUTTON_WIDTH, percent) and inside(button, box),
           "the box's first button is %s in the box %s" % (button, box))
-    h.drive("answer", "second", "nobox")
+    h.drive(answer("second"), no_box())
 
 
 def check_manifest(h, program):
     """The program declares itself per-monitor DPI aware, with the older key for the Windows
     that know only that one, and still asks for administrator rights."""
-    line = h.drive("manifest", e2e.windows_path(program), quiet=True)[-1]
+    line = h.drive(manifest(windows_path(program)), quiet=True)[-1]
     check(line.startswith("manifest: "), "no manifest: " + line)
     root = xml.etree.ElementTree.fromstring(line[len("manifest: "):].strip())
     settings = {element.tag.split("}")[1]: element.text for element in root.iter()
@@ -365,7 +371,7 @@ def case_scales(h):
     check_manifest(h, h.bin / "ZembricoE2E.exe")
     prefix = private_prefix(h)
     table = None
-    for dpi in DPI_STEPS:
+    for dpi in dpi_steps():
         set_log_pixels(prefix, dpi)
         for size, area in SCALE_SCREENS:
             percent = expected_scale(dpi, area)
@@ -374,20 +380,23 @@ def case_scales(h):
                                                                      percent), flush=True)
             with Screen(h, prefix, size, area):
                 table = table or layout_table(h)
-                h.open_wizard(h.bin / "ZembricoE2E.exe", "shot", name + "-options")
+                h.open_wizard(h.bin / "ZembricoE2E.exe", 
+                              shot(name + "-options"))
                 wizard = check_wizard_at(h, area, percent, table)
-                h.drive("command", e2e.CUSTOM, "visible", e2e.DESKTOP, 1, 5, "shot",
-                        name + "-custom", "command", e2e.STANDARD, "visible", e2e.DESKTOP, 0, 5,
-                        "click", e2e.LICENCE, "enabled", PRIMARY_ID, 1, "shot", name + "-licence")
+                h.drive(command(ids.CUSTOM), wait_shown(ids.DESKTOP, timeout=5),
+                        shot(name + "-custom"), command(ids.STANDARD),
+                        wait_hidden(ids.DESKTOP, timeout=5), click(ids.LICENCE),
+                        is_enabled(ids.PRIMARY), shot(name + "-licence"))
                 check_quit_box_at(h, area, wizard, percent, name + "-quit")
                 if dpi == 96 and size == (1920, 1080):
                     # Moved to a monitor of 144 DPI: 150 % does not fit above the taskbar.
-                    h.drive("dpichanged", 144, "shot", name + "-moved-to-144")
+                    h.drive(dpi_changed(144),
+                            shot(name + "-moved-to-144"))
                     wizard = check_wizard_at(h, area, expected_scale(144, area), table)
-                    h.drive("dpichanged", 96)
+                    h.drive(dpi_changed(96))
                     check_wizard_at(h, area, 100, table)
-                h.drive("close", "box", 30, "answer", "first")
-                check(h.exit_code() == e2e.EXIT_QUIT, "quitting did not end with -1")
+                h.drive(close(), wait_box(timeout=30), answer("first"))
+                check(h.exit_code() == ids.EXIT_QUIT, "quitting did not end with -1")
     shutil.rmtree(prefix, ignore_errors=True)
 
 
@@ -414,26 +423,27 @@ def case_click_install_at_144(h):
         table = layout_table(h)
         h.open_wizard(h.bin / "ZembricoE2E.exe")
         wizard = check_wizard_at(h, area, percent, table)
-        x, y, width, height = table[e2e.LICENCE]
+        x, y, width, height = table[ids.LICENCE]
         # The box's square: as high as the row, at its left.
         click_at(table_centre(wizard, (x, y, height, height), percent))
-        h.drive("checked", e2e.LICENCE, 1, 30, "enabled", PRIMARY_ID, 1, "shot",
-                "click-144-licence")
-        click_at(table_centre(wizard, table[PRIMARY_ID], percent))
+        h.drive(wait_checked(ids.LICENCE, 1, timeout=30), is_enabled(ids.PRIMARY),
+                shot("click-144-licence"))
+        click_at(table_centre(wizard, table[ids.PRIMARY], percent))
         # The finished screen, under the WebView2 offer of a prefix without the runtime.
-        h.drive("text", PRIMARY_ID, e2e.LAUNCH_TEXT, e2e.INSTALL_TIMEOUT, "visible", e2e.PROGRESS,
-                0, 5, "box", 30, "shot", "click-144-webview2", "answer", "close", "nobox",
-                "shot", "click-144-finished")
+        h.drive(wait_text(ids.PRIMARY, LAUNCH_TEXT, timeout=INSTALL_TIMEOUT),
+                wait_hidden(ids.PROGRESS, timeout=5), wait_box(timeout=30),
+                shot("click-144-webview2"), answer("close"), no_box(),
+                shot("click-144-finished"))
         entry = h.uninstall_entry()
         folder = h.unix_path(entry.get("InstallLocation", "C:\\none"))
         check((folder / "ZembricoUpdate.exe").is_file(), "nothing was installed in %s" % folder)
-        click_at(table_centre(wizard, table[PRIMARY_ID], percent))
-        check(h.exit_code() == e2e.EXIT_LAUNCHED, "Launch did not end the installer with 0")
-        check(e2e.wait_until((folder / "launched.txt").exists), "the launcher was not started")
+        click_at(table_centre(wizard, table[ids.PRIMARY], percent))
+        check(h.exit_code() == ids.EXIT_LAUNCHED, "Launch did not end the installer with 0")
+        check(wait_until((folder / "launched.txt").exists), "the launcher was not started")
     shutil.rmtree(prefix, ignore_errors=True)
 
 
 CASES = {name[5:]: function for name, function in globals().items() if name.startswith("case_")}
 
 if __name__ == "__main__":
-    sys.exit(e2e.main(CASES, "screens"))
+    sys.exit(main(CASES, "screens"))

@@ -18,13 +18,13 @@ import shutil
 import subprocess
 import sys
 
+from harness.core import check
+from harness.runner import main
+
 HERE = pathlib.Path(__file__).resolve().parent
-sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(HERE.parent / "tools" / "zbtag"))
 sys.path.insert(0, str(HERE.parent / "server"))
-import e2e_test as e2e  # noqa: E402
 import signed_test  # noqa: E402
-from e2e_test import check  # noqa: E402
 from serverprocess import ServerProcess  # noqa: E402
 from signer import Signer  # noqa: E402
 
@@ -81,4 +81,4 @@ CASES = {name[5:]: function for name, function in globals().items() if name.star
 
 
 if __name__ == "__main__":
-    sys.exit(e2e.main(CASES, "served"))
+    sys.exit(main(CASES, "served"))

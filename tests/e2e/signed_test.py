@@ -7,19 +7,22 @@ The end-to-end installer is signed as a publisher signs it (osslsigncode, throw-
 certificates, offline timestamps) in every signature shape, then tagged, re-tagged and cleared
 with zbtag. After each step the signature verifies (osslsigncode), passes Windows' padding rule
 (a reader of its own, tests/tools/zbtag/certificate_reader.py) and `zbtag check`, and the
-installer reads exactly the tag written. Needs what e2e_test.py needs, openssl and osslsigncode.
+installer reads exactly the tag written. Needs what the harness needs, openssl and osslsigncode.
 """
 
 import pathlib
 import subprocess
 import sys
 
+from harness import ids
+from harness.core import INSTALL_TIMEOUT, check
+from harness.installlog import queued_lines, startup_logs
+from harness.runner import main
+from harness.steps import answer, click, close, command, wait_box, wait_gone, wait_text
+
 HERE = pathlib.Path(__file__).resolve().parent
-sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(HERE.parent / "tools" / "zbtag"))
 import certificate_reader  # noqa: E402
-import e2e_test as e2e  # noqa: E402
-from e2e_test import check  # noqa: E402
 from signer import Signer  # noqa: E402
 
 BELGIUM = "Zembrico Poker Belgium"
@@ -56,11 +59,12 @@ def check_signed(signer, h, exe, text):
 def site_line_of_a_run(h, exe):
     """Opens the wizard, quits, and returns what the run logged of the site: the lines it keeps
     in its start-up log when no Install.log takes them."""
-    for log in e2e.startup_logs(h):
+    for log in startup_logs(h):
         log.unlink()
-    h.open_wizard(exe, "close", "box", 20, "answer", "first", "gone", 30)
-    check(h.exit_code() == e2e.EXIT_QUIT, "quitting did not end with -1")
-    logs = e2e.startup_logs(h)
+    h.open_wizard(exe, close(), wait_box(timeout=20), answer("first"),
+                  wait_gone(timeout=30))
+    check(h.exit_code() == ids.EXIT_QUIT, "quitting did not end with -1")
+    logs = startup_logs(h)
     check(len(logs) == 1, "start-up logs: %s" % logs)
     lines = logs[0].read_bytes().decode("latin-1").split("\r\n")
     return [line for line in lines if line.startswith("Site from TINFO") or "tInfo" in line]
@@ -92,25 +96,26 @@ def case_signed_tag_site(h):
     tag(h, exe, text)
     check_signed(signer, h, exe, text)
     h.remember(BELGIUM)
-    h.open_wizard(exe, "click", e2e.LICENCE, "command", e2e.PRIMARY, "text", e2e.PRIMARY,
-                  "Launch " + BELGIUM, e2e.INSTALL_TIMEOUT, "box", 30, "answer", "close")
+    h.open_wizard(exe, click(ids.LICENCE), command(ids.PRIMARY),
+                  wait_text(ids.PRIMARY, "Launch " + BELGIUM, timeout=INSTALL_TIMEOUT),
+                  wait_box(timeout=30), answer("close"))
     entry = h.uninstall_entry(BELGIUM)
     folder = h.unix_path(entry.get("InstallLocation", "C:\\missing"))
     check(folder.name == "Zembrico.Belgium", "installed into " + str(folder))
     app_ini = (folder / "app.ini").read_text(errors="replace")
     check("Site=BE_ZB_EXT" in app_ini, "app.ini: " + app_ini)
-    queued = e2e.queued_lines(folder)
+    queued = queued_lines(folder)
     check("Site from TINFO is:'be_zb_ext'" in queued and
           "Site value found in list:'BE_ZB_EXT'" in queued, "Install.log: %s" % queued)
     tinfo = subprocess.run([h.zbtag, "unscramble", str(folder / "tinfo.dat")],
                            capture_output=True, check=True).stdout
     check(b"GID=e2e|stamped\n" in tinfo, "tinfo.dat: %r" % tinfo)
-    h.drive("close", "gone", 30)
-    check(h.exit_code() == e2e.EXIT_QUIT, "closing after completion did not end with -1")
+    h.drive(close(), wait_gone(timeout=30))
+    check(h.exit_code() == ids.EXIT_QUIT, "closing after completion did not end with -1")
 
 
 CASES = {name[5:]: function for name, function in globals().items() if name.startswith("case_")}
 
 
 if __name__ == "__main__":
-    sys.exit(e2e.main(CASES, "signed"))
+    sys.exit(main(CASES, "signed"))

@@ -270,11 +270,10 @@ void Gallery::makeLists() {
 }
 
 void Gallery::created() {
-    try {
-        loadBackground(::GetModuleHandleW(nullptr), kFirstBackgroundResource);
-    } catch (const PError& e) {
-        MyLogCaught("PError", "Gallery::created()", e.why());
-    }
+    Caught(
+        {.place = "Gallery::created()", .other = nullptr}, MyLogCaughtLine,
+        [this] { loadBackground(::GetModuleHandleW(nullptr), kFirstBackgroundResource); },
+        DropCaught);
     makeTexts();
     makeButtons();
     if (form_ == L"controls") {

@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
     PLogInit(std::make_unique<PLogFile>(argv[2], 0, nullptr));
     const std::string how = argv[1];
     const int code = RunCaught(
-        "main()", kExitStartupFailed, [&] { return Fail(how); }, [](const std::string&) {});
+        "main()", ExitValue(InstallExit::kStartupFailed), [&] { return Fail(how); },
+        [](const std::string&) {});
     PLogExit();
     return code;
 }

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "installer/core/hostfile.h"
-#include "installer/core/messagechecker.h"
-#include "installer/core/messagecompiler.h"
 #include "plib/perror.h"
+#include "tools/core/hostfile.h"
+#include "tools/core/messagechecker.h"
+#include "tools/core/messagecompiler.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "installer/core/hostarchive.h"
-#include "installer/core/hostfile.h"
 #include "installer/core/payloadarchive.h"
-#include "installer/core/payloadfolder.h"
 #include "installer/core/programtext.h"
 #include "installer/core/resourcecursor.h"
 #include "plib/perror.h"
+#include "tools/core/hostarchive.h"
+#include "tools/core/hostfile.h"
+#include "tools/core/payloadfolder.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "installer/core/capturelog.h"
 #include "plib/tempfolder.h"
-#include "plib/win/unique.h"
 #include "plib/win/widenarrowscope.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "installer/ZembricoInstall/clientsocket.h"
 #include "installer/core/installcodes.h"
-#include "installer/core/payloadfolder.h"
 #include "installer/core/registrationplan.h"
+#include "tools/core/payloadfolder.h"
 
 namespace fs = std::filesystem;
 

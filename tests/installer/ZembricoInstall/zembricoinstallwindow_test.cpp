@@ -23,7 +23,7 @@
 #include "installer/core/installcodes.h"
 #include "installer/core/languagelist.h"
 #include "installer/core/messagetable.h"
-#include "installer/core/payloadwriter.h"
+#include "tools/core/payloadwriter.h"
 
 namespace {
 
@@ -263,7 +263,7 @@ TEST_F(WizardWindow, CompletionShowsTheFinishedScreenAndClosingEndsWithMinusOne)
     // No question on the finished screen.
     BoxAnswer question = ProgramBoxAnswer(MyMsgBox::kFirst);
     PostMessageW(window_->hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(DispatchPending(), kExitUserQuit);
+    EXPECT_EQ(DispatchPending(), ExitValue(InstallExit::kUserQuit));
     EXPECT_FALSE(question.answered());
     std::filesystem::remove_all(folder);
 }
@@ -281,7 +281,7 @@ TEST_F(WizardWindow, QuitOnTheOptionsScreenAsksAndContinueKeepsTheWizard) {
     BoxAnswer quit = ProgramBoxAnswer(MyMsgBox::kFirst);
     command(kIdClose);
     EXPECT_TRUE(quit.answered());
-    EXPECT_EQ(DispatchPending(), kExitUserQuit);
+    EXPECT_EQ(DispatchPending(), ExitValue(InstallExit::kUserQuit));
 }
 
 TEST_F(WizardWindow, FailureWithTextShowsTheSystemBoxWithTheDetail) {

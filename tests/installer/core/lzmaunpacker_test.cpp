@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "installer/core/lzmapacker.h"
+#include "tools/core/lzmapacker.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "installer/core/languagetable.h"
-#include "installer/core/messagecompiler.h"
 #include "installer/core/programtext.h"
 #include "plib/perror.h"
+#include "tools/core/messagecompiler.h"
 
 namespace {
 
@@ -66,6 +66,77 @@ const char kSample[] =
     "en TXTINS_Are_you_sure_you_wish_to_cance_ELL 0 Line one\\nLine two\r\n"
     "en TXTINS_Lang_English 2 English\r\n"
     "en TXTINS_Cancel 0 Cancel again\r\n";
+
+// Per language: its name for itself, "Cancel", "Install %0 Software" with the product name,
+// and a text with escaped line breaks (its first line).
+struct Translation {
+    const char* code;
+    const char* ownName;
+    const char* cancel;
+    const char* installSoftware;
+    const char* registryErrorFirstLine;
+};
+const Translation kTranslations[] = {
+    {"fr", "Français", "Annuler", "Installer Zembrico",
+     "Erreur d'écriture dans le registre\u00a0!"},
+    {"ru", "Русский", "Отмена", "Установить Zembrico", "Ошибка записи в реестр!"},
+    {"pl", "Polski", "Anuluj", "Zainstaluj Zembrico", "Błąd zapisu w rejestrze!"},
+    {"el", "Ελληνικά", "Άκυρο", "Εγκατάσταση Zembrico", "Σφάλμα εγγραφής στο μητρώο!"},
+    {"ja", "日本語", "キャンセル", "Zembrico のインストール", "レジストリへの書き込みエラーです。"},
+    {"uk", "Українська", "Скасувати", "Встановити Zembrico", "Помилка запису до реєстру!"},
+    {"bg", "Български", "Отказ", "Инсталиране на Zembrico",
+     "Грешка при запис в системния регистър!"},
+    {"cs", "Čeština", "Zrušit", "Instalovat Zembrico", "Chyba zápisu do registru!"},
+    {"sk", "Slovenčina", "Zrušiť", "Inštalovať Zembrico", "Chyba zápisu do registra!"},
+    {"hu", "Magyar", "Mégse", "Zembrico szoftver telepítése", "Hiba a beállításjegyzék írásakor!"},
+    {"nl", "Nederlands", "Annuleren", "Zembrico installeren",
+     "Fout bij schrijven naar het register!"},
+    {"et", "Eesti", "Loobu", "Installi Zembrico", "Registrisse kirjutamise tõrge!"},
+    {"ro", "Română", "Anulare", "Instalare Zembrico", "Eroare de scriere în registry!"},
+    {"fi", "Suomi", "Peruuta", "Asenna Zembrico", "Virhe kirjoitettaessa rekisteriin!"},
+    {"zh-CN", "简体中文", "取消", "安装 Zembrico", "注册表写入错误！"},
+    {"de", "Deutsch", "Abbrechen", "Zembrico installieren",
+     "Fehler beim Schreiben in die Registrierung!"},
+    {"es", "Español", "Cancelar", "Instalar el software de Zembrico",
+     "¡Error de escritura en el registro!"},
+    {"pt", "Português", "Cancelar", "Instalar o software Zembrico", "Erro de escrita no registo!"},
+    {"it", "Italiano", "Annulla", "Installa il software Zembrico",
+     "Errore di scrittura nel Registro di sistema."},
+    {"sv", "Svenska", "Avbryt", "Installera programmet Zembrico",
+     "Fel vid skrivning till registret!"},
+    {"da", "Dansk", "Annuller", "Installer Zembrico-softwaren",
+     "Fejl under skrivning til registreringsdatabasen!"},
+    {"no", "Norsk", "Avbryt", "Installer Zembrico-programvaren",
+     "Feil ved skriving til registeret!"},
+    {"hr", "Hrvatski", "Odustani", "Instaliraj softver Zembrico",
+     "Pogreška pri pisanju u registar!"},
+    {"sl", "Slovenščina", "Prekliči", "Namesti programsko opremo Zembrico",
+     "Napaka pri pisanju v register!"},
+    {"lv", "Latviešu", "Atcelt", "Instalēt Zembrico programmatūru", "Reģistra rakstīšanas kļūda!"},
+    {"lt", "Lietuvių", "Atšaukti", "Įdiegti Zembrico programinę įrangą",
+     "Rašymo į registrą klaida!"},
+    {"ko", "한국어", "취소", "Zembrico 소프트웨어 설치", "레지스트리 쓰기 오류!"},
+    {"zh-TW", "繁體中文", "取消", "安裝 Zembrico 軟體", "登錄寫入錯誤！"},
+};
+
+// Compiles the English source and every translation of kTranslations into one table and
+// loads it into `loaded`.
+void CompileEveryLanguage(MessageTable& loaded) {
+    std::string table(kMessageTableBanner);
+    std::vector<std::string> warnings;
+    AppendMessageTableSource(table, MessageSource("en"), warnings);
+    for (const auto& language : kTranslations) {
+        const std::string source = MessageSource(language.code);
+        ASSERT_FALSE(source.empty()) << language.code;
+        AppendMessageTableSource(table, source, warnings);
+    }
+    EXPECT_TRUE(warnings.empty());
+    const std::vector<std::uint8_t> resource = PackMessageTable(table);
+    std::string error;
+    ASSERT_TRUE(LoadMessageTableResource(
+        resource.data(), static_cast<std::uint32_t>(resource.size()), loaded, error))
+        << error;
+}
 
 }  // namespace
 
@@ -218,82 +289,14 @@ TEST(MessageTable, TheEnglishSourceHasEveryKeyExactlyOnce) {
 }
 
 TEST(MessageTable, TranslationsAreCompleteAndLookUpInTheirLanguage) {
-    // Per language: its name for itself, "Cancel", "Install %0 Software" with the product name,
-    // and a text with escaped line breaks (its first line).
-    const struct {
-        const char* code;
-        const char* ownName;
-        const char* cancel;
-        const char* installSoftware;
-        const char* registryErrorFirstLine;
-    } languages[] = {
-        {"fr", "Français", "Annuler", "Installer Zembrico",
-         "Erreur d'écriture dans le registre\u00a0!"},
-        {"ru", "Русский", "Отмена", "Установить Zembrico", "Ошибка записи в реестр!"},
-        {"pl", "Polski", "Anuluj", "Zainstaluj Zembrico", "Błąd zapisu w rejestrze!"},
-        {"el", "Ελληνικά", "Άκυρο", "Εγκατάσταση Zembrico", "Σφάλμα εγγραφής στο μητρώο!"},
-        {"ja", "日本語", "キャンセル", "Zembrico のインストール",
-         "レジストリへの書き込みエラーです。"},
-        {"uk", "Українська", "Скасувати", "Встановити Zembrico", "Помилка запису до реєстру!"},
-        {"bg", "Български", "Отказ", "Инсталиране на Zembrico",
-         "Грешка при запис в системния регистър!"},
-        {"cs", "Čeština", "Zrušit", "Instalovat Zembrico", "Chyba zápisu do registru!"},
-        {"sk", "Slovenčina", "Zrušiť", "Inštalovať Zembrico", "Chyba zápisu do registra!"},
-        {"hu", "Magyar", "Mégse", "Zembrico szoftver telepítése",
-         "Hiba a beállításjegyzék írásakor!"},
-        {"nl", "Nederlands", "Annuleren", "Zembrico installeren",
-         "Fout bij schrijven naar het register!"},
-        {"et", "Eesti", "Loobu", "Installi Zembrico", "Registrisse kirjutamise tõrge!"},
-        {"ro", "Română", "Anulare", "Instalare Zembrico", "Eroare de scriere în registry!"},
-        {"fi", "Suomi", "Peruuta", "Asenna Zembrico", "Virhe kirjoitettaessa rekisteriin!"},
-        {"zh-CN", "简体中文", "取消", "安装 Zembrico", "注册表写入错误！"},
-        {"de", "Deutsch", "Abbrechen", "Zembrico installieren",
-         "Fehler beim Schreiben in die Registrierung!"},
-        {"es", "Español", "Cancelar", "Instalar el software de Zembrico",
-         "¡Error de escritura en el registro!"},
-        {"pt", "Português", "Cancelar", "Instalar o software Zembrico",
-         "Erro de escrita no registo!"},
-        {"it", "Italiano", "Annulla", "Installa il software Zembrico",
-         "Errore di scrittura nel Registro di sistema."},
-        {"sv", "Svenska", "Avbryt", "Installera programmet Zembrico",
-         "Fel vid skrivning till registret!"},
-        {"da", "Dansk", "Annuller", "Installer Zembrico-softwaren",
-         "Fejl under skrivning til registreringsdatabasen!"},
-        {"no", "Norsk", "Avbryt", "Installer Zembrico-programvaren",
-         "Feil ved skriving til registeret!"},
-        {"hr", "Hrvatski", "Odustani", "Instaliraj softver Zembrico",
-         "Pogreška pri pisanju u registar!"},
-        {"sl", "Slovenščina", "Prekliči", "Namesti programsko opremo Zembrico",
-         "Napaka pri pisanju v register!"},
-        {"lv", "Latviešu", "Atcelt", "Instalēt Zembrico programmatūru",
-         "Reģistra rakstīšanas kļūda!"},
-        {"lt", "Lietuvių", "Atšaukti", "Įdiegti Zembrico programinę įrangą",
-         "Rašymo į registrą klaida!"},
-        {"ko", "한국어", "취소", "Zembrico 소프트웨어 설치", "레지스트리 쓰기 오류!"},
-        {"zh-TW", "繁體中文", "取消", "安裝 Zembrico 軟體", "登錄寫入錯誤！"},
-    };
-    std::string table(kMessageTableBanner);
-    std::vector<std::string> warnings;
-    AppendMessageTableSource(table, MessageSource("en"), warnings);
-    for (const auto& language : languages) {
-        const std::string source = MessageSource(language.code);
-        ASSERT_FALSE(source.empty()) << language.code;
-        AppendMessageTableSource(table, source, warnings);
-    }
-    EXPECT_TRUE(warnings.empty());
-    const std::vector<std::uint8_t> resource = PackMessageTable(table);
     MessageTable loaded;
-    std::string error;
-    ASSERT_TRUE(LoadMessageTableResource(
-        resource.data(), static_cast<std::uint32_t>(resource.size()), loaded, error))
-        << error;
-
+    ASSERT_NO_FATAL_FAILURE(CompileEveryLanguage(loaded));
     const auto text = [&](std::uint32_t key, int index) {
         PString out;
         loaded.lookup(out, key, index, PString("Zembrico"));
         return ProgramTextToUtf8(out.view());
     };
-    for (const auto& language : languages) {
+    for (const auto& language : kTranslations) {
         const int index = FindLanguageCode(language.code);
         ASSERT_GE(index, 0) << language.code;
         for (std::uint32_t key = 1; key < kMessageKeyCount; ++key) {

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "installer/core/littleendian.h"
-#include "installer/core/lzmapacker.h"
 #include "installer/core/memoryextracttarget.h"
-#include "installer/core/payloadwriter.h"
 #include "plib/perror.h"
+#include "tools/core/lzmapacker.h"
+#include "tools/core/payloadwriter.h"
 
 namespace {
 

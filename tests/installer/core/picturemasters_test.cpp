@@ -6,8 +6,8 @@
 #include <iterator>
 
 #include "installer/core/littleendian.h"
-#include "installer/core/lzmapacker.h"
 #include "plib/perror.h"
+#include "tools/core/lzmapacker.h"
 
 namespace {
 

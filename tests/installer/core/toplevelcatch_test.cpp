@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -75,6 +76,76 @@ TEST(RunCaught, BeforeAnyLogTheLineWaitsForTheNextOne) {
     EarlyLogQueue::instance().flush();
     const Lines lines = log.lines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "... caught in WinMain()"), lines.end());
+}
+
+// The worker's DoInstall() names a system failure apart from other errors; SetUserIniFile()'s
+// reading names only internal errors and tells the rest as "..."; StoreTInfoFile() tells
+// anything else as a PError without a message; the window procedures name std::exceptions
+// "Exception".
+TEST(Caught, EachRuleNamesWhatItCatchesInItsOwnWords) {
+    const CatchRule doInstall{.place = "D()", .systemError = "PSystemError"};
+    const CatchRule read{.place = "R()", .internalError = "PInternalError", .error = nullptr};
+    const CatchRule tInfo{.place = "T()", .other = "PError"};
+    const CatchRule window{.place = "W()", .exception = "Exception", .other = nullptr};
+    struct Case {
+        const CatchRule* rule;
+        std::function<void()> raise;
+        std::string line;
+        std::optional<std::string> message;
+    };
+    const Case cases[] = {
+        {&doInstall, [] { throw PSystemError("disk", "full"); },
+         "PSystemError caught in D(): disk: full", "disk: full"},
+        {&doInstall, [] { throw PInternalError("bad"); }, "PError caught in D(): bad", "bad"},
+        {&doInstall, [] { throw std::runtime_error("x"); }, "... caught in D()", std::nullopt},
+        {&read, [] { throw PSystemError("read", "gone"); },
+         "PInternalError caught in R(): read: gone", "read: gone"},
+        {&read, [] { throw PError("plain"); }, "... caught in R()", std::nullopt},
+        {&tInfo, [] { throw 3; }, "PError caught in T()", std::nullopt},
+        {&window, [] { throw std::length_error("long"); }, "Exception caught in W(): long", "long"},
+        {&window, [] { throw PInternalError("no"); }, "PError caught in W(): no", "no"},
+    };
+    for (const Case& c : cases) {
+        Lines lines;
+        std::optional<std::string> given = "not called";
+        const int answer = Caught(
+            *c.rule, [&](const std::string& line) { lines.push_back(line); },
+            [&] {
+                c.raise();
+                return 0;
+            },
+            [&](const std::optional<std::string>& message) {
+                given = message;
+                return 5;
+            });
+        EXPECT_EQ(answer, 5) << c.line;
+        EXPECT_EQ(lines, Lines{c.line});
+        EXPECT_EQ(given, c.message) << c.line;
+    }
+}
+
+TEST(Caught, WhatTheRuleLeavesUnnamedReachesTheCallerUnlogged) {
+    const CatchRule analytics{
+        .place = "A()", .systemError = "PSystemError", .error = nullptr, .other = nullptr};
+    Lines lines;
+    const CatchLog log = [&](const std::string& line) { lines.push_back(line); };
+    bool fellBack = false;
+    const auto fallback = [&](const std::optional<std::string>&) { fellBack = true; };
+    EXPECT_THROW(Caught(
+                     analytics, log, [] { throw PInternalError("not a socket's"); }, fallback),
+                 PInternalError);
+    EXPECT_THROW(Caught(
+                     analytics, log, [] { throw std::runtime_error("r"); }, fallback),
+                 std::runtime_error);
+    EXPECT_FALSE(fellBack);
+    EXPECT_EQ(lines, Lines{});
+    Caught(
+        analytics, log, [] {}, fallback);
+    EXPECT_FALSE(fellBack);
+    Caught(
+        analytics, log, [] { throw PSystemError("connect", "refused"); }, fallback);
+    EXPECT_TRUE(fellBack);
+    EXPECT_EQ(lines, Lines{"PSystemError caught in A(): connect: refused"});
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // A link that someone without administrator rights planted, for the tests of code that must
 // not follow one. Wine 8 neither makes junctions nor keeps its symbolic links, but shows a Unix

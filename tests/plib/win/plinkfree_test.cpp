@@ -7,7 +7,7 @@
 
 #include "plib/tempfolder.h"
 #include "plib/win/plantedlink.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 
 #include "plib/tempfolder.h"
 #include "plib/win/plantedlink.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace fs = std::filesystem;
 

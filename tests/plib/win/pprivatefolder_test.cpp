@@ -6,7 +6,7 @@
 #include <regex>
 
 #include "plib/tempfolder.h"
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 namespace fs = std::filesystem;
 

@@ -6,8 +6,8 @@
 
 #include "plib/pstringencoding.h"
 #include "plib/tempfolder.h"
-#include "plib/win/unique.h"
 #include "plib/win/widenarrowscope.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

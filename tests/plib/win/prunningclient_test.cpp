@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

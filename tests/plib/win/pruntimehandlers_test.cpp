@@ -94,11 +94,12 @@ TEST(RuntimeFailure, AbortIsLogged) {
 TEST(RuntimeFailure, AnExceptionAtTheTopEndsWithTheStartupFailureCodeAndALine) {
     const Outcome thrown = RunChild("throw");
     EXPECT_TRUE(thrown.has("std::exception caught in main(): thrown at start-up")) << thrown;
-    EXPECT_EQ(thrown.exitCode, static_cast<DWORD>(kExitStartupFailed)) << thrown;
+    EXPECT_EQ(thrown.exitCode, static_cast<DWORD>(ExitValue(InstallExit::kStartupFailed)))
+        << thrown;
 
     const Outcome other = RunChild("throwint");
     EXPECT_TRUE(other.has("... caught in main()")) << other;
-    EXPECT_EQ(other.exitCode, static_cast<DWORD>(kExitStartupFailed)) << other;
+    EXPECT_EQ(other.exitCode, static_cast<DWORD>(ExitValue(InstallExit::kStartupFailed))) << other;
 }
 
 TEST(RuntimeFailure, AnOverrunStackBufferEndsTheProcessAtOnceWithoutHandlers) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plib/win/pwidenarrow.h"
+#include "plib/winseam/pwidenarrow.h"
 
 // Sets the wide-or-narrow override for one test and restores the earlier value afterwards.
 class WideNarrowScope {

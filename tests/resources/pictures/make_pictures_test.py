@@ -13,6 +13,7 @@ SCRIPT = Path(__file__).resolve().parents[3] / "resources" / "pictures" / "make_
 sys.path.insert(0, str(SCRIPT.parent))
 
 import make_pictures  # noqa: E402
+import review_sheets  # noqa: E402
 from PIL import Image  # noqa: E402
 
 # Skins and the size each control expects of its bitmaps.
@@ -193,7 +194,7 @@ class PicturesTest(unittest.TestCase):
 
     def test_three_slice_drawing_keeps_the_corners(self):
         skin = self.bitmap(225).convert("RGB")
-        wide = make_pictures.three_slice(skin, 320, 46)
+        wide = review_sheets.three_slice(skin, 320, 46)
         self.assertEqual(wide.getpixel((0, 0)), skin.getpixel((0, 0)))
         self.assertEqual(wide.getpixel((319, 45)), skin.getpixel((40, 45)))
         self.assertEqual(wide.getpixel((160, 23)), skin.getpixel((20, 23)))

@@ -16,7 +16,7 @@
 #include "installer/core/capturelog.h"
 #include "installer/core/installcodes.h"
 #include "plib/perror.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 

@@ -14,9 +14,12 @@ import struct
 import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[3] / "e2e"))
-import e2e_test  # noqa: E402
-from e2e_test import (CLOSE, CUSTOM, E2E_FOLDER, EXIT_QUIT, FOLDER_EDIT, LICENCE,  # noqa: E402
-                      PRIMARY, PROGRESS, WINDOW_TIMEOUT, check)
+from harness import ids  # noqa: E402
+from harness.core import E2E_FOLDER, WINDOW_TIMEOUT, check  # noqa: E402
+from harness.runner import main  # noqa: E402
+from harness.steps import (answer, click, close, command, dismiss, is_enabled,  # noqa: E402
+                           set_text, shot, wait_any_box, wait_box, wait_gone, wait_hidden,
+                           wait_shown)
 
 PAYLOAD, BUILD_OPTIONS, MESSAGES = 130, 131, 205
 
@@ -130,14 +133,14 @@ def install_into(h, exe, folder, *after_box):
     """Starts `exe`, installs into `folder` and answers the error box; returns the driver's
     lines. The wizard must show its options again, ready for another try."""
     h.remember()
-    lines = h.open_wizard(exe, "command", CUSTOM, "visible", FOLDER_EDIT, 1, 5,
-                          "settext", FOLDER_EDIT, folder, "click", LICENCE,
-                          "command", PRIMARY, "anybox", 60, "shot", "box-" + exe.stem,
-                          "dismiss", *after_box,
-                          "visible", PROGRESS, 0, 20, "visible", PRIMARY, 1, 20,
-                          "enabled", PRIMARY, 1, "close", "box", 20, "answer", "first",
-                          "gone", 30, shot_prefix="faults-")
-    check(h.exit_code() == EXIT_QUIT, "Quit did not end with -1")
+    lines = h.open_wizard(exe, command(ids.CUSTOM), wait_shown(ids.FOLDER_EDIT, timeout=5),
+                          set_text(ids.FOLDER_EDIT, folder), click(ids.LICENCE),
+                          command(ids.PRIMARY), wait_any_box(timeout=60), shot("box-" + exe.stem),
+                          dismiss(), *after_box, wait_hidden(ids.PROGRESS, timeout=20),
+                          wait_shown(ids.PRIMARY, timeout=20), is_enabled(ids.PRIMARY), close(),
+                          wait_box(timeout=20), answer("first"),
+                          wait_gone(timeout=30), shot_prefix="faults-")
+    check(h.exit_code() == ids.EXIT_QUIT, "Quit did not end with -1")
     return lines
 
 
@@ -229,10 +232,10 @@ def case_build_options_without_equals(h):
         # The first item loses its "=".
         options = read_resource(image, BUILD_OPTIONS)
         write_resource(image, BUILD_OPTIONS, options.replace(b"=", b" ", 1))
-    h.open_wizard(make_variant(h, "options-without-equals", damage), "shot",
-                  "options-without-equals", "command", CLOSE, "box", 20, "answer", "first",
-                  "gone", 30, shot_prefix="faults-")
-    check(h.exit_code() == EXIT_QUIT, "Quit did not end with -1")
+    h.open_wizard(make_variant(h, "options-without-equals", damage), 
+                  shot("options-without-equals"), command(ids.CLOSE), wait_box(timeout=20),
+                  answer("first"), wait_gone(timeout=30), shot_prefix="faults-")
+    check(h.exit_code() == ids.EXIT_QUIT, "Quit did not end with -1")
 
 
 def case_registry_error(h):
@@ -270,14 +273,14 @@ def case_trailer_out_of_range(h):
         def append(image, footer=struct.pack("<III", distance, length, mark)):
             image += b"SITEID=be_zb_ext" + footer
         exe = make_variant(h, "trailer-" + name, append)
-        lines = h.open_wizard(exe, "shot", "trailer-" + name, "command", CLOSE, "box", 20,
-                              "answer", "first", "gone", 30, shot_prefix="faults-")
+        lines = h.open_wizard(exe, shot("trailer-" + name), command(ids.CLOSE),
+                              wait_box(timeout=20), answer("first"),
+                              wait_gone(timeout=30), shot_prefix="faults-")
         check("box: Installing Zembrico Poker" in lines, "%s: not the default site" % name)
-        check(h.exit_code() == EXIT_QUIT, "%s: Quit did not end with -1" % name)
+        check(h.exit_code() == ids.EXIT_QUIT, "%s: Quit did not end with -1" % name)
 
 
 CASES = {name[5:]: function for name, function in globals().items() if name.startswith("case_")}
 
 if __name__ == "__main__":
-    e2e_test.CASES = CASES
-    sys.exit(e2e_test.main())
+    sys.exit(main(CASES, "e2e"))

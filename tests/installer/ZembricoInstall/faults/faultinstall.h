@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "installer/ZembricoInstall/wholeinstalltest.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 // A child process of this test program that runs one of the DISABLED_ child tests (they run
 // only when asked for by name). The child finds its arguments in the environment and signals

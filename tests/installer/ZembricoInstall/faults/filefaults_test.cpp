@@ -7,7 +7,7 @@
 #include "installer/ZembricoInstall/faults/faultinstall.h"
 #include "installer/core/installcodes.h"
 #include "plib/perror.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 #include "installer/ZembricoInstall/wholeinstalltest.h"
 #include "installer/core/installcodes.h"
 #include "installer/core/registrationplan.h"
-#include "plib/win/unique.h"
+#include "plib/winseam/unique.h"
 
 namespace {
 
