@@ -38,36 +38,36 @@ std::optional<std::uint64_t> Number(std::string_view digits) {
     return value;
 }
 
-struct RangeSpec {
+struct RangeItem {
     std::optional<std::uint64_t> first, last, suffix;
 };
 
-std::optional<RangeSpec> ParseSpec(std::string_view spec) {
-    const std::size_t dash = spec.find('-');
+std::optional<RangeItem> ParseRangeItem(std::string_view item) {
+    const std::size_t dash = item.find('-');
     if (dash == std::string_view::npos) return std::nullopt;
-    RangeSpec parsed;
+    RangeItem parsed;
     if (dash == 0) {
-        parsed.suffix = Number(spec.substr(1));
+        parsed.suffix = Number(item.substr(1));
         return parsed.suffix ? std::optional(parsed) : std::nullopt;
     }
-    parsed.first = Number(spec.substr(0, dash));
+    parsed.first = Number(item.substr(0, dash));
     if (!parsed.first) return std::nullopt;
-    if (dash + 1 == spec.size()) return parsed;
-    parsed.last = Number(spec.substr(dash + 1));
+    if (dash + 1 == item.size()) return parsed;
+    parsed.last = Number(item.substr(dash + 1));
     if (!parsed.last || *parsed.last < *parsed.first) return std::nullopt;
     return parsed;
 }
 
-// The bytes of `spec` inside a body of `size`; nothing when it has none.
-std::optional<ByteRange> Resolve(const RangeSpec& spec, std::uint64_t size) {
-    if (spec.suffix) {
-        if (*spec.suffix == 0 || size == 0) return std::nullopt;
-        const std::uint64_t length = std::min(*spec.suffix, size);
+// The bytes of `item` inside a body of `size`; nothing when it has none.
+std::optional<ByteRange> Resolve(const RangeItem& item, std::uint64_t size) {
+    if (item.suffix) {
+        if (*item.suffix == 0 || size == 0) return std::nullopt;
+        const std::uint64_t length = std::min(*item.suffix, size);
         return ByteRange{size - length, length};
     }
-    if (*spec.first >= size) return std::nullopt;
-    const std::uint64_t last = std::min(spec.last.value_or(size - 1), size - 1);
-    return ByteRange{*spec.first, last - *spec.first + 1};
+    if (*item.first >= size) return std::nullopt;
+    const std::uint64_t last = std::min(item.last.value_or(size - 1), size - 1);
+    return ByteRange{*item.first, last - *item.first + 1};
 }
 
 std::vector<ByteRange> Merge(std::vector<ByteRange> ranges) {
@@ -98,16 +98,16 @@ RangeAnswer ParseRange(std::string_view header, std::uint64_t size) {
     if (header.size() < kUnit.size() || strncasecmp(header.data(), kUnit.data(), kUnit.size()) != 0)
         return {};
     std::vector<ByteRange> ranges;
-    std::size_t specs = 0;
+    std::size_t items = 0;
     const bool wellFormed =
         ForEachListElement(header.substr(kUnit.size()), [&](std::string_view element) {
-            const std::optional<RangeSpec> spec = ParseSpec(element);
-            if (!spec || ++specs > kMaxRanges) return false;
-            if (const std::optional<ByteRange> range = Resolve(*spec, size))
+            const std::optional<RangeItem> item = ParseRangeItem(element);
+            if (!item || ++items > kMaxRanges) return false;
+            if (const std::optional<ByteRange> range = Resolve(*item, size))
                 ranges.push_back(*range);
             return true;
         });
-    if (!wellFormed || specs == 0) return {};
+    if (!wellFormed || items == 0) return {};
     if (ranges.empty()) return {RangeAnswer::Unsatisfiable, {}};
     return {RangeAnswer::Partial, Merge(std::move(ranges))};
 }

@@ -160,11 +160,11 @@ class Tagged(DownloadCase):
         code = mint(text)
         tagged = self.written(text)
         size = len(tagged)
-        for spec, first, last in [("0-399", 0, 399), ("-3000", size - 3000, size - 1),
+        for item, first, last in [("0-399", 0, 399), ("-3000", size - 3000, size - 1),
                                   ("%d-" % (len(self.original) - 50), len(self.original) - 50,
                                    size - 1), ("100-200", 100, 200)]:
-            response = curl(self.url(code=code), "-r", spec)
-            self.assertEqual(response.body, tagged[first:last + 1], spec)
+            response = curl(self.url(code=code), "-r", item)
+            self.assertEqual(response.body, tagged[first:last + 1], item)
             self.assertEqual(response.header("Content-Range"), "bytes %d-%d/%d" % (first, last, size))
         with tempfile.TemporaryDirectory() as folder:
             part = Path(folder, "part.exe")
@@ -301,9 +301,9 @@ class Ranges(DownloadCase):
         cases = [("0-99", 0, 100), ("100-", 100, size - 100), ("-500", size - 500, 500),
                  ("%d-%d" % (size - 10, size + 1000), size - 10, 10), ("-%d" % (size * 2), 0, size),
                  ("%d-%d" % (size - 1, size - 1), size - 1, 1)]
-        for spec, first, length in cases:
-            with self.subTest(spec=spec):
-                response = curl(self.url(), "-r", spec)
+        for item, first, length in cases:
+            with self.subTest(item=item):
+                response = curl(self.url(), "-r", item)
                 self.assertEqual(response.status, 206)
                 self.assertEqual(response.body, self.original[first:first + length])
                 self.assertEqual(response.header("Content-Range"),
@@ -311,9 +311,9 @@ class Ranges(DownloadCase):
 
     def test_ranges_outside_get_416_and_bad_ones_the_whole_build(self):
         size = len(self.original)
-        for spec in ["%d-" % size, "%d-%d" % (size + 5, size + 9), "-0"]:
-            response = curl(self.url(), "-H", "Range: bytes=" + spec)
-            self.assertEqual(response.status, 416, spec)
+        for item in ["%d-" % size, "%d-%d" % (size + 5, size + 9), "-0"]:
+            response = curl(self.url(), "-H", "Range: bytes=" + item)
+            self.assertEqual(response.status, 416, item)
             self.assertEqual(response.header("Content-Range"), "bytes */%d" % size)
         for header in ["bytes=9-0", "bytes=x-1", "lines=0-9", "bytes=" + ",".join(["0-0"] * 17)]:
             response = curl(self.url(), "-H", "Range: " + header)

@@ -127,9 +127,10 @@ def case_flood(args, store):
         lines = server.events("hit_refused")
         check(1 <= len(lines) <= 3, "%d lines for %d refusals" % (len(lines), answers[429]))
         # The address is served again once its rate has refilled the bucket.
-        time.sleep(0.2)
-        with server.connect() as connection:
-            check(post(connection, server, unique_hit("later")) == 204, "refused for good")
+        def served_again():
+            with server.connect() as connection:
+                return post(connection, server, unique_hit("later")) == 204
+        check(wait_until(served_again), "refused for good")
 
 
 def case_kill9(args, store):
