@@ -17,9 +17,6 @@
 
 namespace {
 
-constexpr int kBoxWidth = 360;
-constexpr int kBoxHeight = 320;
-
 // The "UninstallString" of the edition's uninstall key; nothing when the key or the value is
 // missing (an empty value counts as missing).
 std::optional<std::string> UninstallString(const std::string& registryName) {
@@ -44,11 +41,10 @@ void ZembricoInstallWindow::removeLegacyEditions() {
 bool ZembricoInstallWindow::askRemoveLegacy(const std::string& registryName,
                                             const std::string& displayName) {
     if (!UninstallString(registryName)) return false;
-    const int answer =
-        messageBox(WizardText(TXTINS_Installing_N0, params_.displayName.c_str()),
-                   WizardText(TXTINS_We_have_detected_a_version_of__ELL, displayName.c_str(),
-                              params_.name.c_str()),
-                   WizardText(TXTINS_Yes), WizardText(TXTINS_No), kBoxWidth, kBoxHeight);
+    const int answer = boxes_.ask(WizardText(TXTINS_Installing_N0, params_.displayName.c_str()),
+                                  WizardText(TXTINS_We_have_detected_a_version_of__ELL,
+                                             displayName.c_str(), params_.name.c_str()),
+                                  WizardText(TXTINS_Yes), WizardText(TXTINS_No), kLegacyEditionBox);
     return answer == MyMsgBox::kFirst;
 }
 

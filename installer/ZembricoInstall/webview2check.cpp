@@ -60,9 +60,9 @@ void ZembricoInstallWindow::webView2Check() {
     const InstallLogSession log(params_.installFolder);
     if (IsWindows64() && !WebView2RuntimePresent()) {
         EarlyLog("WebView2 Runtime is not installed!");
-        const int answer = messageBox(WizardText(TXTINS_Download_and_Install_WebView2),
+        const int answer = boxes_.ask(WizardText(TXTINS_Download_and_Install_WebView2),
                                       WizardText(TXTINS_Please_download_WebView2_to_si_ELL_1),
-                                      WizardText(TXTINS_Download), PString(), 360, 320);
+                                      WizardText(TXTINS_Download), PString(), kWebView2Box);
         if (answer == MyMsgBox::kFirst) {
             openWebPage(settings_.urlWV2Download, "webview2-install-link");
             screenView("InstallationWindow/WV2Download");

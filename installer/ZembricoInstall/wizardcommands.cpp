@@ -27,31 +27,6 @@ constexpr WORD kSelectionConfirmed = CBN_SELENDOK;  // 9
 constexpr WORD kClicked = STN_CLICKED;
 constexpr int kQuitPollMs = 100;
 
-// The box's height at 100 %, grown when its message would not fit above the buttons in the body
-// font, which is made at `percent` (a wide fallback face makes the usual sizes too small for
-// the longer texts).
-int FittingHeight(const PString& message, HFONT font, int width, int height, bool twoButtons,
-                  int percent) {
-    constexpr int kMessageTop = 76;
-    constexpr int kMessageMargins = 30;
-    constexpr int kBelowMessage = 20;
-    constexpr int kFrame = 8;
-    UniqueWindowDc dc(nullptr);
-    const HGDIOBJ old = ::SelectObject(dc.get(), font);
-    // The frame is the system's, the same at every factor.
-    RECT rect{0, 0, Scaled(width - kMessageMargins, percent) - kFrame, 0};
-    const std::wstring text = PToWide(message);
-    ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect,
-                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    ::SelectObject(dc.get(), old);
-    // The buttons take the client area's bottom from MyMsgBox::FirstButtonTop down.
-    const int buttonArea = -MyMsgBox::FirstButtonTop(0, twoButtons);
-    const int measured = static_cast<int>(rect.bottom - rect.top) + kFrame;
-    const int needed =
-        kMessageTop + (measured * 100 + percent - 1) / percent + kBelowMessage + buttonArea;
-    return std::max(height, needed);
-}
-
 }  // namespace
 
 BOOL ZembricoInstallWindow::command(WPARAM wParam, LPARAM) {
@@ -109,7 +84,7 @@ void ZembricoInstallWindow::selectInstallType(WizardSlot chosen, WizardSlot othe
         radio.setChecked(true);
         controls_.get<MyCRadioButton>(other).setChecked(false);
     }
-    updateCustomControls();
+    screens_.show();
 }
 
 void ZembricoInstallWindow::startInstall() {
@@ -139,7 +114,7 @@ void ZembricoInstallWindow::startInstall() {
     switchScreen(true);
     screenView("InstallationWindow/InstallStarted");
     const AnalyticsHit hit =
-        LanguageChangeEvent(TheLanguageOffer(), initialLanguageName_.view(), CurrentLanguage());
+        LanguageChangeEvent(TheLanguageOffer(), languages_.initialName().view(), CurrentLanguage());
     Caught(
         {.place = CatchPlace::kWizardStartInstall, .other = nullptr}, EarlyLogLine,
         [&] { worker_->analytics().event(hit.category, hit.action, hit.label, hit.value); },
@@ -162,10 +137,10 @@ void ZembricoInstallWindow::requestQuit() {
     }
     if (worker_->isRunning()) worker_->controlState = kWorkerPause;
     const PString displayName(params_.displayName.c_str());
-    const int answer = messageBox(WizardText(TXTINS_Installing_N0, displayName),
+    const int answer = boxes_.ask(WizardText(TXTINS_Installing_N0, displayName),
                                   WizardText(TXTINS_Are_you_sure_you_want_to_quit__ELL),
                                   WizardText(TXTINS_Quit_installation),
-                                  WizardText(TXTINS_Continue_installation), 360, 280);
+                                  WizardText(TXTINS_Continue_installation), kQuitBox);
     if (answer != MyMsgBox::kFirst) {
         if (worker_->isRunning()) worker_->controlState = kWorkerRun;
         return;
@@ -177,6 +152,17 @@ void ZembricoInstallWindow::requestQuit() {
     }
     screenView("InstallationWindow/InstallCancelled");
     ::PostQuitMessage(ExitValue(InstallExit::kUserQuit));
+}
+
+void ZembricoInstallWindow::languageChosen() {
+    using Outcome = WizardLanguageList::Choice::Outcome;
+    const WizardLanguageList::Choice choice = languages_.choose();
+    if (choice.outcome == Outcome::kRefused) {
+        screenView("InstallationWindow/InstallCancelled");
+    } else if (choice.outcome == Outcome::kChanged) {
+        SetCurrentLanguage(choice.language);
+        applyLanguage();
+    }
 }
 
 void ZembricoInstallWindow::browseForFolder() {
@@ -205,36 +191,16 @@ void ZembricoInstallWindow::openWebPage(const std::string& urlTemplate, const ch
     if (!StartAsSignedInUser(link, "", "")) PShellOpen(PString(link.c_str()), &PMixedEncoding());
 }
 
-int ZembricoInstallWindow::messageBox(const PString& title, const PString& text,
-                                      const PString& first, const PString& second, int width,
-                                      int height) {
-    MyMsgBoxRequest request;
-    request.owner = hwnd();
-    request.title = title;
-    request.message = text;
-    request.firstButton = first;
-    request.secondButton = second;
-    request.firstLook = looks_.button(WizardKind::kButton);
-    request.secondLook = looks_.button(WizardKind::kPrimaryButton);
-    request.closeSkin = looks_.button(WizardKind::kCloseButton).skin;
-    request.closeName = WizardText(TXTINS_Cancel);
-    request.titleFont = looks_.heading();
-    request.bodyFont = looks_.font(WizardFont::kF4);
-    return MyMsgBox::Run(request, width,
-                         FittingHeight(text, request.bodyFont, width, height, !second.empty(),
-                                       MyMsgBox::Scale(hwnd(), width, height)));
-}
-
 void ZembricoInstallWindow::refusedFolderBox() {
     const PString displayName(params_.displayName.c_str());
-    messageBox(WizardText(TXTINS_Installing_N0, displayName),
+    boxes_.ask(WizardText(TXTINS_Installing_N0, displayName),
                WizardText(TXTINS_N0_cannot_be_the_install_folde_ELL,
                           PString(params_.installFolder.c_str()), PString(defaultFolder_.c_str())),
-               WizardText(TXTINS_OK), PString(), 360, 280);
+               WizardText(TXTINS_OK), PString(), kErrorBox);
 }
 
 void ZembricoInstallWindow::installErrorBox(MessageKey key) {
     const PString displayName(params_.displayName.c_str());
-    messageBox(WizardText(TXTINS_Installing_N0, displayName), WizardText(key, displayName),
-               WizardText(TXTINS_OK), PString(), 360, 280);
+    boxes_.ask(WizardText(TXTINS_Installing_N0, displayName), WizardText(key, displayName),
+               WizardText(TXTINS_OK), PString(), kErrorBox);
 }

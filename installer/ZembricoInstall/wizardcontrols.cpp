@@ -41,7 +41,7 @@ void ZembricoInstallWindow::createControls() {
     allUsers.setChecked(params_.hasAdminRights && params_.allUsers);
     if (!params_.hasAdminRights) ::EnableWindow(allUsers.hwnd(), FALSE);
     controls_.find(WizardSlot::kFolderEdit)->setText(params_.installFolder.c_str());
-    fillLanguageList();
+    languages_.fill();
 }
 
 void ZembricoInstallWindow::rescaled() {
@@ -53,26 +53,9 @@ void ZembricoInstallWindow::rescaled() {
 
 PString ZembricoInstallWindow::controlText(const WizardControl& row) const {
     const PString displayName(params_.displayName.c_str());
-    switch (row.slot) {
-        case WizardSlot::kHeading:
-            if (screen_ == Screen::kProgress) return WizardText(TXTINS_InstallingXX);
-            if (screen_ == Screen::kFinished) return WizardText(TXTINS_YouXre_all_set);
-            break;
-        case WizardSlot::kProgressLabel:
-            if (screen_ == Screen::kProgress) return WizardText(TXTINS_Nearly_thereXX);
-            if (screen_ == Screen::kFinished)
-                return WizardText(TXTINS_See_you_at_the_poker_tablesX);
-            break;
-        case WizardSlot::kPrimary:
-            if (screen_ == Screen::kFinished) return WizardText(TXTINS_Launch_N0, displayName);
-            break;
-        case WizardSlot::kSpaceRequired:
-            return space_.requiredText;
-        case WizardSlot::kSpaceAvailable:
-            return space_.availableText;
-        default:
-            break;
-    }
+    if (std::optional<PString> text =
+            screens_.screenText(row.slot, WizardText(TXTINS_Launch_N0, displayName)))
+        return *std::move(text);
     switch (row.argument) {
         case WizardArgument::kDisplayName:
             return WizardText(row.text, displayName);
@@ -85,7 +68,7 @@ PString ZembricoInstallWindow::controlText(const WizardControl& row) const {
 }
 
 void ZembricoInstallWindow::applyLanguage() {
-    space_ = spaceLabels(folderText());
+    screens_.takeSpace(spaceLabels(folderText()));
     const bool joined = JoinsSubCaption(CurrentLanguage());
     for (const WizardControl& row : WizardLayout()) {
         MyCWnd* made = controls_.find(row.slot);
@@ -102,7 +85,7 @@ void ZembricoInstallWindow::applyLanguage() {
     }
     controls_.stackSmallLabels();
     nameControlsForReaders();
-    repaint();
+    screens_.repaint();
 }
 
 void ZembricoInstallWindow::nameControlsForReaders() {

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "installer/MyCWnd/mycfocus.h"
 #include "installer/ZembricoInstall/wizardtext.h"
 #include "installer/ZembricoInstall/zembricoinstallwindow.h"
 #include "installer/core/earlylogqueue.h"
@@ -14,7 +15,6 @@
 namespace {
 
 constexpr COLORREF kGrey = RGB(0x66, 0x66, 0x66);
-constexpr COLORREF kShortOfSpace = RGB(0xC0, 0, 0);
 
 }  // namespace
 
@@ -68,7 +68,7 @@ LRESULT ZembricoInstallWindow::staticColour(HDC dc, HWND control) {
     COLORREF colour = kGrey;
     const MyCWnd* available = controls_.find(WizardSlot::kSpaceAvailable);
     if (available && control == available->hwnd()) {
-        colour = space_.sufficient() ? kGrey : kShortOfSpace;
+        colour = screens_.availableColour();
     } else if (const auto* text = dynamic_cast<const MyCStaticText*>(MyCWnd::FromWindow(control))) {
         colour = text->colour();
     }
@@ -117,4 +117,28 @@ void ZembricoInstallWindow::installProgress(WPARAM wParam, LPARAM detail) {
         default:  // kInstallStopped and codes nobody sends
             break;
     }
+}
+
+void ZembricoInstallWindow::switchScreen(bool progress) {
+    screens_.enter(worker_->isRunning() ? WizardScreen::kProgress : WizardScreen::kOptions);
+    if (progress) {
+        screens_.labelProgress();
+    } else {
+        // Back from a failed installation: the options screen's own heading and button.
+        for (const WizardSlot slot : {WizardSlot::kHeading, WizardSlot::kPrimary})
+            screens_.relabel(slot, controlText(WizardRow(slot)));
+    }
+    screens_.show();
+    evaluatePrimaryButton();
+}
+
+void ZembricoInstallWindow::finish() {
+    completed_ = true;
+    screens_.toFinished(WizardText(TXTINS_Launch_N0, params_.displayName.c_str()));
+    nameControlsForReaders();
+    screens_.show();
+    // The Install button lost the focus when it was disabled for the installation; a keyboard
+    // user finds it on Launch, a mouse user's screen stays as drawn.
+    if (MyFocusCuesShown(hwnd())) ::SetFocus(controls_.find(WizardSlot::kPrimary)->hwnd());
+    webView2Check();
 }

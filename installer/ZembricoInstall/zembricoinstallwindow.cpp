@@ -5,6 +5,7 @@
 #include "installer/core/buildoptions.h"
 #include "installer/core/earlylogqueue.h"
 #include "installer/core/languagelist.h"
+#include "installer/core/payloadarchive.h"
 #include "installer/core/resourceids.h"
 #include "installer/core/toplevelcatch.h"
 #include "installer/core/trackingtext.h"
@@ -28,7 +29,10 @@ std::optional<std::string> OwnTrackingData() {
 ZembricoInstallWindow::ZembricoInstallWindow(WizardCreation creation)
     : creation_(std::move(creation)),
       looks_(creation_.instance, creation_.headingFontHeight),
-      controls_(*this, looks_) {
+      controls_(*this, looks_),
+      screens_(*this, controls_),
+      boxes_(*this, looks_),
+      languages_(controls_, boxes_) {
     ApplySystemFacts(GatherSystemFacts(SystemVersion()), params_);
     std::span<const std::uint8_t> text = creation_.buildOptions;
     if (text.empty())
@@ -97,20 +101,45 @@ void ZembricoInstallWindow::prepare() {
     params_.startMenuShortcut = 1;
     params_.allUsers = 1;
     params_.installFolder = previousLocation_ ? *previousLocation_ : defaultFolder_;
-    space_ = spaceLabels(params_.installFolder);
+    screens_.takeSpace(spaceLabels(params_.installFolder));
 }
 
 void ZembricoInstallWindow::initialise() {
     createControls();
     applyLanguage();
     evaluatePrimaryButton();
-    screenView(space_.sufficient() ? "InstallationWindow/SufficientSpace"
-                                   : "InstallationWindow/InsufficientSpace");
-    updateCustomControls();
+    screenView(screens_.space().sufficient() ? "InstallationWindow/SufficientSpace"
+                                             : "InstallationWindow/InsufficientSpace");
+    screens_.show();
 }
 
 void ZembricoInstallWindow::screenView(const char* name) {
     Caught(
         {.place = CatchPlace::kWizardScreenView, .other = nullptr}, EarlyLogLine,
         [&] { worker_->analytics().screenView(name); }, DropCaught);
+}
+
+std::string ZembricoInstallWindow::folderText() const {
+    const MyCWnd* edit = controls_.find(WizardSlot::kFolderEdit);
+    return edit ? std::string(edit->getText().view()) : params_.installFolder;
+}
+
+std::uint32_t ZembricoInstallWindow::archiveSizeAt(std::uint32_t clusterSize) const {
+    const std::span<const std::uint8_t> payload = creation_.payload().bytes;
+    PASSERT(!payload.empty());
+    return RequiredSpace(payload.data(), static_cast<std::uint32_t>(payload.size()), clusterSize);
+}
+
+SpaceLabels ZembricoInstallWindow::spaceLabels(const std::string& path) const {
+    return ComputeSpaceLabels(path, CurrentLanguage(),
+                              [this](std::uint32_t cluster) { return archiveSizeAt(cluster); });
+}
+
+void ZembricoInstallWindow::updateSpace(const std::string& path) {
+    screens_.showSpace(spaceLabels(path));
+    evaluatePrimaryButton();
+}
+
+void ZembricoInstallWindow::evaluatePrimaryButton() {
+    screens_.updatePrimary(worker_->isRunning());
 }

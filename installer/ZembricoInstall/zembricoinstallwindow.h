@@ -20,9 +20,12 @@
 #include "installer/MyCWnd/mymsgbox.h"
 #include "installer/ZembricoInstall/installerworkerthread.h"
 #include "installer/ZembricoInstall/installlocation.h"
+#include "installer/ZembricoInstall/wizardboxes.h"
 #include "installer/ZembricoInstall/wizardcontrolset.h"
 #include "installer/ZembricoInstall/wizarddrag.h"
+#include "installer/ZembricoInstall/wizardlanguagelist.h"
 #include "installer/ZembricoInstall/wizardlooks.h"
+#include "installer/ZembricoInstall/wizardscreens.h"
 #include "installer/core/buildsettings.h"
 #include "installer/core/commandline.h"
 #include "installer/core/installparameters.h"
@@ -96,23 +99,13 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     void nameControlsForReaders();
     PString controlText(const WizardControl& row) const;
 
-    // Screens (wizardscreens.cpp).
-    enum class Screen { kOptions, kProgress, kFinished };
-    void updateVisibility();
-    // Paints the window and then its controls, now: the transparent controls need the page
-    // under them first.
-    void repaint();
-    void updateCustomControls();
+    // The install folder as typed, and the space it has (zembricoinstallwindow.cpp).
     std::string folderText() const;
-    void evaluatePrimaryButton();
-    void relabel(WizardSlot slot, const PString& text);
     // The space the installation's payload takes at a cluster size.
     std::uint32_t archiveSizeAt(std::uint32_t clusterSize) const;
     SpaceLabels spaceLabels(const std::string& path) const;
     void updateSpace(const std::string& path);
-    void showSpaceLabels();
-    void switchScreen(bool progress);
-    void finish();
+    void evaluatePrimaryButton();
 
     // Commands (wizardcommands.cpp).
     void startInstall();
@@ -121,16 +114,19 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     void selectInstallType(WizardSlot chosen, WizardSlot other);
     void browseForFolder();
     void openLicence();
+    void languageChosen();
+    // The installation could not go on, for the reason `key` names.
+    void installErrorBox(MessageKey key);
+    // Says that the install folder cannot be used and offers the default folder.
+    void refusedFolderBox();
 
     // Window messages (wizardwindowproc.cpp).
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT staticColour(HDC dc, HWND control);
     void installProgress(WPARAM code, LPARAM detail);
-
-    // Language (wizardlanguage.cpp).
-    void fillLanguageList();
-    void languageChosen();
-    bool confirmLanguage(int language);
+    // To the progress screen, or back to the options after a failed installation.
+    void switchScreen(bool progress);
+    void finish();
 
     // The final page's offer of the WebView2 runtime (webview2check.cpp).
     void webView2Check();
@@ -148,13 +144,6 @@ class ZembricoInstallWindow final : public MyCTopWindow {
     // (CheckTrackingData).
     const std::optional<std::string>& trackingData();
 
-    // Message boxes of the wizard's look.
-    int messageBox(const PString& title, const PString& text, const PString& first,
-                   const PString& second, int width, int height);
-    void installErrorBox(MessageKey key);
-    // Says that the install folder cannot be used and offers the default folder.
-    void refusedFolderBox();
-
     WizardCreation creation_;
     InstallParameters params_;
     BuildSettings settings_;
@@ -165,16 +154,12 @@ class ZembricoInstallWindow final : public MyCTopWindow {
 
     std::string defaultFolder_;
     std::optional<std::string> previousLocation_;
-    SpaceLabels space_;
     bool completed_ = false;
-    Screen screen_ = Screen::kOptions;
-    PString initialLanguageName_;
-    // While the language question is open, further notifications of the list wait for its
-    // answer instead of asking again.
-    bool confirmingLanguage_ = false;
 
     WizardLooks looks_;
     WizardControlSet controls_;
-
+    WizardScreens screens_;
+    WizardBoxes boxes_;
+    WizardLanguageList languages_;
     WizardDrag drag_;
 };

@@ -108,3 +108,15 @@ inline constexpr int kWizardWidth = 960;
 inline constexpr int kWizardHeight = 720;
 // The drop-down list's height when open.
 inline constexpr int kLanguageListHeight = 450;
+
+// The wizard's message boxes at 100 %; a box grows taller when its text needs it.
+struct WizardBoxSize {
+    int width;
+    int height;
+};
+inline constexpr WizardBoxSize kQuitBox{360, 280};
+inline constexpr WizardBoxSize kErrorBox{360, 280};
+inline constexpr WizardBoxSize kLegacyEditionBox{360, 320};
+inline constexpr WizardBoxSize kWebView2Box{360, 320};
+inline constexpr WizardBoxSize kRunningClientBox{390, 380};
+inline constexpr WizardBoxSize kLanguageWarningBox{394, 302};

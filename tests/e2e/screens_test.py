@@ -252,7 +252,6 @@ SCALE_SCREENS = [((1280, 720), (0, 0, 1280, 680)),
                  ((1366, 768), (0, 0, 1366, 728)),
                  ((1920, 1080), (0, 0, 1920, 1040)),
                  ((3840, 2160), (0, 0, 3840, 2120))]
-QUIT_BOX_SIZE = (360, 280)
 
 
 def dpi_steps():
@@ -338,9 +337,10 @@ def check_quit_box_at(h, area, wizard, percent, name):
     then it is answered "continue"."""
     h.drive(close(), wait_box(timeout=30), shot(name))
     box = screen_rect(h, "box")
-    check(box[2] - box[0] == scaled(QUIT_BOX_SIZE[0], percent)
-          and box[3] - box[1] >= scaled(QUIT_BOX_SIZE[1], percent),
-          "the quit box %s is not %s at %d %%" % (box, QUIT_BOX_SIZE, percent))
+    size = (ids.QUIT_BOX_WIDTH, ids.QUIT_BOX_HEIGHT)
+    check(box[2] - box[0] == scaled(size[0], percent)
+          and box[3] - box[1] >= scaled(size[1], percent),
+          "the quit box %s is not %s at %d %%" % (box, size, percent))
     check(inside(box, area), "the box %s leaves the work area %s" % (box, area))
     button = screen_rect(h, "boxfirst")
     check(button[2] - button[0] == scaled(ids.BOX_BUTTON_WIDTH, percent) and inside(button, box),

@@ -1,7 +1,9 @@
 #include "constants.h"
 
 #include <initializer_list>
+#include <span>
 #include <utility>
+#include <vector>
 
 #include "client/core/uninstallcodes.h"
 #include "installer/MyCWnd/mymsgbox.h"
@@ -13,7 +15,24 @@ namespace {
 
 using Named = std::pair<const char*, int>;
 
-std::string Object(std::initializer_list<Named> values) {
+// The tests' names for the controls they reach; the ids come from the window's layout table.
+constexpr std::pair<WizardSlot, const char*> kControlNames[] = {
+    {WizardSlot::kPrimary, "PRIMARY"},
+    {WizardSlot::kClose, "CLOSE"},
+    {WizardSlot::kLanguageList, "LANGUAGES"},
+    {WizardSlot::kStandard, "STANDARD"},
+    {WizardSlot::kCustom, "CUSTOM"},
+    {WizardSlot::kDesktop, "DESKTOP"},
+    {WizardSlot::kQuickLaunch, "QUICK_LAUNCH"},
+    {WizardSlot::kStartMenu, "START_MENU"},
+    {WizardSlot::kAllUsers, "ALL_USERS"},
+    {WizardSlot::kLicence, "LICENCE"},
+    {WizardSlot::kFolderEdit, "FOLDER_EDIT"},
+    {WizardSlot::kBrowse, "BROWSE"},
+    {WizardSlot::kProgressBar, "PROGRESS"},
+};
+
+std::string Object(std::span<const Named> values) {
     std::string out = "{";
     for (const auto& [name, value] : values) {
         if (out.size() > 1) out += ", ";
@@ -22,24 +41,19 @@ std::string Object(std::initializer_list<Named> values) {
     return out + "}";
 }
 
+std::string Object(std::initializer_list<Named> values) {
+    return Object(std::span<const Named>(values.begin(), values.size()));
+}
+
 }  // namespace
 
 std::string ConstantsJson() {
-    const std::string controls = Object({{"PRIMARY", kIdPrimary},
-                                         {"CLOSE", kIdClose},
-                                         {"LANGUAGES", kIdLanguageList},
-                                         {"STANDARD", kIdStandard},
-                                         {"CUSTOM", kIdCustom},
-                                         {"DESKTOP", kIdDesktop},
-                                         {"QUICK_LAUNCH", kIdQuickLaunch},
-                                         {"START_MENU", kIdStartMenu},
-                                         {"ALL_USERS", kIdAllUsers},
-                                         {"LICENCE", kIdLicence},
-                                         {"LICENCE_LINK", kIdLicenceLink},
-                                         {"LICENCE_LINK_SECOND_LINE", kIdLicenceLinkSecondLine},
-                                         {"FOLDER_EDIT", kIdFolderEdit},
-                                         {"BROWSE", kIdBrowse},
-                                         {"PROGRESS", kIdProgressBar}});
+    std::vector<Named> named;
+    for (const auto& [slot, name] : kControlNames) named.emplace_back(name, WizardRow(slot).id);
+    // The licence box's link lines are its own children, not rows of their own.
+    named.emplace_back("LICENCE_LINK", kIdLicenceLink);
+    named.emplace_back("LICENCE_LINK_SECOND_LINE", kIdLicenceLinkSecondLine);
+    const std::string controls = Object(named);
     const std::string exits =
         Object({{"EXIT_LAUNCHED", ExitValue(InstallExit::kOk)},
                 {"EXIT_OS_TOO_OLD", ExitValue(InstallExit::kOsTooOld)},
@@ -60,6 +74,8 @@ std::string ConstantsJson() {
     const std::string sizes = Object({{"WIZARD_WIDTH", kWizardWidth},
                                       {"WIZARD_HEIGHT", kWizardHeight},
                                       {"MINIMUM_SCALE", kMinimumWizardScale},
+                                      {"QUIT_BOX_WIDTH", kQuitBox.width},
+                                      {"QUIT_BOX_HEIGHT", kQuitBox.height},
                                       {"BOX_BUTTON_LEFT", MyMsgBox::kButtonLeft},
                                       {"BOX_BUTTON_WIDTH", MyMsgBox::kButtonWidth},
                                       {"BOX_FIRST", MyMsgBox::kFirst},

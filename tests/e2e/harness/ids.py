@@ -1,7 +1,8 @@
 """The numbers the tests share with the programs: control ids (PRIMARY, LICENCE, ...), exit codes
 (EXIT_QUIT, UNINSTALL_REMOVED, ...), the wizard's size (WIZARD_WIDTH, WIZARD_HEIGHT), its scale
-steps (SCALE_STEPS, MINIMUM_SCALE) and the message box's buttons (BOX_BUTTON_LEFT,
-BOX_BUTTON_WIDTH). zbdriver prints them from the programs' headers; they are read once, through
+steps (SCALE_STEPS, MINIMUM_SCALE), the message box's buttons (BOX_BUTTON_LEFT,
+BOX_BUTTON_WIDTH) and the quit box's size (QUIT_BOX_WIDTH, QUIT_BOX_HEIGHT). zbdriver prints
+them from the programs' headers and the window's layout table; they are read once, through
 the first Harness made, at the first use of one: `ids.PRIMARY`."""
 
 import json

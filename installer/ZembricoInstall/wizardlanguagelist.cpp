@@ -1,16 +1,15 @@
-// The wizard's language list: filled in list order, and a choice confirmed before a language
-// that this Windows cannot show is taken.
+#include "installer/ZembricoInstall/wizardlanguagelist.h"
+
+#include "installer/MyCWnd/myccombobox.h"
+#include "installer/MyCWnd/mymsgbox.h"
 #include "installer/ZembricoInstall/eastasiansupport.h"
 #include "installer/ZembricoInstall/wizardtext.h"
-#include "installer/ZembricoInstall/zembricoinstallwindow.h"
 #include "installer/core/languagelist.h"
 #include "installer/core/languagetable.h"
 #include "installer/core/messagetable.h"
+#include "plib/winseam/unique.h"
 
 namespace {
-
-constexpr int kWarningWidth = 394;
-constexpr int kWarningHeight = 302;
 
 bool IsEastAsian(int language) {
     return language == 16 || language == 17 || language == 18 || language == 30;
@@ -22,7 +21,11 @@ int ItemLanguage(HWND list, int item) {
 
 }  // namespace
 
-void ZembricoInstallWindow::fillLanguageList() {
+WizardLanguageList::WizardLanguageList(const WizardControlSet& controls,
+                                       const WizardBoxes& boxes) noexcept
+    : controls_(controls), boxes_(boxes) {}
+
+void WizardLanguageList::fill() {
     auto& list = controls_.get<MyCComboBox>(WizardSlot::kLanguageList);
     LocaleIterator language(TheLanguageOffer());
     for (language.begin(); !language.atEnd(); language.next()) {
@@ -32,20 +35,21 @@ void ZembricoInstallWindow::fillLanguageList() {
         const int item = list.addItem(name, language.index());
         if (language.index() == CurrentLanguage()) {
             list.select(item);
-            initialLanguageName_ = name;
+            initialName_ = name;
         }
     }
 }
 
-void ZembricoInstallWindow::languageChosen() {
-    if (confirmingLanguage_) return;
+WizardLanguageList::Choice WizardLanguageList::choose() {
+    const Choice unchanged{Choice::Outcome::kUnchanged, CurrentLanguage()};
+    if (confirming_) return unchanged;
     auto& list = controls_.get<MyCComboBox>(WizardSlot::kLanguageList);
     const int item = static_cast<int>(::SendMessageW(list.hwnd(), CB_GETCURSEL, 0, 0));
-    if (item < 0) return;
+    if (item < 0) return unchanged;
     const int chosen = ItemLanguage(list.hwnd(), item);
     const int current = CurrentLanguage();
     if (chosen != current && !CanShowOwnScript(chosen, EastAsianLanguageSupport()) &&
-        !confirmLanguage(chosen)) {
+        !confirm(chosen)) {
         // The entry stands for the current language from now on.
         ::SendMessageW(list.hwnd(), CB_SETITEMDATA, item, current);
         const int count = static_cast<int>(::SendMessageW(list.hwnd(), CB_GETCOUNT, 0, 0));
@@ -55,19 +59,17 @@ void ZembricoInstallWindow::languageChosen() {
                 break;
             }
         }
-        screenView("InstallationWindow/InstallCancelled");
-        return;
+        return {Choice::Outcome::kRefused, current};
     }
-    if (chosen == current) return;
-    SetCurrentLanguage(chosen);
-    applyLanguage();
+    if (chosen == current) return unchanged;
+    return {Choice::Outcome::kChanged, chosen};
 }
 
-bool ZembricoInstallWindow::confirmLanguage(int language) {
+bool WizardLanguageList::confirm(int language) {
     PString name;
     AppendLanguageNameIn(name, TheMessageTable(), language, CurrentLanguage());
-    confirmingLanguage_ = true;
-    ScopeExit answered([this] { confirmingLanguage_ = false; });
+    confirming_ = true;
+    ScopeExit answered([this] { confirming_ = false; });
     PString text = WizardText(TXTINS_Using_N0_language_requires_pro_ELL_1, name);
     AppendText(text, " ");
     AppendText(text, WizardText(TXTINS_It_appears_as_if_the_current_W_ELL));
@@ -76,7 +78,7 @@ bool ZembricoInstallWindow::confirmLanguage(int language) {
         AppendText(text, WizardText(TXTINS_To_install_N0_language_support_ELL, name));
     AppendText(text, "\n");
     AppendText(text, WizardText(TXTINS_Press_Continue_to_use_the_N0_l_ELL, name));
-    return messageBox(WizardText(TXTINS_N0_Language_Support, name), text,
-                      WizardText(TXTINS_Continue), WizardText(TXTINS_Cancel), kWarningWidth,
-                      kWarningHeight) == MyMsgBox::kFirst;
+    return boxes_.ask(WizardText(TXTINS_N0_Language_Support, name), text,
+                      WizardText(TXTINS_Continue), WizardText(TXTINS_Cancel),
+                      kLanguageWarningBox) == MyMsgBox::kFirst;
 }
