@@ -34,6 +34,23 @@ def wait_until(condition, seconds=WOULD_HANG, every=0.05):
     return True
 
 
+def _unread_counts(port):
+    """For each TCP socket whose local port is `port`: what it holds that the server has not
+    taken, a listening socket's connections not yet accepted or a connection's unread bytes."""
+    counts = []
+    for table in ("/proc/net/tcp", "/proc/net/tcp6"):
+        try:
+            with open(table) as lines:
+                rows = lines.read().splitlines()[1:]
+        except FileNotFoundError:
+            continue
+        for row in rows:
+            fields = row.split()
+            if int(fields[1].rsplit(":", 1)[1], 16) == port:
+                counts.append(int(fields[4].split(":")[1], 16))
+    return counts
+
+
 def setup_request(host_port, body):
     """A POST of `body` (bytes) as the setup program sends it: its head lines in its order."""
     head = ("POST /collect HTTP/1.1\r\nHost: %s\r\nPragma: no-cache\r\n"
@@ -94,6 +111,12 @@ class Server:
 
     def events(self, name):
         return self._server.events(name)
+
+    def caught_up(self):
+        """Whether the server has accepted every connection made to it and read all that was
+        sent on them."""
+        counts = _unread_counts(int(self.address.rsplit(":", 1)[1]))
+        return bool(counts) and not any(counts)
 
     def connect(self):
         host, port = self.address.rsplit(":", 1)

@@ -185,7 +185,7 @@ def case_limits(args, store):
         check(closed_by_peer(slow, 30), "a request sent slowly is never given up")
         check(time.monotonic() - started < 15, "the request time is not kept")
         idle = [server.connect() for _ in range(4)]
-        time.sleep(0.3)
+        check(wait_until(server.caught_up), "the four connections were never accepted")
         extra = server.connect()
         check(closed_by_peer(extra, 10), "a fifth connection was served")
         check(wait_until(lambda: server.events("connection_refused")),
@@ -204,7 +204,7 @@ def case_sigterm(args, store):
     busy = server.connect()
     request = setup_request(server.address, BODIES[0])
     busy.sendall(request[:40])
-    time.sleep(0.3)
+    check(wait_until(server.caught_up), "the start of the request was never read")
     server.process.send_signal(signal.SIGTERM)
     check(wait_until(lambda: server.events("stopping")), "no stopping line")
     check(closed_by_peer(idle, 10), "an idle connection outlives SIGTERM")
