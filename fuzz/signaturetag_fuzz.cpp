@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "installer/core/authenticode.h"
 #include "installer/core/samplesignature.h"
 #include "taggingchecks.h"
+#include "tools/core/authenticode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "installer/core/littleendian.h"
-#include "installer/core/pelayout.h"
-#include "installer/core/signaturetag.h"
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
+#include "tools/core/pelayout.h"
+#include "tools/core/signaturetag.h"
 #include "tools/core/trackingtag.h"
 
 namespace tagging {

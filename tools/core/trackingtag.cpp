@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "installer/core/littleendian.h"
-#include "installer/core/signaturetag.h"
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
+#include "tools/core/signaturetag.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "installer/core/pelayout.h"
+#include "tools/core/pelayout.h"
 
 // Stamping a tracking tag (the trailer that ReadTrackingTrailer reads) into an installer file.
 //

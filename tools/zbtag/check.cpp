@@ -6,13 +6,13 @@
 #include <span>
 #include <string>
 
-#include "installer/core/authenticode.h"
 #include "installer/core/littleendian.h"
-#include "installer/core/pelayout.h"
-#include "installer/core/signaturetag.h"
 #include "installer/core/trackingtrailer.h"
 #include "installer/core/trackingvalues.h"
 #include "plib/perror.h"
+#include "tools/core/authenticode.h"
+#include "tools/core/pelayout.h"
+#include "tools/core/signaturetag.h"
 #include "tools/zbtag/imagedigest.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "installer/core/authenticode.h"
+#include "tools/core/authenticode.h"
 
 // The digest of `ranges` of `file`, hashed one after the other, with the algorithm named
 // "sha1", "sha256", "sha384" or "sha512"; nothing for another name. Each platform's own

@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "installer/core/pelayout.h"
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
 #include "tools/core/hostfile.h"
+#include "tools/core/pelayout.h"
 #include "tools/core/trackingtag.h"
 #include "tools/zbtag/check.h"
 #include "tools/zbtag/mint.h"

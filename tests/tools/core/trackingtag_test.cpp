@@ -8,9 +8,9 @@
 #include "installer/core/capturelog.h"
 #include "installer/core/littleendian.h"
 #include "installer/core/samplesignature.h"
-#include "installer/core/signaturetag.h"
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
+#include "tools/core/signaturetag.h"
 
 namespace {
 

@@ -7,7 +7,7 @@ Windows' padding rule and the Authenticode image digest (hashlib).
 import hashlib
 import struct
 
-# The tag's attribute: an OID under the UUID arc (2.25), named in installer/core/signaturetag.h.
+# The tag's attribute: an OID under the UUID arc (2.25), named in tools/core/signaturetag.h.
 TAG_OID = "2.25.243721230327216224029454315605496528682"
 NESTED_SIGNATURE_OID = "1.3.6.1.4.1.311.2.4.1"
 DIGESTS = {"1.3.14.3.2.26": "sha1", "2.16.840.1.101.3.4.2.1": "sha256",

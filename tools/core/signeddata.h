@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "installer/core/derelement.h"
+#include "tools/core/derelement.h"
 
 // The parts of an Authenticode signature, a PKCS#7 ContentInfo of signed data, that the tagger
 // and its checks read:

@@ -1,11 +1,11 @@
-#include "installer/core/authenticode.h"
+#include "tools/core/authenticode.h"
 
 #include <algorithm>
 
-#include "installer/core/derelement.h"
 #include "installer/core/littleendian.h"
-#include "installer/core/signeddata.h"
 #include "plib/perror.h"
+#include "tools/core/derelement.h"
+#include "tools/core/signeddata.h"
 
 namespace {
 

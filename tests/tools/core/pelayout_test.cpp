@@ -1,4 +1,4 @@
-#include "installer/core/pelayout.h"
+#include "tools/core/pelayout.h"
 
 #include <gtest/gtest.h>
 

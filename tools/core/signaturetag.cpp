@@ -1,11 +1,11 @@
-#include "installer/core/signaturetag.h"
+#include "tools/core/signaturetag.h"
 
 #include <algorithm>
 
 #include "installer/core/littleendian.h"
-#include "installer/core/signeddata.h"
 #include "installer/core/trackingtrailer.h"
 #include "plib/perror.h"
+#include "tools/core/signeddata.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/core/pelayout.h"
+#include "tools/core/pelayout.h"
 
 // What an Authenticode signature signs of a PE file, read so that a check can recompute it.
 

@@ -1,4 +1,4 @@
-#include "installer/core/derelement.h"
+#include "tools/core/derelement.h"
 
 #include <algorithm>
 

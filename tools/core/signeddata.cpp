@@ -1,4 +1,4 @@
-#include "installer/core/signeddata.h"
+#include "tools/core/signeddata.h"
 
 #include "plib/perror.h"
 

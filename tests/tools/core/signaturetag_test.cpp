@@ -1,4 +1,4 @@
-#include "installer/core/signaturetag.h"
+#include "tools/core/signaturetag.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "installer/core/authenticode.h"
+#include "tools/core/authenticode.h"
 
 #include <gtest/gtest.h>
 
