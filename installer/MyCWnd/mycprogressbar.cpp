@@ -28,6 +28,12 @@ void MyCProgressBar::create(HWND parent, int id, const RECT& rect, HBITMAP track
                          "MyCProgressBar::create"));
 }
 
+void MyCProgressBar::setBitmaps(HBITMAP track, HBITMAP fill) {
+    track_ = track;
+    fill_ = fill;
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
 void MyCProgressBar::setPercent(int percent) {
     const int clamped = std::clamp(percent, 0, 100);
     const bool changed = clamped != percent_;

@@ -11,6 +11,11 @@ class MyCProgressBar : public MyCWnd {
     // Creates the (hidden) child `id` of `parent` at `rect`; bitmaps are borrowed. Throws
     // PSystemError.
     void create(HWND parent, int id, const RECT& rect, HBITMAP track, HBITMAP fill);
+    // Draws from these bitmaps from now on (borrowed, as in create): the owner's bitmaps are
+    // made again at another factor.
+    void setBitmaps(HBITMAP track, HBITMAP fill);
+    HBITMAP track() const noexcept { return track_; }
+    HBITMAP fill() const noexcept { return fill_; }
     LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void paint() override;
     // Readers get a progress bar whose value is the percentage ("42%"); its name is the one set

@@ -143,6 +143,8 @@ void WizardControlSet::restyle(const WizardControl& row) {
                            FALSE);
             break;
         case WizardKind::kProgressBar:
+            static_cast<MyCProgressBar&>(made).setBitmaps(looks_.progressTrack(),
+                                                          looks_.progressFill());
             break;
     }
     ::SetWindowPos(made.hwnd(), nullptr, rect.left, rect.top, rect.right - rect.left,
