@@ -1,7 +1,5 @@
 #pragma once
 
-#include <optional>
-
 #include "installer/ZembricoInstall/wizardboxes.h"
 #include "installer/ZembricoInstall/wizardcontrolset.h"
 #include "plib/pstring.h"

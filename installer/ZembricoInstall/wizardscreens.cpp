@@ -85,7 +85,7 @@ void WizardScreens::toFinished(const PString& launch) {
 
 void WizardScreens::updatePrimary(bool installing) {
     const bool enabled = controls_.get<MyCCheckBox>(WizardSlot::kLicence).checked() &&
-                         space_.available >= space_.required && !installing;
+                         space_.sufficient() && !installing;
     const HWND primary = controls_.find(WizardSlot::kPrimary)->hwnd();
     if (static_cast<bool>(::IsWindowEnabled(primary)) != enabled) {
         ::EnableWindow(primary, enabled);

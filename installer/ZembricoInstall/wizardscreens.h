@@ -18,7 +18,6 @@ class WizardScreens {
   public:
     WizardScreens(const MyCTopWindow& window, WizardControlSet& controls) noexcept;
 
-    WizardScreen current() const noexcept { return screen_; }
     // The screen's own text for `slot`, where it differs from the layout table's; `launch` is
     // the finished screen's button.
     std::optional<PString> screenText(WizardSlot slot, const PString& launch) const;

@@ -1,7 +1,5 @@
 #include "constants.h"
 
-#include <initializer_list>
-#include <span>
 #include <utility>
 #include <vector>
 
@@ -32,17 +30,13 @@ constexpr std::pair<WizardSlot, const char*> kControlNames[] = {
     {WizardSlot::kProgressBar, "PROGRESS"},
 };
 
-std::string Object(std::span<const Named> values) {
+std::string Object(const std::vector<Named>& values) {
     std::string out = "{";
     for (const auto& [name, value] : values) {
         if (out.size() > 1) out += ", ";
         out += "\"" + std::string(name) + "\": " + std::to_string(value);
     }
     return out + "}";
-}
-
-std::string Object(std::initializer_list<Named> values) {
-    return Object(std::span<const Named>(values.begin(), values.size()));
 }
 
 }  // namespace
