@@ -17,9 +17,9 @@ from serverharness import (PASSWORD, WOULD_HANG, Server, Store, setup_request,  
                            wait_until)
 
 from selenium import webdriver  # noqa: E402
+from selenium.common.exceptions import WebDriverException  # noqa: E402
 from selenium.webdriver.chrome.service import Service  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
-from selenium.webdriver.support.expected_conditions import staleness_of  # noqa: E402
 from selenium.webdriver.support.wait import WebDriverWait  # noqa: E402
 
 HOSTILE = "<img src=x onerror=alert(1)>"
@@ -55,12 +55,16 @@ def card(driver, label):
 
 def follow(driver, element):
     """Clicks a link or a form's button and waits for the page it leads to: a click returns
-    before the browser has navigated."""
-    page = driver.find_element(By.TAG_NAME, "html")
+    before the browser has navigated. The new page is told by its own time origin; while the
+    browser is between pages, asking it may fail, and it is asked again."""
+    before = driver.execute_script("return performance.timeOrigin")
     element.click()
-    WebDriverWait(driver, WOULD_HANG).until(staleness_of(page))
-    WebDriverWait(driver, WOULD_HANG).until(
-        lambda d: d.execute_script("return document.readyState") == "complete")
+
+    def arrived(d):
+        return d.execute_script("return document.readyState == 'complete' &&"
+                                " performance.timeOrigin != arguments[0]", before)
+
+    WebDriverWait(driver, WOULD_HANG, ignored_exceptions=(WebDriverException,)).until(arrived)
 
 
 def check(condition, message):
