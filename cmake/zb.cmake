@@ -135,8 +135,10 @@ function(zb_fuzz_targets dir)
     # the committed seed corpus stays as it is.
     set(scratch ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
     file(MAKE_DIRECTORY ${scratch})
+    # Quiet about new coverage: a failure's report is then the whole of the test's output.
     add_test(NAME ${name} COMMAND ${name} -runs=${ZB_FUZZ_RUNS} -max_total_time=60
-             -rss_limit_mb=2048 ${scratch} ${PROJECT_SOURCE_DIR}/${dir}/corpus/${name})
+             -rss_limit_mb=2048 -verbosity=0 -print_funcs=0
+             ${scratch} ${PROJECT_SOURCE_DIR}/${dir}/corpus/${name})
     set_tests_properties(${name} PROPERTIES LABELS "fuzz;slow")
   endforeach()
 endfunction()

@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string_view>
 
 #include "installer/core/payloadarchive.h"
 #include "plib/perror.h"
+#include "plib/pstringencoding.h"
 
 namespace {
 
@@ -16,7 +18,11 @@ class FuzzTarget final : public ExtractTarget {
         if (index == 0 || index > fileCount) std::abort();
     }
     FileHandle openFile(const PString& fullPath) override {
-        if (open_ || !fullPath.view().starts_with("D:\\in\\")) std::abort();
+        // A name beyond Latin-1 makes the whole path UTF-8 behind the mixed encoding's marker;
+        // the folder reads the same behind it.
+        std::string_view path = fullPath.view();
+        if (PStringEncodingPStringX::isMarked(path.data())) path.remove_prefix(1);
+        if (open_ || !path.starts_with("D:\\in\\")) std::abort();
         open_ = true;
         kept_ = 0;
         return this;
