@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -63,8 +64,13 @@ Outcome RunChild(const std::string& how) {
         ADD_FAILURE() << "cannot start " << program << ": " << GetLastError();
         return outcome;
     }
-    // A safety net only: the child ends by itself at once.
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0);
+    // A safety net only: the child ends by itself at once. One that hangs must not outlive the
+    // test, or it would keep the test runner waiting on its output.
+    if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "the child did not end";
+        TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, 60000);
+    }
     GetExitCodeProcess(process.hProcess, &outcome.exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -103,6 +109,10 @@ TEST(RuntimeFailure, AnExceptionAtTheTopEndsWithTheStartupFailureCodeAndALine) {
 }
 
 TEST(RuntimeFailure, AnOverrunStackBufferEndsTheProcessAtOnceWithoutHandlers) {
+    // qemu-i386 reports the fast-fail interrupt as an illegal instruction; Wine then starts its
+    // crash debugger, which does not come back under the emulator.
+    if (std::getenv("ZB_WINE_EMULATED"))
+        GTEST_SKIP() << "the emulator does not deliver the fast-fail interrupt as Windows does";
     const Outcome outcome = RunChild("overrun");
     EXPECT_EQ(outcome.exitCode, STATUS_STACK_BUFFER_OVERRUN) << outcome;
     // Nothing of the overwritten process runs: no handler's line, no top-level catch.
