@@ -18,7 +18,7 @@ class FuzzTarget final : public ExtractTarget {
         if (index == 0 || index > fileCount) std::abort();
     }
     FileHandle openFile(const PString& fullPath) override {
-        // A name beyond Latin-1 makes the whole path UTF-8 behind the mixed encoding's marker;
+        // A name beyond Windows-1252 makes the whole path UTF-8 behind the mixed encoding's marker;
         // the folder reads the same behind it.
         std::string_view path = fullPath.view();
         if (PStringEncodingPStringX::isMarked(path.data())) path.remove_prefix(1);
